@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Creates or removes the Wine prefix one test run shares.
+#   wine-prefix.sh create DIR   a fresh prefix (any old one at DIR is removed first)
+#   wine-prefix.sh remove DIR   waits for the prefix's wineserver, then removes it
+set -euo pipefail
+action=$1
+prefix=$2
+export WINEPREFIX=$prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINELOADER=/usr/lib/wine/wine64
+case $action in
+  create)
+    if [[ -d $prefix ]]; then
+      /usr/lib/wine/wineserver -k 2>/dev/null || true
+      /usr/lib/wine/wineserver -w 2>/dev/null || true
+      rm -rf "$prefix"
+    fi
+    mkdir -p "$prefix"
+    /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+    /usr/lib/wine/wineserver -w
+    test -f "$prefix/system.reg" || { echo "wine-prefix: wineboot made no registry in $prefix" >&2; exit 1; }
+    echo "wine-prefix: ready at $prefix"
+    ;;
+  remove)
+    /usr/lib/wine/wineserver -w 2>/dev/null || true
+    rm -rf "$prefix"
+    echo "wine-prefix: removed $prefix"
+    ;;
+  *)
+    echo "usage: $0 create|remove DIR" >&2
+    exit 2
+    ;;
+esac

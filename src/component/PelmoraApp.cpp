@@ -1,0 +1,88 @@
+#include "component/PelmoraApp.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "core/LogMask.h"
+#include "framework/win/ProcAddress.h"
+#include "framework/win/UniqueHandle.h"
+#include "library/ScriptLocation.h"
+#include "resources/resource.h"
+#include "ui/PropBag.h"
+
+namespace pelmora {
+
+namespace {
+
+// Initialises the common controls inside the activation context of our own manifest,
+// so that the bar's and the dialogs' controls are the version-6 ones whatever the host
+// process asked for. The library is loaded while the context is active, which is what
+// selects version 6; the handle is kept until the application exits.
+win::UniqueModule InitCommonControlsFromManifest(HINSTANCE instance) noexcept {
+    ACTCTXW context{};
+    context.cbSize = sizeof(context);
+    context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    context.hModule = instance;
+    context.lpResourceName = MAKEINTRESOURCEW(IDR_MANIFEST);
+    win::UniqueActCtx activation(::CreateActCtxW(&context));
+    ULONG_PTR cookie = 0;
+    const bool activated = activation && ::ActivateActCtx(activation.get(), &cookie);
+    win::UniqueModule controls(::LoadLibraryW(L"comctl32.dll"));
+    using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    if (auto init = win::GetProcAddressAs<InitFn>(controls.get(), "InitCommonControlsEx")) {
+        INITCOMMONCONTROLSEX classes{};
+        classes.dwSize = sizeof(classes);
+        classes.dwICC = ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_USEREX_CLASSES;
+        init(&classes);
+    }
+    if (activated) ::DeactivateActCtx(0, cookie);
+    return controls;
+}
+
+}  // namespace
+
+CPelmoraApp::~CPelmoraApp() = default;
+
+bool CPelmoraApp::InitInstance() noexcept {
+    currentBar_.reset();
+    sharedPropertyBag_.reset();
+    commonControls_ = InitCommonControlsFromManifest(Instance());
+    return ApplicationBase::InitInstance();
+}
+
+int CPelmoraApp::ExitInstance() noexcept {
+    sharedPropertyBag_.reset();
+    commonControls_.reset();
+    return ApplicationBase::ExitInstance();
+}
+
+DWORD CPelmoraApp::GetLogMask() noexcept { return ReadLogMask(); }
+
+std::wstring CPelmoraApp::GetScriptLocation() { return pelmora::GetScriptLocation(); }
+
+std::wstring CPelmoraApp::GetMainScriptDirectory() { return pelmora::GetMainScriptDirectory(); }
+
+std::wstring CPelmoraApp::GetUrlScriptDirectory() { return pelmora::GetUrlScriptDirectory(); }
+
+void CPelmoraApp::EnsureDirectory(const std::wstring& path) { pelmora::EnsureDirectory(path); }
+
+std::wstring CPelmoraApp::GetSpecialFolderPath(int csidl, bool create) {
+    return pelmora::GetSpecialFolderPath(csidl, create);
+}
+
+void CPelmoraApp::SetCurrentBar(IUnknown* bar) noexcept { currentBar_ = com::ComPtr<IUnknown>(bar); }
+
+com::ComPtr<IUnknown> CPelmoraApp::GetCurrentBar() const noexcept { return currentBar_; }
+
+com::ComPtr<CPropBag> CPelmoraApp::GetSharedPropertyBag() noexcept {
+    if (!sharedPropertyBag_) {
+        try {
+            sharedPropertyBag_ = com::ComPtr<CPropBag>(new CPropBag());
+        } catch (...) {
+            return {};
+        }
+    }
+    return sharedPropertyBag_;
+}
+
+}  // namespace pelmora

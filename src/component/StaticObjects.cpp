@@ -1,0 +1,21 @@
+// The DLL's three static objects. They live in this one file because their order of
+// construction matters and is only fixed within a translation unit: the module first
+// (objects count against it), then the application object, then the logger, which
+// asks for the script location at once. Destruction runs in reverse.
+#include "component/Module.h"
+#include "component/PelmoraApp.h"
+#include "core/Logger.h"
+
+namespace pelmora {
+
+namespace {
+CPelmoraModule g_module;
+CPelmoraApp g_app;
+CLogger g_logger;
+}  // namespace
+
+CPelmoraModule& GetPelmoraModule() noexcept { return g_module; }
+CPelmoraApp& GetPelmoraApp() noexcept { return g_app; }
+CLogger& GetLogger() noexcept { return g_logger; }
+
+}  // namespace pelmora

@@ -1,0 +1,95 @@
+#include "core/Logger.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "core/LogMask.h"
+#include "framework/win/Ansi.h"
+#include "framework/win/UniqueHandle.h"
+#include "library/ScriptLocation.h"
+
+namespace pelmora {
+
+namespace {
+
+constexpr char kRecordFormat[] = "%s:<%s(%d)> %s in %s at %s (line:%d)\r\n";
+
+const char* LevelWord(DWORD enabled) {
+    switch (enabled) {
+    case LOG_ERROR: return "ERROR";
+    case LOG_WARNING: return "WARNING";
+    case LOG_INFO: return "INFO";
+    default: return nullptr;
+    }
+}
+
+// The C library's asctime form in English, whatever the locale: "Wed Jan 02 02:03:55 1980\n".
+void FormatTimeText(char (&text)[26]) {
+    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (localtime_s(&local, &now) != 0) local = std::tm{};
+    std::snprintf(text, sizeof(text), "%.3s %.3s %02d %02d:%02d:%02d %04d\n", kDays[(local.tm_wday % 7 + 7) % 7],
+                  kMonths[(local.tm_mon % 12 + 12) % 12], local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                  local.tm_year + 1900);
+}
+
+const char* OrEmpty(const char* text) { return text ? text : ""; }
+
+}  // namespace
+
+CLogger::CLogger() {
+    try {
+        logPath_ = win::WideToAnsi(GetScriptLocation()) + "\\Pelmora.log";
+    } catch (...) {
+        logPath_.clear();  // no path: every record is lost, the DLL still loads
+    }
+}
+
+CLogger::CLogger(std::string logPath) : logPath_(std::move(logPath)) {}
+
+CLogger::~CLogger() = default;
+
+void CLogger::Log(UINT level, const char* message, int code, const char* function, const char* sourceFile,
+                  int line) noexcept {
+    const char* levelWord = LevelWord(level & ReadLogMask());
+    if (!levelWord || !lock_.initialized() || logPath_.empty()) return;
+    win::CriticalSectionLock guard(lock_);
+    char timeText[26] = {};
+    FormatTimeText(timeText);
+    AppendRecord(timeText, levelWord, code, OrEmpty(message), OrEmpty(function), OrEmpty(sourceFile), line);
+}
+
+void CLogger::AppendRecord(const char* timeText, const char* levelWord, int code, const char* message,
+                           const char* function, const char* sourceFile, int line) noexcept {
+    RotateLog();
+    // A record longer than the buffer is cut, line end included.
+    std::snprintf(record_, sizeof(record_), kRecordFormat, timeText, levelWord, code, message, function, sourceFile,
+                  line);
+    record_[kLogRecordMaxLength] = '\0';
+
+    win::UniqueFileHandle file(::CreateFileA(logPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
+    ::SetFilePointer(file.get(), 0, nullptr, FILE_END);
+    DWORD written = 0;
+    ::WriteFile(file.get(), record_, static_cast<DWORD>(std::strlen(record_)), &written, nullptr);
+}
+
+void CLogger::RotateLog() noexcept {
+    LARGE_INTEGER size{};
+    {
+        win::UniqueFileHandle file(::CreateFileA(logPath_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file || !::GetFileSizeEx(file.get(), &size)) return;
+    }
+    if (size.QuadPart < kLogRotationSize) return;
+    const std::string backup = logPath_ + ".bak";
+    ::DeleteFileA(backup.c_str());
+    ::MoveFileA(logPath_.c_str(), backup.c_str());
+}
+
+}  // namespace pelmora

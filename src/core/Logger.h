@@ -1,0 +1,51 @@
+#pragma once
+// The process-wide log. Each report becomes a two-line record appended to
+// "Pelmora.log" in the script location, if the "LogErrors" mask enables its level.
+// Writing a record never fails the caller: a record that cannot be written is lost.
+#include <windows.h>
+
+#include <string>
+
+#include "framework/win/CriticalSection.h"
+
+namespace pelmora {
+
+enum : UINT {
+    LOG_ERROR = 1,
+    LOG_WARNING = 2,
+    LOG_INFO = 4,
+};
+
+inline constexpr DWORD kLogRotationSize = 0x30000;  // 192 KiB
+inline constexpr size_t kLogRecordMaxLength = 4095;
+
+class CLogger {
+public:
+    // Fixes the log path in the current script location.
+    CLogger();
+    // A log at an explicit path (a test's own folder).
+    explicit CLogger(std::string logPath);
+    virtual ~CLogger();
+    CLogger(const CLogger&) = delete;
+    CLogger& operator=(const CLogger&) = delete;
+
+    // level holds exactly one of the LOG_ flags; the strings are ANSI.
+    void Log(UINT level, const char* message, int code, const char* function, const char* sourceFile,
+             int line) noexcept;
+
+    [[nodiscard]] const std::string& LogPath() const noexcept { return logPath_; }
+
+private:
+    void AppendRecord(const char* timeText, const char* levelWord, int code, const char* message,
+                      const char* function, const char* sourceFile, int line) noexcept;
+    void RotateLog() noexcept;
+
+    win::CriticalSection lock_;
+    std::string logPath_;
+    char record_[kLogRecordMaxLength + 1] = {};
+};
+
+// The one logger of the process.
+CLogger& GetLogger() noexcept;
+
+}  // namespace pelmora
