@@ -1,0 +1,424 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TestSupport.h"
+#include "core/Logger.h"
+#include "library/ProductKeyValues.h"
+
+namespace pelmora {
+namespace {
+
+using test::FileExists;
+using test::ReadFileBytes;
+using test::WriteFileBytes;
+
+constexpr size_t kTimeTextLength = 25;  // "Wed Jan 02 02:03:55 1980\n"
+constexpr size_t kRotationSize = 196608;
+constexpr size_t kMaxRecordLength = 4095;
+
+// Checks that text starts with a time line in the C library's asctime form (English
+// names, whatever the locale) and returns the moment it names.
+::testing::AssertionResult ParseTimeText(const std::string& text, std::time_t& when) {
+    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    if (text.size() < kTimeTextLength) return ::testing::AssertionFailure() << "no room for a time line: " << text;
+    const std::string line = text.substr(0, kTimeTextLength);
+    auto fail = [&line](const char* why) {
+        return ::testing::AssertionFailure() << why << " in time line \"" << line << "\"";
+    };
+    if (line[24] != '\n') return fail("not ended by a bare line feed");
+    if (line[3] != ' ' || line[7] != ' ' || line[10] != ' ' || line[19] != ' ') return fail("blanks misplaced");
+    if (line[13] != ':' || line[16] != ':') return fail("colons misplaced");
+    for (size_t at : {8, 9, 11, 12, 14, 15, 17, 18, 20, 21, 22, 23}) {
+        if (line[at] < '0' || line[at] > '9') return fail("digit expected");
+    }
+    auto number = [&line](size_t at, size_t digits) { return std::stoi(line.substr(at, digits)); };
+    const auto day = std::find(std::begin(kDays), std::end(kDays), line.substr(0, 3));
+    const auto month = std::find(std::begin(kMonths), std::end(kMonths), line.substr(4, 3));
+    if (day == std::end(kDays)) return fail("unknown weekday");
+    if (month == std::end(kMonths)) return fail("unknown month");
+
+    std::tm local{};
+    local.tm_mday = number(8, 2);
+    local.tm_mon = static_cast<int>(month - std::begin(kMonths));
+    local.tm_year = number(20, 4) - 1900;
+    local.tm_hour = number(11, 2);
+    local.tm_min = number(14, 2);
+    local.tm_sec = number(17, 2);
+    local.tm_isdst = -1;
+    if (local.tm_mday < 1 || local.tm_hour > 23 || local.tm_min > 59 || local.tm_sec > 60) return fail("out of range");
+    const int parsedDay = local.tm_mday;
+    when = std::mktime(&local);
+    if (when == static_cast<std::time_t>(-1)) return fail("not a valid local time");
+    if (local.tm_mday != parsedDay) return fail("no such day in that month");
+    if (local.tm_wday != day - std::begin(kDays)) return fail("weekday does not match the date");
+    return ::testing::AssertionSuccess();
+}
+
+// Splits a log into records: a time line, then the text up to and including CR LF.
+// Returns the second lines.
+::testing::AssertionResult SplitRecords(const std::string& log, std::vector<std::string>& lines) {
+    lines.clear();
+    size_t at = 0;
+    while (at < log.size()) {
+        std::time_t when = 0;
+        const auto time = ParseTimeText(log.substr(at), when);
+        if (!time) return time << " (record at offset " << at << ")";
+        const size_t end = log.find("\r\n", at + kTimeTextLength);
+        if (end == std::string::npos) {
+            return ::testing::AssertionFailure() << "record at offset " << at << " has no line end";
+        }
+        lines.push_back(log.substr(at + kTimeTextLength, end + 2 - (at + kTimeTextLength)));
+        at = end + 2;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+class LoggerTest : public ::testing::Test {
+protected:
+    void SetMask(DWORD mask) { ASSERT_EQ(ERROR_SUCCESS, test::WriteProductDword("LogErrors", mask)); }
+
+    std::string Log() const { return ReadFileBytes(logPath_); }
+
+    std::vector<std::string> Records() const {
+        std::vector<std::string> lines;
+        EXPECT_TRUE(SplitRecords(Log(), lines));
+        return lines;
+    }
+
+    test::ScopedRegistryKey productKey_{HKEY_CURRENT_USER, test::kProductKeyForTests};
+    test::TempDir dir_;
+    std::wstring logPath_ = dir_ / L"Pelmora.log";
+    std::wstring backupPath_ = dir_ / L"Pelmora.log.bak";
+    CLogger logger_{test::ToAnsi(logPath_)};
+};
+
+// --- record format ---------------------------------------------------------------
+
+TEST_F(LoggerTest, RecordIsLocalTimeLineThenLevelCodeMessageAndPlace) {
+    SetMask(LOG_ERROR);
+    const std::time_t before = std::time(nullptr);
+    logger_.Log(LOG_ERROR, "message", E_FAIL, "CFoo::Bar", "Foo", 42);
+    const std::time_t after = std::time(nullptr);
+
+    const std::string log = Log();
+    std::time_t when = 0;
+    ASSERT_TRUE(ParseTimeText(log, when));
+    EXPECT_GE(when, before - 1);
+    EXPECT_LE(when, after + 1);
+    EXPECT_EQ(log.substr(kTimeTextLength), ":<ERROR(-2147467259)> message in CFoo::Bar at Foo (line:42)\r\n");
+}
+
+TEST_F(LoggerTest, RecordsFollowEachOtherWithTheirLevelWords) {
+    SetMask(LOG_ERROR | LOG_WARNING | LOG_INFO);
+    logger_.Log(LOG_ERROR, "first", 1, "CA::One", "A", 1);
+    logger_.Log(LOG_WARNING, "second", 0, "CB::Two", "B", 2);
+    logger_.Log(LOG_INFO, "third", -5, "CC::Three", "C", 30000);
+
+    EXPECT_EQ(Records(), (std::vector<std::string>{
+                             ":<ERROR(1)> first in CA::One at A (line:1)\r\n",
+                             ":<WARNING(0)> second in CB::Two at B (line:2)\r\n",
+                             ":<INFO(-5)> third in CC::Three at C (line:30000)\r\n",
+                         }));
+}
+
+TEST_F(LoggerTest, PercentSignsInTheValuesAreWrittenUnchanged) {
+    SetMask(LOG_ERROR);
+    logger_.Log(LOG_ERROR, "100% of %s %d %n %%", 1, "C%s::Op%d", "%n%n", 5);
+    EXPECT_EQ(Records(),
+              std::vector<std::string>{":<ERROR(1)> 100% of %s %d %n %% in C%s::Op%d at %n%n (line:5)\r\n"});
+}
+
+TEST_F(LoggerTest, NullStringsAreWrittenAsEmptyText) {
+    SetMask(LOG_ERROR);
+    logger_.Log(LOG_ERROR, nullptr, 1, nullptr, nullptr, 7);
+    EXPECT_EQ(Records(), std::vector<std::string>{":<ERROR(1)>  in  at  (line:7)\r\n"});
+}
+
+// --- level mask in the registry --------------------------------------------------------
+
+TEST_F(LoggerTest, WithoutMaskNothingIsWrittenAndMaskIsCreatedAsZero) {
+    ASSERT_FALSE(test::ProductKeyExists());
+    logger_.Log(LOG_ERROR, "lost", 1, "C::F", "F", 1);
+
+    EXPECT_FALSE(FileExists(logPath_));
+    const test::RegistryValue mask = test::ReadProductValue("LogErrors");
+    ASSERT_TRUE(mask.present);
+    EXPECT_EQ(mask.type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(mask.bytes, std::string(4, '\0'));
+}
+
+TEST_F(LoggerTest, UnusableMaskValuesAreReplacedByZeroDword) {
+    struct Case {
+        const char* what;
+        DWORD type;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"string \"7\"", REG_SZ, std::string("7", 2)},
+        {"eight-byte REG_DWORD", REG_DWORD, std::string("\x07\0\0\0\0\0\0\0", 8)},
+        {"REG_QWORD 7", REG_QWORD, std::string("\x07\0\0\0\0\0\0\0", 8)},
+        {"four-byte REG_BINARY", REG_BINARY, std::string("\x07\0\0\0", 4)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(ERROR_SUCCESS,
+                  test::WriteProductValue("LogErrors", c.type, c.bytes.data(), static_cast<DWORD>(c.bytes.size())));
+        logger_.Log(LOG_ERROR, "lost", 1, "C::F", "F", 1);
+
+        EXPECT_FALSE(FileExists(logPath_));
+        const test::RegistryValue mask = test::ReadProductValue("LogErrors");
+        EXPECT_EQ(mask.type, static_cast<DWORD>(REG_DWORD));
+        EXPECT_EQ(mask.bytes, std::string(4, '\0'));
+    }
+}
+
+TEST_F(LoggerTest, MaskSelectsTheLevelsWritten) {
+    struct Case {
+        DWORD mask;
+        std::vector<std::string> written;
+    };
+    const Case cases[] = {
+        {0, {}},
+        {1, {":<ERROR(1)> e in C::F at F (line:1)\r\n"}},
+        {2, {":<WARNING(2)> w in C::F at F (line:2)\r\n"}},
+        {4, {":<INFO(4)> i in C::F at F (line:4)\r\n"}},
+        {7,
+         {":<ERROR(1)> e in C::F at F (line:1)\r\n", ":<WARNING(2)> w in C::F at F (line:2)\r\n",
+          ":<INFO(4)> i in C::F at F (line:4)\r\n"}},
+        {0xFFFFFFFF,
+         {":<ERROR(1)> e in C::F at F (line:1)\r\n", ":<WARNING(2)> w in C::F at F (line:2)\r\n",
+          ":<INFO(4)> i in C::F at F (line:4)\r\n"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "mask " << c.mask);
+        ::DeleteFileW(logPath_.c_str());
+        SetMask(c.mask);
+        logger_.Log(LOG_ERROR, "e", 1, "C::F", "F", 1);
+        logger_.Log(LOG_WARNING, "w", 2, "C::F", "F", 2);
+        logger_.Log(LOG_INFO, "i", 4, "C::F", "F", 4);
+        EXPECT_EQ(Records(), c.written);
+    }
+}
+
+TEST_F(LoggerTest, LevelsThatAreNotOneFlagAreNeverWritten) {
+    SetMask(0xFFFFFFFF);
+    for (UINT level : {0u, 3u, 5u, 6u, 7u, 8u, 0x80000000u}) {
+        logger_.Log(level, "never", 1, "C::F", "F", 1);
+    }
+    EXPECT_FALSE(FileExists(logPath_));
+}
+
+TEST_F(LoggerTest, ChangedMaskTakesEffectAtTheNextReport) {
+    SetMask(0);
+    logger_.Log(LOG_ERROR, "off", 1, "C::F", "F", 1);
+    EXPECT_FALSE(FileExists(logPath_));
+
+    SetMask(LOG_ERROR);
+    logger_.Log(LOG_ERROR, "on", 1, "C::F", "F", 2);
+    SetMask(LOG_WARNING);
+    logger_.Log(LOG_ERROR, "errors off", 1, "C::F", "F", 3);
+    logger_.Log(LOG_WARNING, "warnings on", 1, "C::F", "F", 4);
+
+    EXPECT_EQ(Records(), (std::vector<std::string>{":<ERROR(1)> on in C::F at F (line:2)\r\n",
+                                                   ":<WARNING(1)> warnings on in C::F at F (line:4)\r\n"}));
+}
+
+// --- rotation --------------------------------------------------------------------
+
+TEST_F(LoggerTest, LogOneByteUnderTheLimitGrowsThenRotatesOnTheFollowingRecord) {
+    SetMask(LOG_ERROR);
+    const std::string old(kRotationSize - 1, 'x');
+    WriteFileBytes(logPath_, old);
+
+    logger_.Log(LOG_ERROR, "grows", 1, "C::F", "F", 1);
+    const std::string grown = Log();
+    ASSERT_GT(grown.size(), kRotationSize);
+    EXPECT_EQ(grown.substr(0, old.size()), old);
+    EXPECT_EQ(grown.substr(old.size() + kTimeTextLength), ":<ERROR(1)> grows in C::F at F (line:1)\r\n");
+    EXPECT_FALSE(FileExists(backupPath_));
+
+    logger_.Log(LOG_ERROR, "rotates", 1, "C::F", "F", 2);
+    EXPECT_EQ(ReadFileBytes(backupPath_), grown);
+    EXPECT_EQ(Records(), std::vector<std::string>{":<ERROR(1)> rotates in C::F at F (line:2)\r\n"});
+}
+
+TEST_F(LoggerTest, LogAtTheLimitIsMovedAsideBeforeTheRecordIsWritten) {
+    SetMask(LOG_ERROR);
+    const std::string old(kRotationSize, 'x');
+    WriteFileBytes(logPath_, old);
+
+    logger_.Log(LOG_ERROR, "fresh", 1, "C::F", "F", 1);
+
+    EXPECT_EQ(ReadFileBytes(backupPath_), old);
+    EXPECT_EQ(Records(), std::vector<std::string>{":<ERROR(1)> fresh in C::F at F (line:1)\r\n"});
+}
+
+TEST_F(LoggerTest, RotationReplacesAnExistingBackup) {
+    SetMask(LOG_ERROR);
+    const std::string old(kRotationSize + 100, 'y');
+    WriteFileBytes(logPath_, old);
+    WriteFileBytes(backupPath_, "previous backup");
+
+    logger_.Log(LOG_ERROR, "fresh", 1, "C::F", "F", 1);
+
+    EXPECT_EQ(ReadFileBytes(backupPath_), old);
+    EXPECT_EQ(Records(), std::vector<std::string>{":<ERROR(1)> fresh in C::F at F (line:1)\r\n"});
+}
+
+TEST_F(LoggerTest, MissingLogIsCreatedAndTheBackupLeftAlone) {
+    SetMask(LOG_ERROR);
+    WriteFileBytes(backupPath_, "keep me");
+    ASSERT_FALSE(FileExists(logPath_));
+
+    logger_.Log(LOG_ERROR, "first", 1, "C::F", "F", 1);
+
+    EXPECT_EQ(ReadFileBytes(backupPath_), "keep me");
+    EXPECT_EQ(Records(), std::vector<std::string>{":<ERROR(1)> first in C::F at F (line:1)\r\n"});
+}
+
+TEST_F(LoggerTest, BackupThatCannotBeReplacedLetsTheLogGrowUntilTheNextRecord) {
+    SetMask(LOG_ERROR);
+    const std::string old(kRotationSize, 'x');
+    WriteFileBytes(logPath_, old);
+    WriteFileBytes(backupPath_, "held");
+    HANDLE held = ::CreateFileW(backupPath_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    logger_.Log(LOG_ERROR, "kept", 1, "C::F", "F", 1);
+    ::CloseHandle(held);
+    const std::string grown = Log();
+    EXPECT_EQ(grown.substr(0, old.size()), old);
+    EXPECT_EQ(grown.substr(old.size() + kTimeTextLength), ":<ERROR(1)> kept in C::F at F (line:1)\r\n");
+    EXPECT_EQ(ReadFileBytes(backupPath_), "held");
+
+    logger_.Log(LOG_ERROR, "retried", 1, "C::F", "F", 2);
+    EXPECT_EQ(ReadFileBytes(backupPath_), grown);
+    EXPECT_EQ(Records(), std::vector<std::string>{":<ERROR(1)> retried in C::F at F (line:2)\r\n"});
+}
+
+// --- record length ---------------------------------------------------------------
+
+// A message that makes the record "time line + :<ERROR(1)> message in F at S (line:1)\r\n"
+// exactly recordLength characters long.
+std::string MessageForRecordLength(size_t recordLength) {
+    const size_t overhead = kTimeTextLength + std::strlen(":<ERROR(1)> ") + std::strlen(" in F at S (line:1)\r\n");
+    std::string message;
+    for (size_t i = 0; i < recordLength - overhead; ++i) message += static_cast<char>('a' + i % 26);
+    return message;
+}
+
+TEST_F(LoggerTest, RecordOfMaximumLengthIsWrittenWhole) {
+    SetMask(LOG_ERROR);
+    const std::string message = MessageForRecordLength(kMaxRecordLength);
+    logger_.Log(LOG_ERROR, message.c_str(), 1, "F", "S", 1);
+
+    const std::string log = Log();
+    EXPECT_EQ(log.size(), kMaxRecordLength);
+    EXPECT_EQ(Records(), std::vector<std::string>{":<ERROR(1)> " + message + " in F at S (line:1)\r\n"});
+}
+
+TEST_F(LoggerTest, LongerRecordIsCutAndTheNextRecordFollowsDirectly) {
+    SetMask(LOG_ERROR);
+    for (size_t over : {1, 2, 500, 10000}) {
+        SCOPED_TRACE(::testing::Message() << over << " characters over");
+        ::DeleteFileW(logPath_.c_str());
+        const std::string message = MessageForRecordLength(kMaxRecordLength + over);
+        const std::string whole = ":<ERROR(1)> " + message + " in F at S (line:1)\r\n";
+        logger_.Log(LOG_ERROR, message.c_str(), 1, "F", "S", 1);
+        logger_.Log(LOG_ERROR, "next", 2, "F", "S", 2);
+
+        const std::string log = Log();
+        std::time_t when = 0;
+        ASSERT_TRUE(ParseTimeText(log, when));
+        ASSERT_GE(log.size(), kMaxRecordLength);
+        EXPECT_EQ(log.substr(kTimeTextLength, kMaxRecordLength - kTimeTextLength),
+                  whole.substr(0, kMaxRecordLength - kTimeTextLength));
+        const std::string rest = log.substr(kMaxRecordLength);
+        ASSERT_TRUE(ParseTimeText(rest, when));
+        EXPECT_EQ(rest.substr(kTimeTextLength), ":<ERROR(2)> next in F at S (line:2)\r\n");
+    }
+}
+
+// --- file trouble and threads ------------------------------------------------------
+
+TEST_F(LoggerTest, RecordForALogHeldWithoutSharingIsLostAndLaterRecordsAreWritten) {
+    SetMask(LOG_ERROR);
+    WriteFileBytes(logPath_, "before\r\n");
+    HANDLE held = ::CreateFileW(logPath_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    logger_.Log(LOG_ERROR, "lost", 1, "C::F", "F", 1);
+    ::CloseHandle(held);
+    EXPECT_EQ(Log(), "before\r\n");
+
+    logger_.Log(LOG_ERROR, "written", 1, "C::F", "F", 2);
+    const std::string log = Log();
+    ASSERT_EQ(log.substr(0, 8), "before\r\n");
+    std::vector<std::string> lines;
+    ASSERT_TRUE(SplitRecords(log.substr(8), lines));
+    EXPECT_EQ(lines, std::vector<std::string>{":<ERROR(1)> written in C::F at F (line:2)\r\n"});
+}
+
+TEST_F(LoggerTest, LogInAMissingFolderLosesTheRecordQuietly) {
+    SetMask(LOG_ERROR);
+    CLogger nowhere(test::ToAnsi(dir_ / L"missing\\Pelmora.log"));
+    nowhere.Log(LOG_ERROR, "lost", 1, "C::F", "F", 1);
+    EXPECT_FALSE(FileExists(dir_ / L"missing\\Pelmora.log"));
+}
+
+TEST_F(LoggerTest, ReportsFromSeveralThreadsStayWholeRecords) {
+    SetMask(LOG_ERROR);
+    constexpr int kThreads = 4;
+    constexpr int kReports = 25;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([this, t] {
+            const std::string message = "thread " + std::to_string(t) + std::string(200, static_cast<char>('a' + t));
+            for (int i = 0; i < kReports; ++i) logger_.Log(LOG_ERROR, message.c_str(), t, "C::F", "F", i);
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+
+    std::vector<std::string> lines = Records();
+    ASSERT_EQ(lines.size(), static_cast<size_t>(kThreads * kReports));
+    std::vector<std::string> expected;
+    for (int t = 0; t < kThreads; ++t) {
+        for (int i = 0; i < kReports; ++i) {
+            expected.push_back(":<ERROR(" + std::to_string(t) + ")> thread " + std::to_string(t) +
+                               std::string(200, static_cast<char>('a' + t)) + " in C::F at F (line:" +
+                               std::to_string(i) + ")\r\n");
+        }
+    }
+    std::sort(lines.begin(), lines.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(lines, expected);
+}
+
+// --- the log path ------------------------------------------------------------------
+
+TEST_F(LoggerTest, LoggerWritesPelmoraLogInTheScriptLocation) {
+    test::TempDir location;
+    ASSERT_EQ(ERROR_SUCCESS, test::WriteProductString("ScriptLocation", REG_SZ, test::ToAnsi(location.path())));
+    SetMask(LOG_ERROR);
+
+    CLogger logger;
+    EXPECT_EQ(logger.LogPath(), test::ToAnsi(location / L"Pelmora.log"));
+    logger.Log(LOG_ERROR, "here", 1, "C::F", "F", 1);
+
+    std::vector<std::string> lines;
+    ASSERT_TRUE(SplitRecords(ReadFileBytes(location / L"Pelmora.log"), lines));
+    EXPECT_EQ(lines, std::vector<std::string>{":<ERROR(1)> here in C::F at F (line:1)\r\n"});
+}
+
+}  // namespace
+}  // namespace pelmora
