@@ -16,9 +16,15 @@ namespace {
 struct Token {
     std::wstring text;
     bool quoted = false;
+    // Text that came from a replacement value is data: it never reads as a brace, '=',
+    // a key mode or a value type, whatever it spells.
+    bool replaced = false;
 
-    [[nodiscard]] bool Is(const wchar_t* word) const { return !quoted && text == word; }
-    [[nodiscard]] bool IsWordNoCase(const wchar_t* word) const { return !quoted && ::_wcsicmp(text.c_str(), word) == 0; }
+    [[nodiscard]] bool IsSyntax() const { return !quoted && !replaced; }
+    [[nodiscard]] bool Is(const wchar_t* word) const { return IsSyntax() && text == word; }
+    [[nodiscard]] bool IsWordNoCase(const wchar_t* word) const {
+        return IsSyntax() && ::_wcsicmp(text.c_str(), word) == 0;
+    }
 };
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
@@ -242,14 +248,17 @@ private:
             while (position_ < text_.size() && !IsBlank(text_[position_])) ++position_;
             result.text.assign(text_.substr(start, position_ - start));
         }
-        PELMORA_RETURN_IF_FAILED(Replace(result.text));
+        PELMORA_RETURN_IF_FAILED(Replace(result.text, result.replaced));
+        // The registry reads a name only up to a NUL: a key name "\0..." would address
+        // the parent key itself, and ForceRemove would empty it.
+        if (result.text.find(L'\0') != std::wstring::npos) return kRegistrationScriptSyntaxError;
         token = std::move(result);
         return S_OK;
     }
 
     // Replacing inside the token, after it was cut out, keeps a value such as a path
     // with a quote in it from changing the script's structure.
-    HRESULT Replace(std::wstring& text) const {
+    HRESULT Replace(std::wstring& text, bool& replaced) const {
         if (text.find(L'%') == std::wstring::npos) return S_OK;
         std::wstring result;
         size_t i = 0;
@@ -267,6 +276,7 @@ private:
                 const auto found = replacements_.find(name);
                 if (found == replacements_.end()) return kRegistrationScriptSyntaxError;
                 result += found->second;
+                replaced = true;
             }
             i = close + 1;
         }

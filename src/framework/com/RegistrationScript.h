@@ -5,9 +5,11 @@
 //
 // Root keys HKCR, HKCU, HKLM, HKU (or their long names); key modes ForceRemove,
 // NoRemove, Delete; values of type s, e, d and b; '' inside a quoted text is one
-// quote; %NAME% is replaced inside each token, %% is one percent sign. The whole text
-// is parsed before anything touches the registry, so a malformed script changes
-// nothing. The text is untrusted: every fault is an HRESULT, nesting is capped.
+// quote; %NAME% is replaced inside each token, %% is one percent sign, and a token with
+// a replacement in it is always a name or a value, never syntax. A NUL character is a
+// syntax error anywhere. The whole text is parsed before anything touches the registry,
+// so a malformed script changes nothing. The text is untrusted: every fault is an
+// HRESULT, nesting is capped.
 #include <windows.h>
 
 #include <map>

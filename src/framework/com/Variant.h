@@ -6,17 +6,22 @@
 
 namespace pelmora::com {
 
+namespace detail {
+// VariantCopy only reads its source; some SDK headers declare the parameter non-const.
+inline VARIANT* CopySource(const VARIANT& source) noexcept { return const_cast<VARIANT*>(&source); }
+}  // namespace detail
+
 class Variant {
 public:
     Variant() noexcept { ::VariantInit(&value_); }
     Variant(const Variant& other) noexcept {
         ::VariantInit(&value_);
-        ::VariantCopy(&value_, &other.value_);
+        ::VariantCopy(&value_, detail::CopySource(other.value_));
     }
     Variant(Variant&& other) noexcept : value_(other.value_) { ::VariantInit(&other.value_); }
     explicit Variant(const VARIANT& source) noexcept {
         ::VariantInit(&value_);
-        ::VariantCopy(&value_, &source);
+        ::VariantCopy(&value_, detail::CopySource(source));
     }
     ~Variant() { ::VariantClear(&value_); }
     Variant& operator=(Variant other) noexcept {
@@ -25,7 +30,7 @@ public:
     }
 
     [[nodiscard]] HRESULT CopyFrom(const VARIANT& source) noexcept {
-        return ::VariantCopy(&value_, &source);
+        return ::VariantCopy(&value_, detail::CopySource(source));
     }
     // Hands the value over to a caller-owned VARIANT, leaving this one empty.
     void DetachTo(VARIANT* target) noexcept {
