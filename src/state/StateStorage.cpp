@@ -1,0 +1,140 @@
+#include "state/StateStorage.h"
+
+#include <optional>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "core/Logger.h"
+#include "framework/win/RegKey.h"
+#include "library/ProductKey.h"
+#include "library/SplitAtFirst.h"
+
+namespace pelmora {
+
+namespace {
+
+constexpr char kSourceFile[] = "StateStorage";
+
+// The names a state path walks through, or nothing when it addresses no item (an empty
+// path, or one deeper than any storage may be). Every level may start with a
+// backslash, so an item key "\news\" and a plain "news" name the same item.
+std::optional<std::vector<std::wstring>> SplitStatePath(const std::wstring& path) {
+    std::vector<std::wstring> names;
+    std::wstring rest = path;
+    for (;;) {
+        auto [head, tail] = SplitAtFirst(rest, L'\\');
+        if (head.empty()) {
+            if (tail.empty()) return std::nullopt;
+            std::tie(head, tail) = SplitAtFirst(tail, L'\\');
+            if (head.empty() && tail.empty()) return std::nullopt;
+        }
+        if (names.size() == kMaxStateDepth) return std::nullopt;
+        names.push_back(std::move(head));
+        if (tail.empty()) return names;
+        rest = std::move(tail);
+    }
+}
+
+}  // namespace
+
+CStateStorage::CStateStorage(const std::wstring& name) : name_(name) {}
+
+CStateStorage::~CStateStorage() = default;
+
+std::shared_ptr<CStateItem> CStateStorage::FindItem(const std::wstring& path) const noexcept {
+    try {
+        const auto names = SplitStatePath(path);
+        if (!names) return nullptr;
+        const CStateStorage* storage = this;
+        std::shared_ptr<CStateItem> item;
+        for (const std::wstring& name : *names) {
+            const auto found = storage->items_.find(name);
+            if (found == storage->items_.end()) return nullptr;
+            item = found->second;
+            storage = &item->Children();
+        }
+        return item;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+uint32_t CStateStorage::GetValue(const std::wstring& path) const noexcept {
+    const auto item = FindItem(path);
+    return item ? item->Value() : 0;
+}
+
+bool CStateStorage::SetValue(const std::wstring& path, uint32_t value) noexcept {
+    try {
+        const auto names = SplitStatePath(path);
+        if (!names) return false;
+        CStateStorage* storage = this;
+        std::shared_ptr<CStateItem> item;
+        for (const std::wstring& name : *names) {
+            auto found = storage->items_.find(name);
+            if (found == storage->items_.end()) {
+                found = storage->items_.emplace(name, std::make_shared<CStateItem>(name)).first;
+            }
+            item = found->second;
+            storage = &item->Children();
+        }
+        item->SetValue(value);
+        return true;
+    } catch (...) {
+        return false;  // out of memory: the items made on the way stay, with value 0
+    }
+}
+
+void CStateStorage::Clear() noexcept { items_.clear(); }
+
+CRootStorage::CRootStorage(const std::wstring& valueName) : CStateStorage(std::wstring()), valueName_(valueName) {}
+
+CRootStorage::~CRootStorage() = default;
+
+void CRootStorage::Load() noexcept {
+    // Without a name the value would be the product key's default value, which is not ours.
+    if (valueName_.empty()) return;
+    bool corrupted = false;
+    try {
+        win::UniqueHKey key;
+        if (win::OpenRegKey(HKEY_CURRENT_USER, kProductKeyPath, kProductKeyAccess, key) != ERROR_SUCCESS) return;
+        DWORD type = REG_NONE;
+        DWORD size = 0;
+        if (::RegQueryValueExW(key.get(), valueName_.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+            type != REG_BINARY) {
+            return;
+        }
+        std::vector<BYTE> data(size + 1);  // never empty, so the read gets a real buffer
+        DWORD read = size;
+        if (::RegQueryValueExW(key.get(), valueName_.c_str(), nullptr, &type, data.data(), &read) != ERROR_SUCCESS ||
+            type != REG_BINARY) {
+            return;
+        }
+        corrupted = !Parse(data.data(), read);
+    } catch (...) {
+        corrupted = true;  // out of memory for the value's bytes
+    }
+    if (corrupted) {
+        GetLogger().Log(LOG_ERROR, "State value is corrupted.", 0, "CRootStorage::Load", kSourceFile, __LINE__);
+    }
+}
+
+bool CRootStorage::Save() const noexcept {
+    if (valueName_.empty()) return false;
+    try {
+        std::vector<BYTE> data(GetSerializedSize());
+        if (data.empty() || Serialize(data.data(), data.size()) != data.size()) return false;
+        win::UniqueHKey key;
+        if (win::OpenRegKey(HKEY_CURRENT_USER, kProductKeyPath, kProductKeyAccess, key) != ERROR_SUCCESS &&
+            win::CreateRegKey(HKEY_CURRENT_USER, kProductKeyPath, kProductKeyAccess, key) != ERROR_SUCCESS) {
+            return false;
+        }
+        return ::RegSetValueExW(key.get(), valueName_.c_str(), 0, REG_BINARY, data.data(),
+                                static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace pelmora

@@ -1,0 +1,89 @@
+#pragma once
+// The saved state of a script tree: items addressed by backslash-separated paths
+// ("\news\daily.WSC", "\news\" for the folder itself), kept in memory while the tree is
+// shown and persisted as one REG_BINARY value under the product key.
+//
+// Value format (unsigned 32-bit little-endian integers, no padding):
+//   block: size, item count, the items in name order
+//   item:  size, value, ANSI name with its terminating zero, the child block
+//
+// Nothing here throws: a failed allocation makes the operation report false or find
+// nothing.
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "state/StateItem.h"
+
+namespace pelmora {
+
+// Deepest nesting of items a value may hold, counting top-level items as 1. Far beyond
+// any folder tree a path of MAX_PATH characters can describe; it bounds the recursion
+// of reading and writing a value.
+inline constexpr size_t kMaxStateDepth = 256;
+
+class CStateStorage {
+public:
+    // std::wstring's ordering compares UTF-16 code units as unsigned numbers: ordinal,
+    // case-sensitive, the shorter name first when one is a prefix of the other.
+    using ItemMap = std::map<std::wstring, std::shared_ptr<CStateItem>>;
+
+    explicit CStateStorage(const std::wstring& name);
+    virtual ~CStateStorage();
+    CStateStorage(const CStateStorage&) = delete;
+    CStateStorage& operator=(const CStateStorage&) = delete;
+
+    [[nodiscard]] const std::wstring& Name() const noexcept { return name_; }
+    [[nodiscard]] const ItemMap& Items() const noexcept { return items_; }
+
+    // The item at path, or null.
+    [[nodiscard]] std::shared_ptr<CStateItem> FindItem(const std::wstring& path) const noexcept;
+    // The value of the item at path; 0 when there is none.
+    [[nodiscard]] uint32_t GetValue(const std::wstring& path) const noexcept;
+    // Sets the value of the item at path, creating missing items on the way; the items
+    // passed keep their values. An empty path changes nothing. A path deeper than
+    // kMaxStateDepth is refused whole, since it could not be read back.
+    bool SetValue(const std::wstring& path, uint32_t value) noexcept;
+    void Clear() noexcept;
+
+    // Size in bytes of this storage's block in the value format.
+    [[nodiscard]] uint32_t GetSerializedSize() const noexcept;
+    // Writes the block; returns the bytes written, 0 when capacity is too small.
+    size_t Serialize(BYTE* buffer, size_t capacity) const noexcept;
+    // Adds the items of the block in data to this storage, a same-named item replaced.
+    // Returns false when the block reaches past size bytes, nests deeper than
+    // kMaxStateDepth, or memory runs out; the items read completely before that stay,
+    // the one being read is dropped.
+    bool Parse(const BYTE* data, size_t size) noexcept;
+
+private:
+    bool ParseBlock(const BYTE* data, size_t size, size_t depth, size_t& consumed);
+    BYTE* WriteBlock(BYTE* out) const;
+
+    ItemMap items_;
+    std::wstring name_;
+};
+
+// The storage of one tree, bound to the registry value it is saved as. A root with an
+// empty value name lives in memory only.
+class CRootStorage : public CStateStorage {
+public:
+    explicit CRootStorage(const std::wstring& valueName);
+    ~CRootStorage() override;
+
+    [[nodiscard]] const std::wstring& ValueName() const noexcept { return valueName_; }
+
+    // Adds the items of the saved value; an absent value or product key adds nothing.
+    // A corrupt value is logged once and its items read before the fault are kept.
+    void Load() noexcept;
+    // Rewrites the whole value; false when it could not be written.
+    bool Save() const noexcept;
+
+private:
+    std::wstring valueName_;
+};
+
+}  // namespace pelmora
