@@ -158,11 +158,5 @@ TEST_F(ParamsTypeInfoTest, NamesAnswerHeldIdsOnly) {
     EXPECT_EQ(1u, count);
 }
 
-TEST_F(ParamsTypeInfoTest, LivesInTheModuleLockCountUntilReleased) {
-    const LONG locksWithNames = test::ModuleLockCount();
-    names_.reset();
-    EXPECT_EQ(locksWithNames - 1, test::ModuleLockCount());
-}
-
 }  // namespace
 }  // namespace pelmora

@@ -150,16 +150,6 @@ TEST_F(ParamsTranslatorTest, CancelSetByScriptReachesTheBrowserButUrlDoesNot) {
     EXPECT_EQ(L"http://example.com/", StringOf(call.url));
 }
 
-TEST_F(ParamsTranslatorTest, NumberGivenToCancelIsStoredAsItsPayload) {
-    BeforeNavigate2Call call(&frame_);
-    CParamsTranslator translator(test::kDispidBeforeNavigate2, &call.params, browserEvents_.get());
-    com::ComPtr<CParams> made = MakeParams(translator);
-    ASSERT_TRUE(made);
-    EXPECT_EQ(S_OK, PutProperty(made.get(), LookUp(made.get(), L"Cancel"), IntValue(1)));
-    EXPECT_EQ(S_OK, translator.WriteBack());
-    EXPECT_EQ(1, call.cancel);
-}
-
 TEST_F(ParamsTranslatorTest, CancelPassedAsVariantReferenceIsReplacedWhole) {
     BeforeNavigate2Call call(&frame_);
     com::Variant cancel(BoolValue(false));
