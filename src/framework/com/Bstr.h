@@ -1,5 +1,6 @@
 #pragma once
 // Owner of one BSTR.
+#include <objbase.h>
 #include <oleauto.h>
 
 #include <string>

@@ -1,0 +1,71 @@
+#pragma once
+// The member names of one Params object, as type information: name lookups, and the
+// members described as property accessors over the event interface's own descriptions.
+#include <oaidl.h>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "framework/com/Bstr.h"
+#include "framework/com/ComPtr.h"
+#include "framework/com/TypeDescriptions.h"
+
+namespace pelmora {
+
+class CParamsTypeInfo : public ITypeInfo {
+public:
+    // eventTypeInfo must not be null.
+    explicit CParamsTypeInfo(ITypeInfo* eventTypeInfo);
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    STDMETHODIMP GetTypeAttr(TYPEATTR** attributes) override;
+    STDMETHODIMP GetTypeComp(ITypeComp** typeComp) override;
+    STDMETHODIMP GetFuncDesc(UINT index, FUNCDESC** description) override;
+    STDMETHODIMP GetVarDesc(UINT index, VARDESC** description) override;
+    STDMETHODIMP GetNames(MEMBERID id, BSTR* names, UINT maximum, UINT* count) override;
+    STDMETHODIMP GetRefTypeOfImplType(UINT index, HREFTYPE* type) override;
+    STDMETHODIMP GetImplTypeFlags(UINT index, INT* flags) override;
+    STDMETHODIMP GetIDsOfNames(LPOLESTR* names, UINT count, MEMBERID* ids) override;
+    STDMETHODIMP Invoke(PVOID instance, MEMBERID id, WORD flags, DISPPARAMS* arguments, VARIANT* result,
+                        EXCEPINFO* exception, UINT* argumentError) override;
+    STDMETHODIMP GetDocumentation(MEMBERID id, BSTR* name, BSTR* docString, DWORD* helpContext,
+                                  BSTR* helpFile) override;
+    STDMETHODIMP GetDllEntry(MEMBERID id, INVOKEKIND kind, BSTR* dllName, BSTR* name, WORD* ordinal) override;
+    STDMETHODIMP GetRefTypeInfo(HREFTYPE type, ITypeInfo** typeInfo) override;
+    STDMETHODIMP AddressOfMember(MEMBERID id, INVOKEKIND kind, PVOID* address) override;
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, PVOID* object) override;
+    STDMETHODIMP GetMops(MEMBERID id, BSTR* mops) override;
+    STDMETHODIMP GetContainingTypeLib(ITypeLib** typeLib, UINT* index) override;
+    STDMETHODIMP_(void) ReleaseTypeAttr(TYPEATTR* attributes) override;
+    STDMETHODIMP_(void) ReleaseFuncDesc(FUNCDESC* description) override;
+    STDMETHODIMP_(void) ReleaseVarDesc(VARDESC* description) override;
+
+    // Stores name (null for a name the event did not supply) under the next id.
+    [[nodiscard]] HRESULT AddName(const wchar_t* name) noexcept;
+    // Takes back the name added last, when its value could not be stored.
+    void RemoveLastName() noexcept;
+    [[nodiscard]] ULONG NameCount() const noexcept { return static_cast<ULONG>(names_.size()); }
+
+protected:
+    virtual ~CParamsTypeInfo();
+
+private:
+    // A property accessor handed out by GetFuncDesc: the event's description with our
+    // member id, kind and parameter, kept with the borrowed original it was made from.
+    struct AccessorDescription {
+        FUNCDESC description;
+        ELEMDESC value;
+        com::FuncDescHolder borrowed;
+    };
+
+    LONG refs_ = 0;
+    com::ComPtr<ITypeInfo> eventTypeInfo_;
+    std::map<ULONG, com::Bstr> names_;
+    std::vector<std::unique_ptr<AccessorDescription>> accessors_;
+};
+
+}  // namespace pelmora
