@@ -208,18 +208,6 @@ TEST_F(ScriptGeneration, ParameterCommentListsOneNameAloneAndKeepsAtMostNineteen
               file.find("            <method name=\"Crowded\"><parameter name=\"Params\"/></method>\r\n"));
 }
 
-TEST_F(ScriptGeneration, AddedMemberReplacesAnEarlierMemberOfTheSameName) {
-    FakeEventTypeInfo typeInfo(std::vector<FakeEvent>{});
-    CScriptletCode code(&typeInfo);
-    code.AddMethod(L"browser", {L"a", L"b"});
-    code.AddProperty(L"browser");
-    code.AddProperty(L"Go");
-    code.AddMethod(L"Go", {});
-
-    EXPECT_EQ(L"            <method name=\"Go\"/>\r\n            <property name=\"browser\"/>\r\n",
-              code.BuildPublicSection());
-}
-
 // --- unreadable type information ---------------------------------------------------
 
 TEST_F(ScriptGeneration, UnreadableInterfaceWritesNothingAndReturnsItsError) {
@@ -259,20 +247,6 @@ TEST_F(ScriptGeneration, OneUnreadableEventFailsTheSaveWhereverItStands) {
         EXPECT_EQ(0, typeInfo.funcDescsOut);
         EXPECT_EQ(1u, typeInfo.refs);
     }
-}
-
-TEST_F(ScriptGeneration, EveryDescriptionAndReferenceTakenIsGivenBack) {
-    FakeEventTypeInfo typeInfo(std::vector<FakeEvent>{{L"A", {L"x"}}, {L"B", {}}});
-    {
-        CScriptletCode code(&typeInfo);
-        EXPECT_EQ(2u, typeInfo.refs);
-        code.AddProperty(L"window");
-        ASSERT_EQ(S_OK, code.Save(dir_ / L"a.WSC"));
-        ASSERT_EQ(S_OK, code.Save(dir_ / L"b.WSC"));
-        EXPECT_EQ(0, typeInfo.typeAttrsOut);
-        EXPECT_EQ(0, typeInfo.funcDescsOut);
-    }
-    EXPECT_EQ(1u, typeInfo.refs);
 }
 
 }  // namespace

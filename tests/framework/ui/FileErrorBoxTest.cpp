@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "MessageBoxRecorder.h"
 #include "framework/ui/FileErrorBox.h"
 
 namespace pelmora::ui {
@@ -21,15 +20,6 @@ TEST(FileErrorBox, NamesTheFileThenTheSystemsDescriptionOfTheError) {
 TEST(FileErrorBox, FallsBackToTheGivenTextForAnErrorWithoutDescription) {
     const DWORD undescribed = 0x2000ABCD;  // customer bit set: never a system message
     EXPECT_EQ(L"c:\\a.WSC\nFailed to save file", FileErrorBoxText(L"c:\\a.WSC", undescribed, L"Failed to save file"));
-}
-
-TEST(FileErrorBox, IsAnOkBoxWithTheCallersCaption) {
-    test::MessageBoxRecorder boxes;
-    ShowFileErrorBox(L"c:\\a.WSC", 0x2000ABCD, L"Failed to save file", L"Pelmora");
-    ASSERT_EQ(1u, boxes.boxes().size());
-    EXPECT_EQ(L"c:\\a.WSC\nFailed to save file", boxes.boxes()[0].text);
-    EXPECT_EQ(L"Pelmora", boxes.boxes()[0].caption);
-    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), boxes.boxes()[0].type);
 }
 
 }  // namespace
