@@ -18,3 +18,8 @@
 #define IDI_GLOBE 216
 #define IDI_FOLDER_UP 223
 #define IDI_ARROW_UP 225
+
+// The template every generated script file is filled from (resource type "WSC_TEMPLATE").
+#define IDR_WSC_TEMPLATE 209
+
+#define IDS_FAILED_TO_SAVE_FILE 102

@@ -5,6 +5,7 @@
 #include "framework/win/Ansi.h"
 #include "framework/win/HResult.h"
 #include "framework/win/RegKey.h"
+#include "framework/win/ResourceBytes.h"
 
 namespace pelmora::com {
 
@@ -104,15 +105,11 @@ HRESULT Registrar::RunScript(std::wstring_view script, bool registering) noexcep
 
 HRESULT Registrar::ResourceScript(HMODULE module, UINT resourceId, const wchar_t* resourceType,
                                   bool registering) noexcept {
-    HRSRC resource = ::FindResourceW(module, MAKEINTRESOURCEW(resourceId), resourceType);
-    if (!resource) return win::HResultFromLastError();
-    const DWORD size = ::SizeofResource(module, resource);
-    HGLOBAL loaded = ::LoadResource(module, resource);
-    const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
-    if (!bytes) return win::HResultFromLastError();
+    std::string_view bytes;
+    PELMORA_RETURN_IF_FAILED(win::LoadResourceBytes(module, resourceId, resourceType, bytes));
     std::wstring script;
     try {
-        script = win::AnsiToWide(std::string_view(static_cast<const char*>(bytes), size));
+        script = win::AnsiToWide(bytes);
     } catch (...) {
         return E_OUTOFMEMORY;
     }

@@ -1,5 +1,6 @@
 #pragma once
 // Owner of one VARIANT: cleared on destruction and before it is refilled.
+#include <objbase.h>
 #include <oleauto.h>
 
 #include <utility>

@@ -1,0 +1,253 @@
+#include <gtest/gtest.h>
+
+#include <oaidl.h>
+#include <objbase.h>
+
+#include <string>
+#include <vector>
+
+#include "ExpectedScriptFile.h"
+#include "FakeEventTypeInfo.h"
+#include "MessageBoxRecorder.h"
+#include "TestSupport.h"
+#include "framework/com/ComPtr.h"
+#include "library/ScriptletCode.h"
+
+namespace pelmora {
+namespace {
+
+using test::EventShape;
+using test::ExpectedScriptFile;
+using test::FakeEvent;
+using test::FakeEventTypeInfo;
+using test::ReadFileBytes;
+
+constexpr GUID kShDocVwLibrary = {0xEAB22AC0, 0x30C1, 0x11CF, {0xA7, 0xEB, 0x00, 0x00, 0xC0, 0x5B, 0xAE, 0x0B}};
+constexpr IID kDWebBrowserEvents2 = {0x34A715A0, 0x6587, 0x11D0, {0x92, 0x4A, 0x00, 0x20, 0xAF, 0xC7, 0xAC, 0x4D}};
+constexpr GUID kMshtmlLibrary = {0x3050F1C5, 0x98B5, 0x11CF, {0xBB, 0x82, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x0B}};
+constexpr IID kHTMLWindowEvents = {0x96A0A4E0, 0xD062, 0x11CF, {0x94, 0xB6, 0x00, 0xAA, 0x00, 0x60, 0x27, 0x5C}};
+
+com::ComPtr<ITypeInfo> RegisteredEventTypeInfo(const GUID& library, WORD major, WORD minor, const IID& events) {
+    com::ComPtr<ITypeLib> typeLib;
+    com::ComPtr<ITypeInfo> typeInfo;
+    if (SUCCEEDED(::LoadRegTypeLib(library, major, minor, LOCALE_NEUTRAL, typeLib.put()))) {
+        typeLib->GetTypeInfoOfGuid(events, typeInfo.put());
+    }
+    return typeInfo;
+}
+
+// A class id written the way StringFromCLSID writes it: braced, upper case, and
+// read back to the same text.
+::testing::AssertionResult IsBracedUpperCaseClsid(const std::string& text) {
+    if (text.size() != 38 || text.front() != '{' || text.back() != '}') {
+        return ::testing::AssertionFailure() << "not a braced GUID: " << text;
+    }
+    for (char c : text) {
+        if (c >= 'a' && c <= 'z') return ::testing::AssertionFailure() << "lower case in " << text;
+    }
+    CLSID id{};
+    const std::wstring wide(text.begin(), text.end());
+    if (FAILED(::CLSIDFromString(wide.c_str(), &id))) return ::testing::AssertionFailure() << "unreadable " << text;
+    wchar_t again[40] = {};
+    ::StringFromGUID2(id, again, 40);
+    if (wide != again) return ::testing::AssertionFailure() << text << " reads back differently";
+    return ::testing::AssertionSuccess();
+}
+
+std::vector<EventShape> ShapesOf(const std::vector<FakeEvent>& events) {
+    std::vector<EventShape> shapes;
+    for (const FakeEvent& event : events) {
+        EventShape shape{test::Narrow(event.name.c_str()), {}};
+        for (const std::wstring& parameter : event.parameters) shape.parameters.push_back(test::Narrow(parameter.c_str()));
+        shapes.push_back(shape);
+    }
+    return shapes;
+}
+
+class ScriptGeneration : public ::testing::Test {
+protected:
+    // Generates a script with one property and returns the file's bytes.
+    std::string Generate(ITypeInfo* typeInfo, const wchar_t* property, const std::wstring& path) {
+        CScriptletCode code(typeInfo);
+        code.AddProperty(property);
+        EXPECT_EQ(S_OK, code.Save(path));
+        return ReadFileBytes(path);
+    }
+
+    void ExpectGeneratedFromRules(const std::string& file, const std::vector<EventShape>& events,
+                                  const std::string& property) {
+        const std::string clsid = test::ClsidFieldOf(file);
+        EXPECT_TRUE(IsBracedUpperCaseClsid(clsid));
+        EXPECT_EQ(ExpectedScriptFile(events, property, clsid), file);
+    }
+
+    test::TempDir dir_;
+    test::MessageBoxRecorder boxes_;
+};
+
+// --- real event interfaces --------------------------------------------------------
+
+TEST_F(ScriptGeneration, BrowserMainScriptMirrorsEveryBrowserEventThenTheBrowserProperty) {
+    const auto typeInfo = RegisteredEventTypeInfo(kShDocVwLibrary, 1, 0, kDWebBrowserEvents2);
+    ASSERT_TRUE(typeInfo) << "SHDocVw DWebBrowserEvents2 is not registered";
+    const std::vector<EventShape> events = test::ReadEventShapes(typeInfo.get());
+    ASSERT_EQ(41u, events.size());
+
+    const std::string file = Generate(typeInfo.get(), L"browser", dir_ / L"main.WSC");
+
+    ExpectGeneratedFromRules(file, events, "browser");
+    EXPECT_NE(std::string::npos, file.find("            /* Function: DocumentComplete               \r\n"
+                                           "               Params [properties]: pDisp, URL\r\n"
+                                           "            */\r\n"
+                                           "            function DocumentComplete(Params)\r\n"
+                                           "            {\r\n"
+                                           "            }\r\n"));
+    EXPECT_NE(std::string::npos,
+              file.find("            <method name=\"BeforeNavigate2\"><parameter name=\"Params\"/></method>\r\n"));
+    // Every event name begins with a capital, so the property closes both lists.
+    EXPECT_NE(std::string::npos, file.find("            <property name=\"browser\"/>\r\n\r\n        </public>\r\n"));
+    EXPECT_NE(std::string::npos, file.find("                browser = newValue;\r\n            }\r\n\r\n"
+                                           "            ]]>\r\n"));
+    EXPECT_TRUE(boxes_.boxes().empty());
+}
+
+TEST_F(ScriptGeneration, UrlScriptMirrorsEveryWindowEventThenTheWindowProperty) {
+    const auto typeInfo = RegisteredEventTypeInfo(kMshtmlLibrary, 4, 0, kHTMLWindowEvents);
+    ASSERT_TRUE(typeInfo) << "MSHTML HTMLWindowEvents is not registered";
+    const std::vector<EventShape> events = test::ReadEventShapes(typeInfo.get());
+    ASSERT_EQ(11u, events.size());
+
+    const std::string file = Generate(typeInfo.get(), L"window", dir_ / L"site.WSC");
+
+    ExpectGeneratedFromRules(file, events, "window");
+    EXPECT_NE(std::string::npos, file.find("            <method name=\"onload\"/>\r\n"));
+    EXPECT_NE(std::string::npos, file.find("            function onload()\r\n            {\r\n            }\r\n"));
+    EXPECT_NE(std::string::npos, file.find("               Params [properties]: description, url, line\r\n"));
+    EXPECT_NE(std::string::npos, file.find("            <property name=\"window\"/>\r\n\r\n        </public>\r\n"));
+}
+
+TEST_F(ScriptGeneration, EachSaveMakesANewClassIdAndChangesNothingElse) {
+    const auto typeInfo = RegisteredEventTypeInfo(kMshtmlLibrary, 4, 0, kHTMLWindowEvents);
+    ASSERT_TRUE(typeInfo);
+    CScriptletCode code(typeInfo.get());
+    code.AddProperty(L"window");
+    ASSERT_EQ(S_OK, code.Save(dir_ / L"first.WSC"));
+    ASSERT_EQ(S_OK, code.Save(dir_ / L"second.WSC"));
+
+    std::string first = ReadFileBytes(dir_ / L"first.WSC");
+    std::string second = ReadFileBytes(dir_ / L"second.WSC");
+    const std::string firstId = test::ClsidFieldOf(first);
+    const std::string secondId = test::ClsidFieldOf(second);
+    EXPECT_TRUE(IsBracedUpperCaseClsid(firstId));
+    EXPECT_NE(firstId, secondId);
+    first.replace(first.find(firstId), firstId.size(), "ID");
+    second.replace(second.find(secondId), secondId.size(), "ID");
+    EXPECT_EQ(first, second);
+}
+
+TEST_F(ScriptGeneration, SavingOverALongerFileReplacesItsWholeContent) {
+    const std::wstring path = dir_ / L"old.WSC";
+    test::WriteFileBytes(path, std::string(20000, 'x'));
+    FakeEventTypeInfo typeInfo(std::vector<FakeEvent>{{L"Ping", {}}});
+
+    const std::string file = Generate(&typeInfo, L"browser", path);
+
+    ExpectGeneratedFromRules(file, ShapesOf({{L"Ping", {}}}), "browser");
+}
+
+// --- member table rules -------------------------------------------------------------
+
+TEST_F(ScriptGeneration, InterfaceWithoutEventsGivesOnlyThePropertyAndItsAccessors) {
+    FakeEventTypeInfo typeInfo(std::vector<FakeEvent>{});
+    const std::string file = Generate(&typeInfo, L"browser", dir_ / L"empty.WSC");
+    ExpectGeneratedFromRules(file, {}, "browser");
+    EXPECT_NE(std::string::npos, file.find("        <public>\r\n            <property name=\"browser\"/>\r\n\r\n"
+                                           "        </public>\r\n"));
+}
+
+TEST_F(ScriptGeneration, MembersFollowOrdinalOrderWithCapitalsFirstAndPrefixesBeforeLongerNames) {
+    const std::vector<FakeEvent> events = {
+        {L"onload", {}}, {L"Beta", {L"x"}}, {L"ab", {}}, {L"Alpha", {L"y"}}, {L"a", {L"z"}}, {L"Zed", {}}};
+    FakeEventTypeInfo typeInfo(events);
+
+    const std::string file = Generate(&typeInfo, L"browser", dir_ / L"order.WSC");
+
+    ExpectGeneratedFromRules(file, ShapesOf(events), "browser");
+    const std::vector<std::string> order = {"Alpha", "Beta", "Zed", "a", "ab", "browser", "onload"};
+    auto publicLine = [](const std::string& name) { return "name=\"" + name + "\""; };
+    auto bodyStart = [](const std::string& name) {
+        return name == "browser" ? "var browser;" : "function " + name + "(";
+    };
+    size_t lastPublic = 0;
+    size_t lastBody = 0;
+    for (const std::string& name : order) {
+        const size_t inPublic = file.find(publicLine(name));
+        const size_t inBody = file.find(bodyStart(name));
+        ASSERT_NE(std::string::npos, inPublic) << name;
+        ASSERT_NE(std::string::npos, inBody) << name;
+        EXPECT_GT(inPublic, lastPublic) << name << " out of order in the public section";
+        EXPECT_GT(inBody, lastBody) << name << " out of order in the script body";
+        lastPublic = inPublic;
+        lastBody = inBody;
+    }
+}
+
+TEST_F(ScriptGeneration, ParameterCommentListsOneNameAloneAndKeepsAtMostNineteen) {
+    std::vector<std::wstring> many;
+    for (int i = 1; i <= 25; ++i) many.push_back(L"p" + std::to_wstring(i));
+    const std::vector<FakeEvent> events = {{L"Single", {L"only"}}, {L"Crowded", many}};
+    FakeEventTypeInfo typeInfo(events);
+
+    const std::string file = Generate(&typeInfo, L"browser", dir_ / L"params.WSC");
+
+    ExpectGeneratedFromRules(file, ShapesOf(events), "browser");
+    EXPECT_NE(std::string::npos, file.find("               Params [properties]: only\r\n"));
+    EXPECT_NE(std::string::npos, file.find(", p18, p19\r\n"));
+    EXPECT_EQ(std::string::npos, file.find("p20"));
+    EXPECT_NE(std::string::npos,
+              file.find("            <method name=\"Crowded\"><parameter name=\"Params\"/></method>\r\n"));
+}
+
+// --- unreadable type information ---------------------------------------------------
+
+TEST_F(ScriptGeneration, UnreadableInterfaceWritesNothingAndReturnsItsError) {
+    FakeEventTypeInfo typeInfo(std::vector<FakeEvent>{{L"Ping", {}}});
+    typeInfo.typeAttrResult = TYPE_E_INVALIDSTATE;
+    const std::wstring path = dir_ / L"none.WSC";
+    {
+        CScriptletCode code(&typeInfo);
+        code.AddProperty(L"browser");
+        EXPECT_EQ(TYPE_E_INVALIDSTATE, code.Save(path));
+    }
+    EXPECT_FALSE(test::FileExists(path));
+    EXPECT_TRUE(boxes_.boxes().empty());
+    EXPECT_EQ(1u, typeInfo.refs);
+}
+
+TEST_F(ScriptGeneration, OneUnreadableEventFailsTheSaveWhereverItStands) {
+    for (size_t broken = 0; broken < 3; ++broken) {
+        std::vector<FakeEvent> events = {{L"First", {L"a"}}, {L"Second", {}}, {L"Third", {L"b", L"c"}}};
+        if (broken == 1) {
+            events[broken].namesResult = E_OUTOFMEMORY;
+        } else {
+            events[broken].funcDescResult = TYPE_E_ELEMENTNOTFOUND;
+        }
+        const HRESULT expected = broken == 1 ? E_OUTOFMEMORY : TYPE_E_ELEMENTNOTFOUND;
+        FakeEventTypeInfo typeInfo(events);
+        const std::wstring path = dir_ / (L"partial" + std::to_wstring(broken) + L".WSC");
+        {
+            CScriptletCode code(&typeInfo);
+            code.AddProperty(L"browser");
+            EXPECT_EQ(expected, code.Save(path)) << "broken event " << broken;
+            // The readable events are still collected: only the file is withheld.
+            EXPECT_EQ(3u, code.Members().size()) << "broken event " << broken;
+        }
+        EXPECT_FALSE(test::FileExists(path)) << "broken event " << broken;
+        EXPECT_EQ(0, typeInfo.typeAttrsOut);
+        EXPECT_EQ(0, typeInfo.funcDescsOut);
+        EXPECT_EQ(1u, typeInfo.refs);
+    }
+}
+
+}  // namespace
+}  // namespace pelmora
