@@ -7,7 +7,8 @@
 
 #include "core/Logger.h"
 #include "framework/com/Bstr.h"
-#include "framework/com/TypeInfoDescriptions.h"
+#include "framework/com/MemberNames.h"
+#include "framework/com/TypeDescriptions.h"
 #include "framework/ui/ApplicationBase.h"
 #include "framework/ui/FileErrorBox.h"
 #include "framework/ui/ResourceString.h"
@@ -25,7 +26,6 @@ constexpr char kSourceFile[] = "ScriptletCode";
 constexpr wchar_t kTemplateResourceType[] = L"WSC_TEMPLATE";
 constexpr wchar_t kMessageBoxCaption[] = L"Pelmora";
 // GetNames is asked for the function name and at most 19 parameter names.
-constexpr UINT kMaxNames = 20;
 
 constexpr wchar_t kCrLf[] = L"\r\n";
 const std::wstring kIndent(12, L' ');
@@ -89,8 +89,9 @@ void CScriptletCode::AddMethod(const std::wstring& name, std::vector<std::wstrin
 
 HRESULT CScriptletCode::CollectEventMethods() {
     if (!eventTypeInfo_) return E_POINTER;
-    com::TypeAttrHolder attributes(eventTypeInfo_.get());
-    PELMORA_RETURN_IF_FAILED(attributes.Load());
+    com::TypeAttrHolder attributes;
+    PELMORA_RETURN_IF_FAILED(eventTypeInfo_->GetTypeAttr(attributes.put(eventTypeInfo_.get())));
+    if (!attributes) return E_UNEXPECTED;
 
     HRESULT firstFailure = S_OK;
     auto noteFailure = [&firstFailure](HRESULT hr) {
@@ -98,20 +99,16 @@ HRESULT CScriptletCode::CollectEventMethods() {
         return FAILED(hr);
     };
     for (UINT index = 0; index < attributes->cFuncs; ++index) {
-        com::FuncDescHolder function(eventTypeInfo_.get());
-        if (noteFailure(function.Load(index))) continue;
+        com::FuncDescHolder function;
+        if (noteFailure(eventTypeInfo_->GetFuncDesc(index, function.put(eventTypeInfo_.get())))) continue;
+        if (!function && noteFailure(E_UNEXPECTED)) continue;
 
-        BSTR names[kMaxNames] = {};
-        UINT count = 0;
-        const HRESULT namesResult = eventTypeInfo_->GetNames(function->memid, names, kMaxNames, &count);
-        std::vector<com::Bstr> owned;
-        owned.reserve(kMaxNames);
-        for (UINT i = 0; i < count && i < kMaxNames; ++i) owned.push_back(com::Bstr::Attach(names[i]));
-        if (noteFailure(namesResult) || owned.empty()) continue;
+        com::MemberNames names;
+        if (noteFailure(names.Fetch(eventTypeInfo_.get(), function->memid)) || names.count() == 0) continue;
 
         std::vector<std::wstring> parameterNames;
-        for (size_t i = 1; i < owned.size(); ++i) parameterNames.push_back(owned[i].str());
-        AddMethod(owned[0].str(), std::move(parameterNames));
+        for (UINT i = 1; i < names.count(); ++i) parameterNames.push_back(names[i] ? names[i] : L"");
+        AddMethod(names[0] ? names[0] : L"", std::move(parameterNames));
     }
     return firstFailure;
 }
