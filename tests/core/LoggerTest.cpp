@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -83,6 +84,26 @@ constexpr size_t kMaxRecordLength = 4095;
     return ::testing::AssertionSuccess();
 }
 
+// Pins the C library's time zone for one test to an offset of five and a half hours
+// from universal time, so that local and universal time differ on any machine.
+class ScopedTimeZone {
+public:
+    ScopedTimeZone() {
+        if (const char* old = std::getenv("TZ")) old_ = std::string("TZ=") + old;
+        _putenv("TZ=PLM-5:30");
+        _tzset();
+    }
+    ~ScopedTimeZone() {
+        _putenv(old_.c_str());
+        _tzset();
+    }
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    std::string old_ = "TZ=";  // removes the variable again
+};
+
 class LoggerTest : public ::testing::Test {
 protected:
     void SetMask(DWORD mask) { ASSERT_EQ(ERROR_SUCCESS, test::WriteProductDword("LogErrors", mask)); }
@@ -105,6 +126,7 @@ protected:
 // --- record format ---------------------------------------------------------------
 
 TEST_F(LoggerTest, RecordIsLocalTimeLineThenLevelCodeMessageAndPlace) {
+    ScopedTimeZone zone;
     SetMask(LOG_ERROR);
     const std::time_t before = std::time(nullptr);
     logger_.Log(LOG_ERROR, "message", E_FAIL, "CFoo::Bar", "Foo", 42);
@@ -168,6 +190,7 @@ TEST_F(LoggerTest, UnusableMaskValuesAreReplacedByZeroDword) {
         {"eight-byte REG_DWORD", REG_DWORD, std::string("\x07\0\0\0\0\0\0\0", 8)},
         {"REG_QWORD 7", REG_QWORD, std::string("\x07\0\0\0\0\0\0\0", 8)},
         {"four-byte REG_BINARY", REG_BINARY, std::string("\x07\0\0\0", 4)},
+        {"two-byte REG_DWORD", REG_DWORD, std::string("\x07\0", 2)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+
+#include "component/Module.h"
+#include "component/PelmoraApp.h"
+#include "framework/com/ComPtr.h"
+
+namespace pelmora {
+namespace {
+
+// Stands in for a bar: counts its references and never deletes itself, so a test can
+// see every AddRef and Release the application object makes.
+class CountingBar final : public IUnknown {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (!IsEqualIID(iid, IID_IUnknown)) return E_NOINTERFACE;
+        *out = this;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs); }
+    STDMETHODIMP_(ULONG) Release() override {
+        if (--refs < lowest) lowest = refs;
+        return static_cast<ULONG>(refs);
+    }
+
+    LONG refs = 1;    // the test's own reference
+    LONG lowest = 1;  // fewest references seen since the test last set it
+};
+
+ULONG RefCount(IUnknown* object) {
+    object->AddRef();
+    return object->Release();
+}
+
+// The application object is the process's; every test leaves it without a current bar.
+class PelmoraAppTest : public ::testing::Test {
+protected:
+    void SetUp() override { app_.SetCurrentBar(nullptr); }
+    void TearDown() override { app_.SetCurrentBar(nullptr); }
+
+    CPelmoraApp& app_ = GetPelmoraApp();
+};
+
+TEST_F(PelmoraAppTest, CurrentBarIsHeldAndThePreviousOneReleased) {
+    CountingBar first;
+    CountingBar second;
+
+    app_.SetCurrentBar(&first);
+    EXPECT_EQ(first.refs, 2);
+
+    app_.SetCurrentBar(&second);
+    EXPECT_EQ(first.refs, 1);
+    EXPECT_EQ(second.refs, 2);
+    EXPECT_EQ(app_.GetCurrentBar().get(), &second);
+
+    app_.SetCurrentBar(nullptr);
+    EXPECT_EQ(second.refs, 1);
+    EXPECT_FALSE(app_.GetCurrentBar());
+}
+
+TEST_F(PelmoraAppTest, SettingTheSameBarAgainKeepsOneReference) {
+    CountingBar bar;
+    app_.SetCurrentBar(&bar);
+    bar.lowest = bar.refs;
+    app_.SetCurrentBar(&bar);
+    EXPECT_EQ(bar.refs, 2);
+    EXPECT_EQ(bar.lowest, 2) << "the bar was released before it was taken again";
+    EXPECT_EQ(app_.GetCurrentBar().get(), &bar);
+    app_.SetCurrentBar(nullptr);
+    EXPECT_EQ(bar.refs, 1);
+}
+
+TEST_F(PelmoraAppTest, CurrentBarIsHandedOutWithAReferenceForTheCaller) {
+    EXPECT_FALSE(app_.GetCurrentBar());
+
+    CountingBar bar;
+    app_.SetCurrentBar(&bar);
+    {
+        com::ComPtr<IUnknown> current = app_.GetCurrentBar();
+        EXPECT_EQ(current.get(), &bar);
+        EXPECT_EQ(bar.refs, 3);
+        com::ComPtr<IUnknown> again = app_.GetCurrentBar();
+        EXPECT_EQ(bar.refs, 4);
+    }
+    EXPECT_EQ(bar.refs, 2);
+
+    // A caller's reference outlives the bar's time as the current bar.
+    com::ComPtr<IUnknown> kept = app_.GetCurrentBar();
+    app_.SetCurrentBar(nullptr);
+    EXPECT_EQ(bar.refs, 2);
+    EXPECT_FALSE(app_.GetCurrentBar());
+    kept.reset();
+    EXPECT_EQ(bar.refs, 1);
+}
+
+TEST_F(PelmoraAppTest, SharedPropertyBagIsOneListWithAReferenceForEachCaller) {
+    com::ComPtr<CPropBag> first = app_.GetSharedPropertyBag();
+    ASSERT_TRUE(first);
+    CPropBag* const list = first.get();
+    const ULONG held = RefCount(first.get());
+    EXPECT_GE(held, 2u) << "the application keeps a reference of its own";
+    const LONG locks = GetPelmoraModule().GetLockCount();
+
+    com::ComPtr<CPropBag> second = app_.GetSharedPropertyBag();
+    EXPECT_EQ(second.get(), first.get());
+    EXPECT_EQ(RefCount(first.get()), held + 1);
+    EXPECT_EQ(GetPelmoraModule().GetLockCount(), locks) << "no second list was made";
+
+    second.reset();
+    first.reset();
+    com::ComPtr<CPropBag> later = app_.GetSharedPropertyBag();
+    EXPECT_EQ(later.get(), list);
+    EXPECT_EQ(RefCount(later.get()), held) << "the list outlives its callers' references";
+}
+
+}  // namespace
+}  // namespace pelmora
