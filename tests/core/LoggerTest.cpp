@@ -71,7 +71,7 @@ constexpr size_t kMaxRecordLength = 4095;
     size_t at = 0;
     while (at < log.size()) {
         std::time_t when = 0;
-        const auto time = ParseTimeText(log.substr(at), when);
+        auto time = ParseTimeText(log.substr(at), when);
         if (!time) return time << " (record at offset " << at << ")";
         const size_t end = log.find("\r\n", at + kTimeTextLength);
         if (end == std::string::npos) {

@@ -6,17 +6,18 @@
 
 namespace pelmora::com {
 
+// mingw declares VariantCopy's source without const; it is only read.
 class Variant {
 public:
     Variant() noexcept { ::VariantInit(&value_); }
     Variant(const Variant& other) noexcept {
         ::VariantInit(&value_);
-        ::VariantCopy(&value_, &other.value_);
+        ::VariantCopy(&value_, const_cast<VARIANT*>(&other.value_));
     }
     Variant(Variant&& other) noexcept : value_(other.value_) { ::VariantInit(&other.value_); }
     explicit Variant(const VARIANT& source) noexcept {
         ::VariantInit(&value_);
-        ::VariantCopy(&value_, &source);
+        ::VariantCopy(&value_, const_cast<VARIANT*>(&source));
     }
     ~Variant() { ::VariantClear(&value_); }
     Variant& operator=(Variant other) noexcept {
@@ -25,7 +26,7 @@ public:
     }
 
     [[nodiscard]] HRESULT CopyFrom(const VARIANT& source) noexcept {
-        return ::VariantCopy(&value_, &source);
+        return ::VariantCopy(&value_, const_cast<VARIANT*>(&source));
     }
     // Hands the value over to a caller-owned VARIANT, leaving this one empty.
     void DetachTo(VARIANT* target) noexcept {
