@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Checks a built Pelmora.dll: it imports system DLLs only and exports exactly the four
+# Checks a built COM server DLL: it imports system DLLs only and exports exactly the four
 # COM entry points, by name.
 #   check-dll.sh OBJDUMP DLL
 set -euo pipefail

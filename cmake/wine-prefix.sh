@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Creates or removes the Wine prefix one test run shares.
-#   wine-prefix.sh create DIR   a fresh prefix (any old one at DIR is removed first)
-#   wine-prefix.sh remove DIR   waits for the prefix's wineserver, then removes it
+#   wine-prefix.sh create DIR [DLL...]  a fresh prefix (any old one at DIR is removed
+#                                       first), with each DLL (a Windows path, such as
+#                                       Z:\build\bin\x.dll) registered by regsvr32
+#   wine-prefix.sh remove DIR           waits for the prefix's wineserver, then removes it
 set -euo pipefail
 action=$1
 prefix=$2
+shift 2
 export WINEPREFIX=$prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -20,6 +23,14 @@ case $action in
     /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
     /usr/lib/wine/wineserver -w
     test -f "$prefix/system.reg" || { echo "wine-prefix: wineboot made no registry in $prefix" >&2; exit 1; }
+    for dll in "$@"; do
+      if ! /usr/lib/wine/wine64 regsvr32 /s "$dll" >/dev/null 2>&1; then
+        echo "wine-prefix: regsvr32 failed to register $dll in $prefix" >&2
+        exit 1
+      fi
+      echo "wine-prefix: registered $dll"
+    done
+    /usr/lib/wine/wineserver -w
     echo "wine-prefix: ready at $prefix"
     ;;
   remove)

@@ -1,0 +1,37 @@
+#include "ScriptNameParser.h"
+
+#include <new>
+#include <string>
+
+#include "ScriptDisplayName.h"
+#include "ScriptMoniker.h"
+
+namespace pelmora::scriptrt {
+
+HRESULT ScriptNameParser::Create(REFIID iid, void** out) noexcept {
+    return com::CreateComInstance<ScriptNameParser>(nullptr, iid, out);
+}
+
+HRESULT ScriptNameParser::InternalQueryInterface(REFIID iid, void** out) noexcept {
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IParseDisplayName)) return E_NOINTERFACE;
+    *out = static_cast<IParseDisplayName*>(this);
+    return S_OK;
+}
+
+STDMETHODIMP ScriptNameParser::ParseDisplayName(IBindCtx*, LPOLESTR displayName, ULONG* eaten, IMoniker** out) {
+    if (!eaten || !out) return E_POINTER;
+    *eaten = 0;
+    *out = nullptr;
+    try {
+        std::wstring path;
+        if (!PathOfScriptDisplayName(displayName, path)) return MK_E_SYNTAX;
+        const HRESULT hr = ScriptMoniker::Create(std::move(path), out);
+        // The path runs to the end of the name: it is all eaten.
+        if (SUCCEEDED(hr)) *eaten = static_cast<ULONG>(wcslen(displayName));
+        return hr;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+}  // namespace pelmora::scriptrt

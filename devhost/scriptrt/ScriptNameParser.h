@@ -1,0 +1,27 @@
+#pragma once
+// The class object of the "script" ProgID. Display-name parsing asks it to turn
+// "script:<path>" into a moniker; binding that moniker makes the component.
+#include <objidl.h>
+
+#include "framework/com/ComObject.h"
+
+namespace pelmora::scriptrt {
+
+// Counted in the module's lock count like any object: a caller may hold the class
+// object without locking the server.
+class ScriptNameParser : public com::ComObjectRoot, public IParseDisplayName {
+public:
+    [[nodiscard]] static HRESULT Create(REFIID iid, void** out) noexcept;
+
+    ScriptNameParser(const ScriptNameParser&) = delete;
+    ScriptNameParser& operator=(const ScriptNameParser&) = delete;
+
+    HRESULT InternalQueryInterface(REFIID iid, void** out) noexcept;
+    STDMETHODIMP ParseDisplayName(IBindCtx* context, LPOLESTR displayName, ULONG* eaten, IMoniker** out) override;
+
+protected:
+    ScriptNameParser() noexcept = default;
+    ~ScriptNameParser() = default;
+};
+
+}  // namespace pelmora::scriptrt

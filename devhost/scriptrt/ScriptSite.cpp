@@ -1,0 +1,66 @@
+#include "ScriptSite.h"
+
+#include <utility>
+
+#include "ExceptionInfo.h"
+
+namespace pelmora::scriptrt {
+
+ScriptSite::~ScriptSite() { ClearExceptionInfo(error_); }
+
+HRESULT ScriptSite::InternalQueryInterface(REFIID iid, void** out) noexcept {
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IActiveScriptSite)) return E_NOINTERFACE;
+    *out = static_cast<IActiveScriptSite*>(this);
+    return S_OK;
+}
+
+STDMETHODIMP ScriptSite::GetLCID(LCID* lcid) {
+    // The engine then uses the system default.
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP ScriptSite::GetItemInfo(LPCOLESTR, DWORD, IUnknown** item, ITypeInfo** typeInfo) {
+    if (item) *item = nullptr;
+    if (typeInfo) *typeInfo = nullptr;
+    return TYPE_E_ELEMENTNOTFOUND;
+}
+
+STDMETHODIMP ScriptSite::GetDocVersionString(BSTR* version) {
+    if (version) *version = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP ScriptSite::OnScriptTerminate(const VARIANT*, const EXCEPINFO*) { return S_OK; }
+
+STDMETHODIMP ScriptSite::OnStateChange(SCRIPTSTATE) { return S_OK; }
+
+STDMETHODIMP ScriptSite::OnScriptError(IActiveScriptError* error) {
+    if (!error) return E_POINTER;
+    EXCEPINFO reported{};
+    const HRESULT hr = error->GetExceptionInfo(&reported);
+    if (FAILED(hr)) return hr;
+    FillInExceptionInfo(reported);
+    ClearExceptionInfo(error_);
+    error_ = reported;
+    hasError_ = true;
+    // S_OK: the error is handled here, the failing call returns a failure.
+    return S_OK;
+}
+
+STDMETHODIMP ScriptSite::OnEnterScript() { return S_OK; }
+
+STDMETHODIMP ScriptSite::OnLeaveScript() { return S_OK; }
+
+void ScriptSite::ClearError() noexcept {
+    ClearExceptionInfo(error_);
+    hasError_ = false;
+}
+
+bool ScriptSite::TakeError(EXCEPINFO& exception) noexcept {
+    if (!hasError_) return false;
+    exception = std::exchange(error_, EXCEPINFO{});
+    hasError_ = false;
+    return true;
+}
+
+}  // namespace pelmora::scriptrt

@@ -1,0 +1,66 @@
+#pragma once
+// A plain IDispatch object for scripts to read and write: every name it is asked for
+// becomes a property, and it counts its references.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "framework/com/Variant.h"
+
+namespace pelmora::test {
+
+class FakeDispatch final : public IDispatch {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch)) return E_NOINTERFACE;
+        *out = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs_); }
+    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--refs_); }  // lives on the stack
+
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        for (UINT i = 0; i < count; ++i) ids[i] = DispidOf(names[i]);
+        return S_OK;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                        UINT*) override {
+        if (id < 1 || static_cast<size_t>(id) > names_.size()) return DISP_E_MEMBERNOTFOUND;
+        com::Variant& value = values_[names_[static_cast<size_t>(id) - 1]];
+        if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+            if (!params || params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
+            return value.CopyFrom(params->rgvarg[0]);
+        }
+        if (!result) return S_OK;
+        return ::VariantCopy(result, value.get());
+    }
+
+    // The value a script stored, or VT_EMPTY.
+    com::Variant& operator[](const std::wstring& name) { return values_[name]; }
+    [[nodiscard]] long References() const { return refs_; }
+
+private:
+    DISPID DispidOf(const std::wstring& name) {
+        for (size_t i = 0; i < names_.size(); ++i)
+            if (names_[i] == name) return static_cast<DISPID>(i + 1);
+        names_.push_back(name);
+        return static_cast<DISPID>(names_.size());
+    }
+
+    long refs_ = 1;
+    std::vector<std::wstring> names_;
+    std::map<std::wstring, com::Variant> values_;
+};
+
+}  // namespace pelmora::test
