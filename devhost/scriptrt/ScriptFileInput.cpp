@@ -42,6 +42,16 @@ bool ReaderDetectsEncoding(std::string_view bytes) {
            (bytes[5] == ' ' || bytes[5] == '\t' || bytes[5] == '\r' || bytes[5] == '\n');
 }
 
+std::string ToUtf8(const std::wstring& text) {
+    if (text.empty() || text.size() > INT_MAX) return {};
+    const int length = static_cast<int>(text.size());
+    const int needed = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return {};
+    std::string result(static_cast<size_t>(needed), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, result.data(), needed, nullptr, nullptr);
+    return result;
+}
+
 HRESULT MakeMemoryStream(const void* data, size_t size, com::ComPtr<IStream>& stream) {
     if (size > UINT_MAX) return kScriptFileTooLarge;
     stream = com::ComPtr<IStream>::Attach(
@@ -56,8 +66,10 @@ HRESULT OpenScriptFileInput(const std::wstring& path, com::ComPtr<IStream>& stre
         std::string bytes;
         PELMORA_RETURN_IF_FAILED(ReadWholeFile(path, bytes));
         if (ReaderDetectsEncoding(bytes)) return MakeMemoryStream(bytes.data(), bytes.size(), stream);
-        const std::wstring text = L"\xFEFF" + win::AnsiToWide(bytes);
-        return MakeMemoryStream(text.data(), text.size() * sizeof(wchar_t), stream);
+        // ANSI text goes to the reader as UTF-8 with its byte-order mark: Wine's reader
+        // corrupts memory on UTF-16 input of a few kilobytes.
+        const std::string text = "\xEF\xBB\xBF" + ToUtf8(win::AnsiToWide(bytes));
+        return MakeMemoryStream(text.data(), text.size(), stream);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     } catch (...) {

@@ -70,9 +70,9 @@ std::wstring CPelmoraApp::GetSpecialFolderPath(int csidl, bool create) {
     return pelmora::GetSpecialFolderPath(csidl, create);
 }
 
-void CPelmoraApp::SetCurrentBar(IUnknown* bar) noexcept { currentBar_ = com::ComPtr<IUnknown>(bar); }
+void CPelmoraApp::SetCurrentBar(IBarNotifications* bar) noexcept { currentBar_ = com::ComPtr<IBarNotifications>(bar); }
 
-com::ComPtr<IUnknown> CPelmoraApp::GetCurrentBar() const noexcept { return currentBar_; }
+com::ComPtr<IBarNotifications> CPelmoraApp::GetCurrentBar() const noexcept { return currentBar_; }
 
 com::ComPtr<CPropBag> CPelmoraApp::GetSharedPropertyBag() noexcept {
     if (!sharedPropertyBag_) {

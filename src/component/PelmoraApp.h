@@ -3,6 +3,7 @@
 // bar and the shared autocomplete list.
 #include <string>
 
+#include "component/BarNotifications.h"
 #include "framework/com/ComPtr.h"
 #include "framework/ui/ApplicationBase.h"
 #include "framework/win/UniqueHandle.h"
@@ -25,18 +26,17 @@ public:
     void EnsureDirectory(const std::wstring& path);
     std::wstring GetSpecialFolderPath(int csidl, bool create);
 
-    // The bar whose window was created last; none clears it. The bar is held by its
-    // IUnknown until the bar class joins the DLL.
-    void SetCurrentBar(IUnknown* bar) noexcept;
+    // The bar whose window was created last; none clears it.
+    void SetCurrentBar(IBarNotifications* bar) noexcept;
     // The current bar with a reference for the caller, or none.
-    com::ComPtr<IUnknown> GetCurrentBar() const noexcept;
+    com::ComPtr<IBarNotifications> GetCurrentBar() const noexcept;
 
     // One autocomplete list for the process, made on first request; a reference for
     // the caller, or none when it cannot be made.
     com::ComPtr<CPropBag> GetSharedPropertyBag() noexcept;
 
 private:
-    com::ComPtr<IUnknown> currentBar_;
+    com::ComPtr<IBarNotifications> currentBar_;
     com::ComPtr<CPropBag> sharedPropertyBag_;
     win::UniqueModule commonControls_;
 };

@@ -5,31 +5,12 @@
 #include "component/Module.h"
 #include "component/PelmoraApp.h"
 #include "framework/com/ComPtr.h"
+#include "component/FakeBar.h"
 
 namespace pelmora {
 namespace {
 
-// Stands in for a bar: counts its references and never deletes itself, so a test can
-// see every AddRef and Release the application object makes.
-class CountingBar final : public IUnknown {
-public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown)) return E_NOINTERFACE;
-        *out = this;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs); }
-    STDMETHODIMP_(ULONG) Release() override {
-        if (--refs < lowest) lowest = refs;
-        return static_cast<ULONG>(refs);
-    }
-
-    LONG refs = 1;    // the test's own reference
-    LONG lowest = 1;  // fewest references seen since the test last set it
-};
+using CountingBar = test::FakeBar;
 
 ULONG RefCount(IUnknown* object) {
     object->AddRef();
@@ -80,16 +61,16 @@ TEST_F(PelmoraAppTest, CurrentBarIsHandedOutWithAReferenceForTheCaller) {
     CountingBar bar;
     app_.SetCurrentBar(&bar);
     {
-        com::ComPtr<IUnknown> current = app_.GetCurrentBar();
+        com::ComPtr<IBarNotifications> current = app_.GetCurrentBar();
         EXPECT_EQ(current.get(), &bar);
         EXPECT_EQ(bar.refs, 3);
-        com::ComPtr<IUnknown> again = app_.GetCurrentBar();
+        com::ComPtr<IBarNotifications> again = app_.GetCurrentBar();
         EXPECT_EQ(bar.refs, 4);
     }
     EXPECT_EQ(bar.refs, 2);
 
     // A caller's reference outlives the bar's time as the current bar.
-    com::ComPtr<IUnknown> kept = app_.GetCurrentBar();
+    com::ComPtr<IBarNotifications> kept = app_.GetCurrentBar();
     app_.SetCurrentBar(nullptr);
     EXPECT_EQ(bar.refs, 2);
     EXPECT_FALSE(app_.GetCurrentBar());

@@ -8,6 +8,7 @@
 #include "FakeEventTypeInfo.h"
 #include "MessageBoxRecorder.h"
 #include "TestSupport.h"
+#include "core/LogTail.h"
 #include "core/Logger.h"
 #include "framework/win/Ansi.h"
 #include "library/ProductKeyValues.h"
@@ -18,31 +19,6 @@ namespace {
 
 using test::FakeEventTypeInfo;
 using test::ReadFileBytes;
-
-// What the process's log gains from here on (the whole log when it was rotated). A log
-// that did not exist before is removed again: the default script folder stays empty.
-class LogTail {
-public:
-    LogTail()
-        : path_(win::AnsiToWide(GetLogger().LogPath())),
-          existed_(test::FileExists(path_)),
-          start_(ReadFileBytes(path_).size()) {}
-    ~LogTail() {
-        if (!existed_) ::DeleteFileW(path_.c_str());
-    }
-    LogTail(const LogTail&) = delete;
-    LogTail& operator=(const LogTail&) = delete;
-
-    [[nodiscard]] std::string Added() const {
-        const std::string log = ReadFileBytes(path_);
-        return log.size() >= start_ ? log.substr(start_) : log;
-    }
-
-private:
-    std::wstring path_;
-    bool existed_;
-    size_t start_;
-};
 
 std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
     std::vector<std::wstring> names;
@@ -55,6 +31,8 @@ std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
     ::FindClose(find);
     return names;
 }
+
+using test::LogTail;
 
 class ScriptFileErrors : public ::testing::Test {
 protected:

@@ -1,0 +1,254 @@
+#include "runtime/Scriptlet.h"
+
+#include <ocidl.h>
+
+#include <new>
+#include <string>
+
+#include "component/PelmoraApp.h"
+#include "core/Logger.h"
+#include "framework/com/MemberNames.h"
+#include "framework/com/Variant.h"
+#include "framework/win/Ansi.h"
+#include "framework/win/HResult.h"
+#include "runtime/ParamsTranslator.h"
+
+namespace pelmora {
+
+namespace {
+
+constexpr char kSourceFile[] = "Scriptlet";
+constexpr LCID kSystemLocale = LOCALE_SYSTEM_DEFAULT;  // 0x0800
+
+void LogError(const std::wstring& message, HRESULT hr, const char* function, int line) {
+    GetLogger().Log(LOG_ERROR, win::WideToAnsi(message).c_str(), hr, function, kSourceFile, line);
+}
+
+void LogError(const char* message, HRESULT hr, const char* function, int line) {
+    GetLogger().Log(LOG_ERROR, message, hr, function, kSourceFile, line);
+}
+
+// The member name of an event: the first of the names the type information gives.
+HRESULT EventName(ITypeInfo* typeInfo, DISPID id, std::wstring& name) {
+    if (!typeInfo) return E_FAIL;
+    com::MemberNames names;
+    PELMORA_RETURN_IF_FAILED(names.Fetch(typeInfo, id));
+    if (names.count() == 0 || !names[0]) return E_FAIL;
+    name = names[0];
+    return S_OK;
+}
+
+// Keeps a COM method's body from letting an exception out.
+template <typename Body>
+HRESULT Guarded(Body&& body) noexcept {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+}  // namespace
+
+CScriptlet::CScriptlet(std::wstring scriptRoot, std::wstring scriptPath)
+    : scriptRoot_(std::move(scriptRoot)),
+      scriptPath_(std::move(scriptPath)),
+      monikerName_(L"script:" + scriptRoot_ + scriptPath_) {}
+
+CScriptlet::~CScriptlet() = default;
+
+HRESULT CScriptlet::Load() {
+    return Guarded([&] {
+        scriptObject_.reset();
+        const HRESULT hr = ::CoGetObject(monikerName_.c_str(), nullptr, IID_IDispatch, scriptObject_.put_void());
+        if (FAILED(hr)) {
+            scriptObject_.reset();
+            LogError(L"Can not create scriptlet object (" + monikerName_ + L").", hr, "CScriptlet::Load", __LINE__);
+            return hr;
+        }
+        return S_OK;
+    });
+}
+
+com::ComPtr<ITypeInfo> CScriptlet::GetTypeInfo() {
+    try {
+        GUID libraryId{};
+        if (FAILED(::CLSIDFromString(typeLibraryId_.c_str(), &libraryId))) return {};
+        com::ComPtr<ITypeLib> library;
+        HRESULT hr = ::LoadRegTypeLib(libraryId, typeLibraryMajorVersion_, 0, kSystemLocale, library.put());
+        if (FAILED(hr)) {
+            LogError(L"Can not load type library (" + typeLibraryId_ + L").", hr, "CScriptlet::GetTypeInfo",
+                     __LINE__);
+            return {};
+        }
+        GUID interfaceId{};
+        (void)::CLSIDFromString(eventInterfaceId_.c_str(), &interfaceId);
+        com::ComPtr<ITypeInfo> typeInfo;
+        hr = library->GetTypeInfoOfGuid(interfaceId, typeInfo.put());
+        if (FAILED(hr)) {
+            LogError(L"No type info for " + eventInterfaceId_ + L".", hr, "CScriptlet::GetTypeInfo", __LINE__);
+            return {};
+        }
+        return typeInfo;
+    } catch (...) {
+        return {};
+    }
+}
+
+HRESULT CScriptlet::SetProperty(const std::wstring& name, VARIANT* value) {
+    return Guarded([&] {
+        if (!scriptObject_) return E_FAIL;
+        DISPID id = DISPID_UNKNOWN;
+        auto* names = const_cast<LPOLESTR>(name.c_str());
+        HRESULT hr = scriptObject_->GetIDsOfNames(IID_NULL, &names, 1, kSystemLocale, &id);
+        if (FAILED(hr)) {
+            LogError(L"Missing property (" + name + L").", hr, "CScriptlet::SetProperty", __LINE__);
+            return hr;
+        }
+        // Always by reference: the value is an object.
+        DISPID putId = DISPID_PROPERTYPUT;
+        DISPPARAMS arguments{value, &putId, 1, 1};
+        hr = scriptObject_->Invoke(id, IID_NULL, kSystemLocale, DISPATCH_PROPERTYPUTREF, &arguments, nullptr, nullptr,
+                                   nullptr);
+        if (FAILED(hr)) {
+            LogError(L"Can not set " + name + L" property.", hr, "CScriptlet::SetProperty", __LINE__);
+            return hr;
+        }
+        return S_OK;
+    });
+}
+
+HRESULT CScriptlet::Attach(IDispatch* source) {
+    return Guarded([&] {
+        if (adviseCookie_ != 0) {
+            LogError("Attach called before detach.", E_FAIL, "CScriptlet::Attach", __LINE__);
+            return E_FAIL;
+        }
+        eventTypeInfo_ = GetTypeInfo();
+        if (!eventTypeInfo_) return E_FAIL;
+        PELMORA_RETURN_IF_FAILED(Load());
+
+        com::Variant value;
+        value->vt = VT_DISPATCH;
+        value->pdispVal = source;
+        if (source) source->AddRef();
+        PELMORA_RETURN_IF_FAILED(SetProperty(propertyName_, value.get()));
+        value.Clear();
+
+        eventSource_ = com::ComPtr<IDispatch>(source);
+        const HRESULT hr = Connect();
+        if (FAILED(hr)) {
+            LogError("Advise scriptlet failed.", hr, "CScriptlet::Attach", __LINE__);
+            return hr;
+        }
+        if (auto bar = GetPelmoraApp().GetCurrentBar()) bar->OnScriptletAttached(AttachmentLabel());
+        return S_OK;
+    });
+}
+
+HRESULT CScriptlet::Connect() {
+    if (!eventSource_) return E_INVALIDARG;
+    com::ComPtr<IConnectionPointContainer> container;
+    PELMORA_RETURN_IF_FAILED(eventSource_.As(container));
+    com::ComPtr<IConnectionPoint> point;
+    PELMORA_RETURN_IF_FAILED(container->FindConnectionPoint(GetEventIID(), point.put()));
+    DWORD cookie = 0;
+    PELMORA_RETURN_IF_FAILED(point->Advise(static_cast<IDispatch*>(this), &cookie));
+    adviseCookie_ = cookie;
+    return S_OK;
+}
+
+HRESULT CScriptlet::Detach() {
+    return Guarded([&] {
+        const HRESULT hr = Disconnect();
+        if (FAILED(hr)) {
+            LogError("Unadvise scriptlet failed.", hr, "CScriptlet::Detach", __LINE__);
+            return hr;
+        }
+        adviseCookie_ = 0;
+        if (auto bar = GetPelmoraApp().GetCurrentBar()) bar->OnScriptletDetached(AttachmentLabel());
+        return S_OK;
+    });
+}
+
+HRESULT CScriptlet::Disconnect() {
+    if (!eventSource_) return E_INVALIDARG;
+    com::ComPtr<IConnectionPointContainer> container;
+    PELMORA_RETURN_IF_FAILED(eventSource_.As(container));
+    com::ComPtr<IConnectionPoint> point;
+    PELMORA_RETURN_IF_FAILED(container->FindConnectionPoint(GetEventIID(), point.put()));
+    return point->Unadvise(adviseCookie_);
+}
+
+HRESULT CScriptlet::PreInvoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) { return 0; }
+
+STDMETHODIMP CScriptlet::Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                EXCEPINFO* exception, UINT* argumentError) {
+    return Guarded([&]() -> HRESULT {
+        if (!scriptObject_) {
+            LogError("Scriptlet object is NULL.", E_FAIL, "CScriptlet::Invoke", __LINE__);
+            return E_FAIL;
+        }
+        // The script object stays alive through the call even if the hook or the
+        // script detaches this scriptlet meanwhile.
+        const com::ComPtr<IDispatch> script = scriptObject_;
+        const HRESULT hook = PreInvoke(id, iid, lcid, flags, params, result, exception, argumentError);
+        if (hook != 0) return hook;
+
+        std::wstring name;
+        HRESULT hr = EventName(eventTypeInfo_.get(), id, name);
+        if (FAILED(hr)) {
+            LogError("Can not find function name, unknown DISPID.", hr, "CScriptlet::Invoke", __LINE__);
+            return hr;
+        }
+        DISPID scriptId = DISPID_UNKNOWN;
+        auto* names = const_cast<LPOLESTR>(name.c_str());
+        hr = script->GetIDsOfNames(IID_NULL, &names, 1, lcid, &scriptId);
+        if (FAILED(hr)) {
+            LogError(L"Function " + name + L" is not implemented.", hr, "CScriptlet::Invoke", __LINE__);
+            return E_NOTIMPL;
+        }
+        if (flags == DISPATCH_METHOD) return CallScriptFunction(scriptId, name, id, iid, lcid, params, argumentError);
+
+        // Property access and mixed flags go to the script member unchanged.
+        hr = script->Invoke(scriptId, iid, lcid, flags, params, result, exception, argumentError);
+        if (FAILED(hr)) LogError(L"Invoke of " + name + L" scriptlet property failed.", hr, "CScriptlet::Invoke", __LINE__);
+        return hr;
+    });
+}
+
+HRESULT CScriptlet::CallScriptFunction(DISPID scriptId, const std::wstring& name, DISPID eventId, REFIID iid,
+                                       LCID lcid, DISPPARAMS* params, UINT* argumentError) {
+    const com::ComPtr<IDispatch> script = scriptObject_;
+    CParamsTranslator translator(eventId, params, eventTypeInfo_.get());
+    com::ComPtr<CParams> paramsObject;
+    HRESULT hr = translator.CreateParams(paramsObject);
+    if (FAILED(hr)) {
+        LogError(L"Invoke of " + name + L" scriptlet function failed.", hr, "CScriptlet::Invoke", __LINE__);
+        return hr;
+    }
+
+    com::Variant argument;
+    argument->vt = VT_DISPATCH;
+    argument->pdispVal = paramsObject.get();
+    if (paramsObject) paramsObject->AddRef();
+    com::Variant scriptResult;
+    EXCEPINFO scriptException{};
+    DISPPARAMS arguments{argument.get(), nullptr, 1, 0};
+    hr = script->Invoke(scriptId, iid, lcid, DISPATCH_METHOD, &arguments, scriptResult.get(), &scriptException,
+                       argumentError);
+    // Nothing reads the script's exception texts.
+    ::SysFreeString(scriptException.bstrSource);
+    ::SysFreeString(scriptException.bstrDescription);
+    ::SysFreeString(scriptException.bstrHelpFile);
+    if (SUCCEEDED(hr)) {
+        (void)translator.WriteBack();  // a value that cannot be copied back stays the caller's
+    } else {
+        LogError(L"Invoke of " + name + L" scriptlet function failed.", hr, "CScriptlet::Invoke", __LINE__);
+    }
+    return hr;
+}
+
+}  // namespace pelmora

@@ -1,0 +1,73 @@
+#pragma once
+// A user script connected as an event sink. The scriptlet creates the script object
+// from its file through the "script:" moniker, hands it the event source in a named
+// property, advises itself on the source's connection point, and turns every event
+// call into a call of the script function named after the event, with one Params
+// argument whose [out] values flow back to the source.
+#include <oaidl.h>
+
+#include <string>
+
+#include "framework/com/ComPtr.h"
+#include "runtime/DispatchImpl.h"
+
+namespace pelmora {
+
+class CScriptlet : public CDispatchImpl {
+public:
+    // scriptPath is relative to scriptRoot and begins with a backslash.
+    CScriptlet(std::wstring scriptRoot, std::wstring scriptPath);
+
+    using CDispatchImpl::GetTypeInfo;
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* exception, UINT* argumentError) override;
+
+    // Runs before an event reaches the script; anything but 0 ends the call with that value.
+    virtual HRESULT PreInvoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                              EXCEPINFO* exception, UINT* argumentError);
+    virtual HRESULT Attach(IDispatch* source);
+    virtual HRESULT Detach();
+    virtual HRESULT SetProperty(const std::wstring& name, VARIANT* value);
+    virtual const IID& GetEventIID() const = 0;
+
+    // Creates a fresh script object from the file.
+    HRESULT Load();
+    // The event interface's type information (the caller's reference), or none.
+    com::ComPtr<ITypeInfo> GetTypeInfo();
+
+    // The event interface id followed by the script path: the scriptlet's entry in
+    // the form's list of attached scripts.
+    [[nodiscard]] std::wstring AttachmentLabel() const { return eventInterfaceId_ + scriptPath_; }
+    [[nodiscard]] const std::wstring& ScriptPath() const noexcept { return scriptPath_; }
+    [[nodiscard]] const std::wstring& MonikerName() const noexcept { return monikerName_; }
+    [[nodiscard]] bool IsAttached() const noexcept { return adviseCookie_ != 0; }
+
+protected:
+    ~CScriptlet() override;
+
+    [[nodiscard]] IDispatch* ScriptObject() const noexcept { return scriptObject_.get(); }
+    [[nodiscard]] IDispatch* EventSource() const noexcept { return eventSource_.get(); }
+
+    // Set by the concrete class's constructor.
+    std::wstring typeLibraryId_;
+    std::wstring eventInterfaceId_;
+    std::wstring propertyName_;
+    USHORT typeLibraryMajorVersion_ = 0;
+
+private:
+    HRESULT Connect();
+    HRESULT Disconnect();
+    HRESULT CallScriptFunction(DISPID scriptId, const std::wstring& name, DISPID eventId, REFIID iid, LCID lcid,
+                               DISPPARAMS* params, UINT* argumentError);
+
+    DWORD adviseCookie_ = 0;
+    // Released in reverse: type information, then source, then script object.
+    com::ComPtr<IDispatch> scriptObject_;
+    com::ComPtr<IDispatch> eventSource_;
+    com::ComPtr<ITypeInfo> eventTypeInfo_;
+    std::wstring scriptRoot_;
+    std::wstring scriptPath_;
+    std::wstring monikerName_;
+};
+
+}  // namespace pelmora

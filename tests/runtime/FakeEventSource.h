@@ -1,0 +1,122 @@
+#pragma once
+// An event source as a browser object is one: an IDispatch whose properties scripts
+// may read and write, with one connection point for its event interface. It fires
+// events into every advised sink and counts its own references.
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <vector>
+
+#include "scriptrt/FakeDispatch.h"
+
+namespace pelmora::test {
+
+class FakeEventSource final : public IDispatch, public IConnectionPointContainer, public IConnectionPoint {
+public:
+    explicit FakeEventSource(const IID& events) : events_(events) {}
+    ~FakeEventSource() {
+        for (IDispatch* sink : sinks_)
+            if (sink) sink->Release();
+    }
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch))
+            *out = static_cast<IDispatch*>(this);
+        else if (IsEqualIID(iid, IID_IConnectionPointContainer))
+            *out = static_cast<IConnectionPointContainer*>(this);
+        else if (IsEqualIID(iid, IID_IConnectionPoint))
+            *out = static_cast<IConnectionPoint*>(this);
+        else
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs_); }
+    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--refs_); }  // lives on the stack
+
+    // Properties behave as a plain object's.
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override { return properties_.GetTypeInfoCount(count); }
+    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
+        return properties_.GetTypeInfo(index, lcid, info);
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override {
+        return properties_.GetIDsOfNames(iid, names, count, lcid, ids);
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* exception, UINT* argumentError) override {
+        return properties_.Invoke(id, iid, lcid, flags, params, result, exception, argumentError);
+    }
+
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints**) override { return E_NOTIMPL; }
+    STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
+        if (!point) return E_POINTER;
+        *point = nullptr;
+        if (!IsEqualIID(iid, events_)) return CONNECT_E_NOCONNECTION;
+        *point = static_cast<IConnectionPoint*>(this);
+        AddRef();
+        return S_OK;
+    }
+
+    STDMETHODIMP GetConnectionInterface(IID* iid) override {
+        *iid = events_;
+        return S_OK;
+    }
+    STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** container) override {
+        *container = this;
+        AddRef();
+        return S_OK;
+    }
+    // Cookies are slot index + 1; an unadvised slot is cleared.
+    STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override {
+        if (!sink || !cookie) return E_POINTER;
+        IDispatch* dispatch = nullptr;
+        if (FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch))))
+            return CONNECT_E_CANNOTCONNECT;
+        sinks_.push_back(dispatch);
+        *cookie = static_cast<DWORD>(sinks_.size());
+        ++advises;
+        return S_OK;
+    }
+    STDMETHODIMP Unadvise(DWORD cookie) override {
+        if (cookie == 0 || cookie > sinks_.size() || !sinks_[cookie - 1]) return CONNECT_E_NOCONNECTION;
+        IDispatch* sink = sinks_[cookie - 1];
+        sinks_[cookie - 1] = nullptr;
+        sink->Release();
+        ++unadvises;
+        return S_OK;
+    }
+    STDMETHODIMP EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
+
+    // Calls every advised sink; the first answer other than S_OK is returned.
+    HRESULT Fire(DISPID id, DISPPARAMS* params, WORD flags = DISPATCH_METHOD, VARIANT* result = nullptr) {
+        HRESULT first = S_OK;
+        const std::vector<IDispatch*> sinks = sinks_;
+        for (IDispatch* sink : sinks) {
+            if (!sink) continue;
+            const HRESULT hr = sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, params, result, nullptr, nullptr);
+            if (hr != S_OK && first == S_OK) first = hr;
+        }
+        return first;
+    }
+
+    [[nodiscard]] size_t Connections() const {
+        size_t live = 0;
+        for (IDispatch* sink : sinks_) live += sink != nullptr;
+        return live;
+    }
+    com::Variant& operator[](const std::wstring& name) { return properties_[name]; }
+    [[nodiscard]] long References() const { return refs_; }
+
+    int advises = 0;
+    int unadvises = 0;
+
+private:
+    IID events_;
+    long refs_ = 1;
+    FakeDispatch properties_;
+    std::vector<IDispatch*> sinks_;
+};
+
+}  // namespace pelmora::test
