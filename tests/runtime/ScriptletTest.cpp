@@ -39,6 +39,7 @@ public:
         return hookResult;
     }
     void BreakTypeLibraryId() { typeLibraryId_ = L"{0E5E1B0C-0000-4000-8000-00000000BAD0}"; }
+    void BreakEventInterfaceId() { eventInterfaceId_ = L"{0E5E1B0C-0000-4000-8000-00000000BAD1}"; }
 
     std::vector<DISPID> hookedEvents;
     HRESULT hookResult = 0;
@@ -78,7 +79,7 @@ struct BeforeNavigate2Call {
 class ScriptletTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(ERROR_SUCCESS, test::WriteProductDword("LogErrors", LOG_ERROR | LOG_WARNING));
+        ASSERT_EQ(ERROR_SUCCESS, test::WriteProductDword("LogErrors", LOG_ERROR | LOG_WARNING | LOG_INFO));
         GetPelmoraApp().SetCurrentBar(&bar_);
         typeInfo_ = test::LoadBrowserEventsTypeInfo();
         ASSERT_TRUE(typeInfo_);
@@ -274,6 +275,57 @@ TEST_F(ScriptletTest, UnknownTypeLibraryFailsAttachWithItsRecord) {
               log.Added().find("> Can not load type library ({0E5E1B0C-0000-4000-8000-00000000BAD0}). in "
                                "CScriptlet::GetTypeInfo at Scriptlet"));
     EXPECT_EQ(0, source_.advises);
+}
+
+TEST_F(ScriptletTest, EventInterfaceMissingFromItsLibraryFailsAttachWithItsRecord) {
+    WriteMainScript(L"\\main.WSC", {});
+    auto scriptlet = MakeScriptlet(L"\\main.WSC");
+    scriptlet->BreakEventInterfaceId();
+    test::LogTail log;
+    EXPECT_EQ(E_FAIL, scriptlet->Attach(&source_));
+    EXPECT_NE(std::string::npos, log.Added().find("> No type info for {0E5E1B0C-0000-4000-8000-00000000BAD1}. in "
+                                                  "CScriptlet::GetTypeInfo at Scriptlet"));
+}
+
+TEST_F(ScriptletTest, PropertyThatCannotBeSetFailsAttachBeforeAdvise) {
+    // "browser" is a method here, so the script refuses the property put.
+    test::WriteFileBytes(root_ / L"method.WSC", test::WscFile({{"browser", test::WscMemberKind::Method}},
+                                                              "            function browser() {}\r\n"));
+    auto scriptlet = MakeScriptlet(L"\\method.WSC");
+    test::LogTail log;
+    const HRESULT hr = scriptlet->Attach(&source_);
+    EXPECT_TRUE(FAILED(hr));
+    EXPECT_EQ(0, source_.advises);
+    EXPECT_NE(std::string::npos, log.Added().find(":<ERROR(" + std::to_string(hr) +
+                                                  ")> Can not set browser property. in CScriptlet::SetProperty"));
+}
+
+TEST_F(ScriptletTest, SourceWithoutConnectionPointsFailsTheAdviseAndKeepsTheScript) {
+    WriteMainScript(L"\\main.WSC", {});
+    test::FakeDispatch plainObject;
+    auto scriptlet = MakeScriptlet(L"\\main.WSC");
+    test::LogTail log;
+    EXPECT_EQ(E_NOINTERFACE, scriptlet->Attach(&plainObject));
+    EXPECT_NE(std::string::npos,
+              log.Added().find(":<ERROR(-2147467262)> Advise scriptlet failed. in CScriptlet::Attach"));
+    EXPECT_FALSE(scriptlet->IsAttached());
+    EXPECT_TRUE(bar_.events.empty());
+    // The source was stored before the advise failed and the script holds it in its
+    // property; both let it go with the scriptlet.
+    EXPECT_EQ(3, plainObject.References());
+    scriptlet.reset();
+    EXPECT_EQ(1, plainObject.References());
+}
+
+TEST_F(ScriptletTest, FailingForwardedCallIsLoggedAsAPropertyFailure) {
+    WriteMainScript(L"\\throws.WSC", {{"DocumentComplete", "throw new Error('no');"}});
+    auto scriptlet = MakeScriptlet(L"\\throws.WSC");
+    ASSERT_EQ(S_OK, scriptlet->Attach(&source_));
+    test::LogTail log;
+    EXPECT_TRUE(FAILED(FireDocumentComplete(L"u", DISPATCH_METHOD | DISPATCH_PROPERTYGET)));
+    EXPECT_NE(std::string::npos,
+              log.Added().find("> Invoke of DocumentComplete scriptlet property failed. in CScriptlet::Invoke"));
+    EXPECT_EQ(S_OK, scriptlet->Detach());
 }
 
 TEST_F(ScriptletTest, EventWithoutScriptObjectIsRefused) {
