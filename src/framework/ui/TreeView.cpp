@@ -1,0 +1,128 @@
+#include "framework/ui/TreeView.h"
+
+#include <cassert>
+#include <cstring>
+#include <vector>
+
+namespace pelmora::ui {
+
+namespace {
+// Longest item text read back; a tree view shows no more than this anyway.
+constexpr int kMaxItemText = 1024;
+}  // namespace
+
+HTREEITEM TreeView::AppendItem(HTREEITEM parent, const std::wstring& text, int image, UINT state,
+                               UINT stateMask) const noexcept {
+    assert(tree_);
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = parent ? parent : TVI_ROOT;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
+    insert.item.pszText = const_cast<wchar_t*>(text.c_str());
+    insert.item.iImage = image;
+    insert.item.iSelectedImage = image;
+    insert.item.state = state;
+    insert.item.stateMask = stateMask;
+    return reinterpret_cast<HTREEITEM>(
+        ::SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+bool TreeView::DeleteItem(HTREEITEM item) const noexcept {
+    assert(tree_);
+    return ::SendMessageW(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item)) != FALSE;
+}
+
+UINT TreeView::GetItemState(HTREEITEM item, UINT mask) const noexcept {
+    assert(tree_);
+    if (!item) return 0;
+    return static_cast<UINT>(::SendMessageW(tree_, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), mask)) & mask;
+}
+
+bool TreeView::SetItemState(HTREEITEM item, UINT state, UINT mask) const noexcept {
+    assert(tree_);
+    TVITEMW change{};
+    change.mask = TVIF_STATE;
+    change.hItem = item;
+    change.state = state;
+    change.stateMask = mask;
+    return ::SendMessageW(tree_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&change)) != FALSE;
+}
+
+int TreeView::GetItemImage(HTREEITEM item) const noexcept {
+    assert(tree_);
+    TVITEMW query{};
+    query.mask = TVIF_IMAGE;
+    query.hItem = item;
+    if (!item || !::SendMessageW(tree_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query))) return -1;
+    return query.iImage;
+}
+
+std::wstring TreeView::GetItemText(HTREEITEM item) const {
+    assert(tree_);
+    std::vector<wchar_t> buffer(kMaxItemText + 1, L'\0');
+    TVITEMW query{};
+    query.mask = TVIF_TEXT;
+    query.hItem = item;
+    query.pszText = buffer.data();
+    query.cchTextMax = kMaxItemText;
+    if (!item || !::SendMessageW(tree_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query))) return {};
+    // The control may answer with its own buffer instead of filling ours.
+    return std::wstring(query.pszText ? query.pszText : L"");
+}
+
+HTREEITEM TreeView::GetNextItem(HTREEITEM item, UINT relation) const noexcept {
+    assert(tree_);
+    return reinterpret_cast<HTREEITEM>(
+        ::SendMessageW(tree_, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+}
+
+UINT TreeView::GetCount() const noexcept {
+    assert(tree_);
+    return static_cast<UINT>(::SendMessageW(tree_, TVM_GETCOUNT, 0, 0));
+}
+
+bool TreeView::SelectItem(HTREEITEM item) const noexcept {
+    assert(tree_);
+    return ::SendMessageW(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)) != FALSE;
+}
+
+bool TreeView::Expand(HTREEITEM item, UINT action) const noexcept {
+    assert(tree_);
+    return ::SendMessageW(tree_, TVM_EXPAND, action, reinterpret_cast<LPARAM>(item)) != FALSE;
+}
+
+HIMAGELIST TreeView::SetImageList(HIMAGELIST list, int kind) const noexcept {
+    assert(tree_);
+    return reinterpret_cast<HIMAGELIST>(
+        ::SendMessageW(tree_, TVM_SETIMAGELIST, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(list)));
+}
+
+HIMAGELIST TreeView::GetImageList(int kind) const noexcept {
+    assert(tree_);
+    return reinterpret_cast<HIMAGELIST>(::SendMessageW(tree_, TVM_GETIMAGELIST, static_cast<WPARAM>(kind), 0));
+}
+
+HTREEITEM TreeView::HitTest(POINT point, UINT& flags) const noexcept {
+    assert(tree_);
+    TVHITTESTINFO info{};
+    info.pt = point;
+    const auto item =
+        reinterpret_cast<HTREEITEM>(::SendMessageW(tree_, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)));
+    flags = info.flags;
+    return item;
+}
+
+bool TreeView::GetItemRect(HTREEITEM item, RECT& rect, bool textOnly) const noexcept {
+    assert(tree_);
+    // The message takes the item in the rectangle it fills.
+    RECT query{};
+    static_assert(sizeof(query) >= sizeof(item));
+    std::memcpy(&query, &item, sizeof(item));
+    if (!::SendMessageW(tree_, TVM_GETITEMRECT, textOnly ? TRUE : FALSE, reinterpret_cast<LPARAM>(&query))) {
+        return false;
+    }
+    rect = query;
+    return true;
+}
+
+}  // namespace pelmora::ui

@@ -1,0 +1,169 @@
+// Construction, filling the tree from a script folder, and saving its state.
+#include "ui/FileBrowser.h"
+
+#include <string>
+
+#include "core/Logger.h"
+#include "framework/win/Ansi.h"
+#include "framework/win/HResult.h"
+#include "framework/win/UniqueHandle.h"
+#include "resources/resource.h"
+
+namespace pelmora {
+
+namespace {
+
+constexpr char kSourceFile[] = "FileBrowser";
+// The state word bits a saved value may bring back besides the mark (expanded and the
+// like); the mark itself is under TVIS_STATEIMAGEMASK.
+constexpr UINT kRestoredStateBits = 0xFF;
+// Everything the control reports about an item: mark, overlay and the state bits.
+constexpr UINT kWholeStateWord = 0xFFFF;
+
+// A name longer than four characters ending in ".wsc", the letters in either case.
+bool IsScriptFileName(const std::wstring& name) {
+    if (name.size() <= 4) return false;
+    const std::wstring suffix = name.substr(name.size() - 4);
+    return suffix[0] == L'.' && (suffix[1] == L'w' || suffix[1] == L'W') &&
+           (suffix[2] == L's' || suffix[2] == L'S') && (suffix[3] == L'c' || suffix[3] == L'C');
+}
+
+bool IsDotEntry(const std::wstring& name) { return name == L"." || name == L".."; }
+
+}  // namespace
+
+CFileBrowser::CFileBrowser(const std::wstring& stateValueName) : stateStore_(stateValueName) {
+    for (int icon : {IDI_SCRIPT, IDI_WINDOW, IDI_FOLDER_CLOSED, IDI_GLOBE}) {
+        imageLists_.AddIcon(IMAGE_LIST_NORMAL, icon);
+    }
+    // The order makes a check box's advance by one step a meaningful change of mark.
+    for (int icon : {IDI_BLANK, IDI_CHECK_FOLDER_CLEAR, IDI_CHECK_FOLDER_MARKED, IDI_CHECK_UNCHECKED,
+                     IDI_CHECK_CHECKED}) {
+        imageLists_.AddIcon(IMAGE_LIST_STATE, icon);
+    }
+}
+
+CFileBrowser::~CFileBrowser() = default;
+
+HRESULT CFileBrowser::Load(HWND tree, const std::wstring& directory) {
+    // Without a tree there is nothing to fill, and an empty directory would search the
+    // root of the current drive.
+    if (!tree) return E_INVALIDARG;
+    tree_ = ui::TreeView(tree);
+    directory_ = directory;
+    filled_ = false;
+    stateStore_.Load();
+    ApplyImageLists();
+
+    const HRESULT result = EnumDirectory(nullptr, directory, L"*");
+    if (result != S_OK && result != S_FALSE) {
+        const std::string message = "EnumDirectory( " + win::WideToAnsi(directory) + " ).";
+        GetLogger().Log(LOG_ERROR, message.c_str(), static_cast<int>(result), "CFileBrowser::Load", kSourceFile,
+                        __LINE__);
+        return result;
+    }
+    // Saved folder marks go stale when scripts are removed outside the program.
+    RecomputeFolderMarks();
+    filled_ = true;
+    if (result == S_FALSE) {
+        const std::string message = "Directory (" + win::WideToAnsi(directory) + ") empty.";
+        GetLogger().Log(LOG_WARNING, message.c_str(), 1, "CFileBrowser::Load", kSourceFile, __LINE__);
+    }
+    return result;
+}
+
+HRESULT CFileBrowser::Reload() {
+    const HWND tree = tree_.Handle();
+    const std::wstring directory = directory_;
+    Clear();
+    return Load(tree, directory);
+}
+
+void CFileBrowser::Clear() {
+    if (tree_) tree_.DeleteAllItems();
+    // The caller may still hold the list: release it rather than empty it.
+    urlPaths_.reset();
+    markedItems_.clear();
+    recordedMarks_.clear();
+    stateStore_.Clear();
+    filled_ = false;
+}
+
+void CFileBrowser::SaveState() {
+    if (!tree_ || !filled_) return;
+    stateStore_.Clear();
+    ForEachItem(tree_.GetRootItem(), [this](HTREEITEM item) {
+        const UINT state = tree_.GetItemState(item, kWholeStateWord) & ~static_cast<UINT>(TVIS_SELECTED);
+        stateStore_.SetValue(GetItemKey(item), state);
+        return false;
+    });
+    stateStore_.Save();
+}
+
+void CFileBrowser::ApplyImageLists() {
+    tree_.SetImageList(imageLists_.GetList(IMAGE_LIST_NORMAL)->Get(), TVSIL_NORMAL);
+    tree_.SetImageList(imageLists_.GetList(IMAGE_LIST_STATE)->Get(), TVSIL_STATE);
+}
+
+HRESULT CFileBrowser::EnumDirectory(HTREEITEM parent, const std::wstring& directory, const std::wstring& pattern) {
+    const std::wstring search = directory + L"\\" + pattern;
+    WIN32_FIND_DATAW entry{};
+    win::UniqueFindHandle find(::FindFirstFileW(search.c_str(), &entry));
+    if (!find) return win::HResultFromLastError();
+
+    bool added = false;
+    HRESULT status = S_OK;
+    do {
+        if (AddFoundEntry(parent, directory, entry)) added = true;
+    } while (::FindNextFileW(find.get(), &entry));
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_NO_MORE_FILES) status = win::HResultFromWin32(static_cast<LONG>(error));
+    if (FAILED(status)) return status;
+    return added ? S_OK : S_FALSE;
+}
+
+bool CFileBrowser::AddFoundEntry(HTREEITEM parent, const std::wstring& directory, const WIN32_FIND_DATAW& entry) {
+    const std::wstring name = entry.cFileName;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (IsDotEntry(name)) return false;
+        const HTREEITEM item = InsertItem(parent, IDI_FOLDER_CLOSED, IDI_CHECK_FOLDER_CLEAR, name);
+        if (!item) return false;
+        RestoreItemState(item);
+        // Failures below a sub-folder only leave it showing what could be listed.
+        return EnumDirectory(item, directory + L"\\" + name, L"*") == S_OK;
+    }
+    if (!IsScriptFileName(name)) return false;
+    const HTREEITEM item = InsertItem(parent, IDI_SCRIPT, IDI_CHECK_UNCHECKED, name);
+    if (!item) return false;
+    RestoreItemState(item);
+    return true;
+}
+
+HTREEITEM CFileBrowser::InsertItem(HTREEITEM parent, int imageIcon, int markIcon, const std::wstring& text) {
+    const int mark = MarkIndex(markIcon);
+    const HTREEITEM item = tree_.AppendItem(parent, text, imageLists_.IndexOf(IMAGE_LIST_NORMAL, imageIcon),
+                                            ui::StateImageBits(mark), TVIS_STATEIMAGEMASK);
+    if (!item) return nullptr;
+    if (IsMarkedIndex(mark)) {
+        markedItems_.insert(item);
+    } else {
+        markedItems_.erase(item);
+    }
+    RecordMark(item, mark);
+    return item;
+}
+
+void CFileBrowser::RestoreItemState(HTREEITEM item) {
+    UINT value = stateStore_.GetValue(GetItemKey(item));
+    if (value == 0) return;
+    // A damaged value must not take the check box away for good (index 0) or point past
+    // the marks: such an item keeps the mark it was inserted with.
+    const int savedMark = static_cast<int>(value >> 12);
+    const int lastMark = ::ImageList_GetImageCount(imageLists_.GetList(IMAGE_LIST_STATE)->Get()) - 1;
+    if (savedMark < 1 || savedMark > lastMark) {
+        value = (value & kRestoredStateBits) | tree_.GetItemState(item, TVIS_STATEIMAGEMASK);
+    }
+    SetItemState(item, value, TVIS_STATEIMAGEMASK | (value & kRestoredStateBits));
+}
+
+}  // namespace pelmora

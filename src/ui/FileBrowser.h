@@ -1,0 +1,135 @@
+#pragma once
+// The model behind one check-box tree of scripts: fills the tree from a folder of
+// script files (or, for the Add URL dialog, from URL paths), keeps the marks of scripts
+// and folders in step, and keeps every item's state word in a store saved in the
+// registry.
+//
+// Marks are state image indexes: 1 folder-clear, 2 folder-marked, 3 unchecked,
+// 4 checked; an item is marked when it is checked or folder-marked. An item key is
+// the item's path below the root directory: "\news\daily.WSC" for a script,
+// "\news\" for the folder news.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "framework/ui/TreeView.h"
+#include "state/StateStorage.h"
+#include "ui/ImageLists.h"
+
+namespace pelmora {
+
+class CFileBrowser {
+public:
+    using UrlPathList = std::vector<std::wstring>;
+    using ItemSet = std::set<HTREEITEM>;
+    // How OpenItem hands a script to the shell; replaceable so tests launch nothing.
+    using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+
+    // stateValueName names the registry value the marks are saved in; an empty name
+    // keeps them in memory only.
+    explicit CFileBrowser(const std::wstring& stateValueName);
+    virtual ~CFileBrowser();
+    CFileBrowser(const CFileBrowser&) = delete;
+    CFileBrowser& operator=(const CFileBrowser&) = delete;
+
+    // Binds the tree, reads the saved marks and appends every sub-folder and script file
+    // below directory. 0 when something was listed, 1 when nothing was, otherwise the
+    // HRESULT of the failed search. The tree is not emptied first: Clear it.
+    HRESULT Load(HWND tree, const std::wstring& directory);
+    // Clear, then Load the same tree and directory again.
+    HRESULT Reload();
+    // Empties the tree, the marked items and the in-memory marks; the registry keeps
+    // what was saved.
+    void Clear();
+    // Writes every item's state word (without the selected bit) to the registry. A tree
+    // that was cleared or whose folder could not be searched saves nothing: it does not
+    // show the saved marks, and writing it would lose them.
+    void SaveState();
+
+    // The mark index after one click or Space on the item's check box, as the platform
+    // control advances it on Windows: 1, 2, 3, 4, then 1 again. Controls that moved the
+    // item otherwise (Wine's only toggles 1 and 2) are set to that index. Call it once
+    // per click or key press, before ChangeCheck.
+    int CompleteCheckAdvance(HTREEITEM item);
+    // Applies the index the item's check box was advanced to: a script toggles between
+    // unchecked and checked (with exclusive, every other mark is cleared first) and the
+    // folders above it follow; a folder keeps its mark. True when the script is now
+    // checked or the folder marked.
+    bool ChangeCheck(HTREEITEM item, int markIndex, bool exclusive);
+
+    [[nodiscard]] bool IsItemChecked(HTREEITEM item) const;
+    [[nodiscard]] bool IsStateChecked(UINT state) const;
+    [[nodiscard]] bool IsScriptItem(HTREEITEM item) const;
+    // Whether the in-memory state word at key is marked; false for a key never stored.
+    [[nodiscard]] bool IsScriptChecked(const std::wstring& key) const;
+    [[nodiscard]] bool HasCheckedItems() const { return !markedItems_.empty(); }
+    // The marked script items, in handle order.
+    [[nodiscard]] ItemSet GetCheckedFiles() const;
+
+    // "\a\b" for the folders above a script, and for a folder including itself.
+    [[nodiscard]] std::wstring GetItemFolder(HTREEITEM item) const;
+    // The script's name; empty for a folder.
+    [[nodiscard]] std::wstring GetItemFileName(HTREEITEM item) const;
+    // GetItemFolder + "\" + GetItemFileName.
+    [[nodiscard]] std::wstring GetItemKey(HTREEITEM item) const;
+    [[nodiscard]] std::wstring GetItemDirectory(HTREEITEM item) const { return directory_ + GetItemFolder(item); }
+    [[nodiscard]] const std::wstring& GetDirectory() const noexcept { return directory_; }
+    [[nodiscard]] HWND GetTree() const noexcept { return tree_.Handle(); }
+    // Binds the model to a tree without filling it, so that Clear empties that tree.
+    void SetTree(HWND tree) noexcept { tree_ = ui::TreeView(tree); }
+
+    // The deepest item matched along path ("news\daily.WSC") below start (the root
+    // level for none); none when not even the first name matches.
+    [[nodiscard]] HTREEITEM FindItemByPath(HTREEITEM start, const std::wstring& path) const;
+    // Opens a script in the user's editor; a folder opens nothing.
+    void OpenItem(HTREEITEM item) const;
+    void SetShellExecute(ShellExecuteFunction shellExecute) noexcept { shellExecute_ = shellExecute; }
+
+    // Fills the tree from URL paths ("host/news/index.html"), every path checked. The
+    // list is shared, not copied. No saved state is read.
+    void LoadUrls(HWND tree, std::shared_ptr<UrlPathList> paths);
+
+    // CreateCheckedScripts (directory), which writes a script for every checked URL
+    // item, belongs here; it arrives with the browser-side script runtime.
+
+private:
+    using Visitor = std::function<bool(HTREEITEM)>;
+
+    HRESULT EnumDirectory(HTREEITEM parent, const std::wstring& directory, const std::wstring& pattern);
+    bool AddFoundEntry(HTREEITEM parent, const std::wstring& directory, const WIN32_FIND_DATAW& entry);
+    HTREEITEM InsertItem(HTREEITEM parent, int imageIcon, int markIcon, const std::wstring& text);
+    void RestoreItemState(HTREEITEM item);
+    void SetItemState(HTREEITEM item, UINT state, UINT mask);
+    void SetItemMark(HTREEITEM item, int markIcon);
+    void UpdateItemCheck(HTREEITEM item, UINT state);
+    void RecomputeFolderMarks();
+    [[nodiscard]] HTREEITEM FindChildItem(HTREEITEM parent, const std::wstring& name) const;
+    bool ForEachItem(HTREEITEM first, const Visitor& visitor) const;
+    void ApplyImageLists();
+    void AddUrlPath(HTREEITEM parent, const std::wstring& path);
+
+    [[nodiscard]] int MarkIndex(int markIcon) const { return imageLists_.IndexOf(IMAGE_LIST_STATE, markIcon); }
+    [[nodiscard]] bool IsMarkedIndex(int index) const;
+    void RecordMark(HTREEITEM item, int index);
+
+    CImageLists imageLists_;
+    ui::TreeView tree_;
+    ItemSet markedItems_;
+    CRootStorage stateStore_;
+    std::wstring directory_;
+    std::shared_ptr<UrlPathList> urlPaths_;
+    // The mark this model last gave each item, to tell how far the control advanced it.
+    std::map<HTREEITEM, int> recordedMarks_;
+    // The tree shows what was loaded from the folder and the saved marks.
+    bool filled_ = false;
+    ShellExecuteFunction shellExecute_ = ::ShellExecuteW;
+};
+
+}  // namespace pelmora
