@@ -1,0 +1,18 @@
+#pragma once
+// DWebBrowserEvents2 calls with the argument layout of the SHDocVw type library:
+// rgvarg in reverse order, the frame's object as VT_DISPATCH, the URL and the other
+// variants by reference (VT_BYREF | VT_VARIANT), Cancel as VT_BYREF | VT_BOOL.
+#include <oaidl.h>
+
+#include <string>
+
+#include "framework/com/ConnectionPoint.h"
+
+namespace pelmora::browser {
+
+// true when a sink set Cancel.
+bool FireBeforeNavigate2(com::ConnectionPoint& events, IDispatch* frame, const std::wstring& url);
+void FireNavigateComplete2(com::ConnectionPoint& events, IDispatch* frame, const std::wstring& url);
+void FireDocumentComplete(com::ConnectionPoint& events, IDispatch* frame, const std::wstring& url);
+
+}  // namespace pelmora::browser

@@ -1,0 +1,140 @@
+#include "browser/HtmlWindow.h"
+
+#include <olectl.h>
+
+#include <new>
+
+#include "browser/WebBrowser.h"
+
+namespace pelmora::browser {
+
+HtmlWindow::HtmlWindow() noexcept
+    : MshtmlDispatch(IID_IHTMLWindow2), events_(this, DIID_HTMLWindowEvents) {}
+
+void HtmlWindow::Init(std::shared_ptr<BrowserSession> session, WebBrowser* browser,
+                      com::ComPtr<IHTMLDocument2> document, com::ComPtr<IHTMLLocation> location, std::wstring url) {
+    session_ = std::move(session);
+    browser_ = browser;
+    document_ = std::move(document);
+    location_ = std::move(location);
+    url_ = std::move(url);
+}
+
+HRESULT HtmlWindow::InternalQueryInterface(REFIID iid, void** out) noexcept {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, IID_IHTMLWindow2) ||
+        IsEqualIID(iid, IID_IHTMLFramesCollection2)) {
+        *out = static_cast<IHTMLWindow2*>(this);
+        return S_OK;
+    }
+    if (IsEqualIID(iid, IID_IConnectionPointContainer)) {
+        *out = static_cast<IConnectionPointContainer*>(this);
+        return S_OK;
+    }
+    return E_NOINTERFACE;
+}
+
+HRESULT STDMETHODCALLTYPE HtmlWindow::get_location(IHTMLLocation** p) {
+    if (!p) return E_POINTER;
+    return location_.CopyTo(p);
+}
+
+HRESULT STDMETHODCALLTYPE HtmlWindow::get_document(IHTMLDocument2** p) {
+    if (!p) return E_POINTER;
+    *p = nullptr;
+    if (!document_) return E_ACCESSDENIED;  // the page has gone
+    return document_.CopyTo(p);
+}
+
+HRESULT STDMETHODCALLTYPE HtmlWindow::get_self(IHTMLWindow2** p) {
+    if (!p) return E_POINTER;
+    *p = this;
+    static_cast<IHTMLWindow2*>(this)->AddRef();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HtmlWindow::alert(BSTR message) {
+    try {
+        session_->transcript.Record(L"alert", message ? std::wstring(message, ::SysStringLen(message)) : L"");
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HtmlWindow::navigate(BSTR url) {
+    if (!url) return E_INVALIDARG;
+    if (!browser_) return E_ACCESSDENIED;
+    return browser_->Navigate(url, nullptr, nullptr, nullptr, nullptr);
+}
+
+HRESULT STDMETHODCALLTYPE HtmlWindow::setInterval(BSTR expression, LONG msec, VARIANT*, LONG* timerID) {
+    if (!timerID) return E_POINTER;
+    *timerID = 0;
+    if (!expression) return E_INVALIDARG;
+    if (!browser_) return E_ACCESSDENIED;
+    // IE runs an interval of 0 ms as if it were 10 ms; never a busy loop.
+    const ULONG period = msec < 10 ? 10 : static_cast<ULONG>(msec);
+    try {
+        intervals_.push_back({nextIntervalId_, period, clock_ + period,
+                              std::wstring(expression, ::SysStringLen(expression))});
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    *timerID = nextIntervalId_++;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HtmlWindow::clearInterval(LONG timerID) {
+    for (auto it = intervals_.begin(); it != intervals_.end(); ++it) {
+        if (it->id == timerID) {
+            intervals_.erase(it);
+            break;
+        }
+    }
+    return S_OK;  // as IE: an unknown id is no error
+}
+
+void HtmlWindow::AdvanceClock(ULONG milliseconds) {
+    const ULONGLONG until = clock_ + milliseconds;
+    while (true) {
+        Interval* next = nullptr;
+        for (Interval& interval : intervals_)
+            if (interval.due <= until && (!next || interval.due < next->due)) next = &interval;
+        if (!next) break;
+        clock_ = next->due;
+        next->due += next->period;
+        session_->transcript.Record(L"interval", next->expression);
+    }
+    clock_ = until;
+}
+
+STDMETHODIMP HtmlWindow::EnumConnectionPoints(IEnumConnectionPoints** points) {
+    if (!points) return E_POINTER;
+    *points = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP HtmlWindow::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
+    return events_.Find(iid, point);
+}
+
+void HtmlWindow::FireOnload() {
+    session_->transcript.Record(L"onload", url_);
+    DISPPARAMS none = {};
+    events_.Fire(kWindowOnload, &none);
+}
+
+void HtmlWindow::FireOnunload() {
+    session_->transcript.Record(L"onunload", url_);
+    DISPPARAMS none = {};
+    events_.Fire(kWindowOnunload, &none);
+}
+
+void HtmlWindow::Close() noexcept {
+    events_.Clear();
+    intervals_.clear();
+    browser_ = nullptr;
+    document_.reset();
+}
+
+}  // namespace pelmora::browser

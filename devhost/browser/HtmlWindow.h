@@ -1,0 +1,69 @@
+#pragma once
+// A page's window: its document and location, alert into the transcript, navigate
+// through its browser, interval timers driven by the host's clock, and the
+// HTMLWindowEvents connection point through which onload and onunload reach sinks.
+#include <memory>
+#include <vector>
+
+#include "browser/BrowserSession.h"
+#include "browser/DispatchTypes.h"
+#include "browser/UnsupportedMembers.h"
+#include "framework/com/ComObject.h"
+#include "framework/com/ConnectionPoint.h"
+
+namespace pelmora::browser {
+
+class WebBrowser;
+
+class HtmlWindow : public MshtmlDispatch<UnsupportedHtmlWindow2>,
+                   public IConnectionPointContainer,
+                   public com::ComObjectRoot {
+public:
+    HtmlWindow() noexcept;
+    void Init(std::shared_ptr<BrowserSession> session, WebBrowser* browser, com::ComPtr<IHTMLDocument2> document,
+              com::ComPtr<IHTMLLocation> location, std::wstring url);
+    HRESULT InternalQueryInterface(REFIID iid, void** out) noexcept;
+
+    HRESULT STDMETHODCALLTYPE get_location(IHTMLLocation** p) override;
+    HRESULT STDMETHODCALLTYPE get_document(IHTMLDocument2** p) override;
+    HRESULT STDMETHODCALLTYPE alert(BSTR message) override;
+    HRESULT STDMETHODCALLTYPE navigate(BSTR url) override;
+    HRESULT STDMETHODCALLTYPE setInterval(BSTR expression, LONG msec, VARIANT* language, LONG* timerID) override;
+    HRESULT STDMETHODCALLTYPE clearInterval(LONG timerID) override;
+    HRESULT STDMETHODCALLTYPE get_self(IHTMLWindow2** p) override;
+    HRESULT STDMETHODCALLTYPE get_window(IHTMLWindow2** p) override { return get_self(p); }
+
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** points) override;
+    STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
+
+    void FireOnload();
+    void FireOnunload();
+    // Ends the page: no more sinks, no document, no browser to navigate.
+    void Close() noexcept;
+
+    // Advances the window's clock; every interval that fell due is recorded in the
+    // transcript as often as it fell due ("interval <expression>"). The stand-in has no
+    // script engine of its own to run the expression text. Intervals end with the page.
+    void AdvanceClock(ULONG milliseconds);
+    [[nodiscard]] size_t IntervalCount() const noexcept { return intervals_.size(); }
+
+private:
+    struct Interval {
+        LONG id;
+        ULONG period;
+        ULONGLONG due;
+        std::wstring expression;
+    };
+
+    std::shared_ptr<BrowserSession> session_;
+    WebBrowser* browser_ = nullptr;  // the browser showing this page; cleared when it ends
+    com::ComPtr<IHTMLDocument2> document_;
+    com::ComPtr<IHTMLLocation> location_;
+    std::wstring url_;
+    com::ConnectionPoint events_;
+    std::vector<Interval> intervals_;
+    LONG nextIntervalId_ = 1;
+    ULONGLONG clock_ = 0;
+};
+
+}  // namespace pelmora::browser

@@ -1,0 +1,94 @@
+#pragma once
+// The browser object: IWebBrowser2 over the SHDocVw type library and the
+// DWebBrowserEvents2 connection point. A navigation runs to its end inside the call
+// and fires what Internet Explorer fires, in its order:
+//   BeforeNavigate2 (a sink may cancel), the old window's onunload, NavigateComplete2,
+//   each frame's BeforeNavigate2 and NavigateComplete2, the frames' and then the new
+//   window's onload, DocumentComplete for each frame's browser object and last for
+//   the top browser.
+// Frames are browser objects of their own; their events reach the top browser's
+// sinks with the frame's object as pDisp, as in Internet Explorer. A navigation a
+// sink starts during another one runs after it.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "browser/BrowserSession.h"
+#include "browser/DispatchTypes.h"
+#include "browser/HtmlDocument.h"
+#include "browser/HtmlWindow.h"
+#include "browser/UnsupportedMembers.h"
+#include "framework/com/ComObject.h"
+#include "framework/com/ConnectionPoint.h"
+
+namespace pelmora::browser {
+
+class WebBrowser : public ShDocVwDispatch<UnsupportedWebBrowser2>,
+                   public IConnectionPointContainer,
+                   public com::ComObjectRoot {
+public:
+    WebBrowser() noexcept;
+    ~WebBrowser();
+    HRESULT InternalQueryInterface(REFIID iid, void** out) noexcept;
+
+    HRESULT STDMETHODCALLTYPE Navigate(BSTR URL, VARIANT* Flags, VARIANT* TargetFrameName, VARIANT* PostData,
+                                       VARIANT* Headers) override;
+    HRESULT STDMETHODCALLTYPE Navigate2(VARIANT* URL, VARIANT* Flags, VARIANT* TargetFrameName, VARIANT* PostData,
+                                        VARIANT* Headers) override;
+    HRESULT STDMETHODCALLTYPE Refresh() override;
+    HRESULT STDMETHODCALLTYPE Stop() override;
+    HRESULT STDMETHODCALLTYPE Quit() override;
+    HRESULT STDMETHODCALLTYPE get_Document(IDispatch** ppDisp) override;
+    HRESULT STDMETHODCALLTYPE get_TopLevelContainer(VARIANT_BOOL* pBool) override;
+    HRESULT STDMETHODCALLTYPE get_LocationName(BSTR* LocationName) override;
+    HRESULT STDMETHODCALLTYPE get_LocationURL(BSTR* LocationURL) override;
+    HRESULT STDMETHODCALLTYPE get_Busy(VARIANT_BOOL* pBool) override;
+    HRESULT STDMETHODCALLTYPE get_HWND(SHANDLE_PTR* pHWND) override;
+    HRESULT STDMETHODCALLTYPE get_ReadyState(READYSTATE* plReadyState) override;
+
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** points) override;
+    STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
+
+    // For the host and the tests.
+    void DescribePage(const PageDescription& page) { session_->pages[page.url] = page; }
+    [[nodiscard]] const Transcript& GetTranscript() const noexcept { return session_->transcript; }
+    // The window of the page shown, or none (nothing shown, or not an HTML page).
+    [[nodiscard]] HtmlWindow* CurrentWindow() const noexcept { return window_.get(); }
+    // The browser objects of the shown page's frames, in the page's order.
+    [[nodiscard]] std::vector<WebBrowser*> Frames() const;
+
+private:
+    friend com::ComPtr<com::ComObject<WebBrowser>> CreateWebBrowser(HWND frameWindow);
+
+    using BrowserObject = com::ComObject<WebBrowser>;
+
+    HRESULT NavigateTop(const std::wstring& url);
+    // Steps of one navigation, each run over the frame tree; false when cancelled.
+    bool Begin(const std::wstring& url, int depth);
+    void FireOnloads();
+    void FireDocumentCompletes();
+    void Unload(bool fireEvents);
+    void BuildPage(const PageDescription& page);
+    void AddFrame(const std::wstring& url, int depth);
+    com::ConnectionPoint* Events() noexcept;
+    IDispatch* AsDispatch() noexcept { return static_cast<IWebBrowser2*>(this); }
+
+    std::shared_ptr<BrowserSession> session_;
+    WebBrowser* top_ = nullptr;  // none for the top browser; cleared when the frame's page ends
+    bool isFrame_ = false;
+    HWND frameWindow_ = nullptr;
+    com::ConnectionPoint events_;
+    READYSTATE readyState_ = READYSTATE_UNINITIALIZED;
+    PageDescription page_;
+    com::ComPtr<IDispatch> document_;
+    com::ComPtr<com::ComObject<HtmlDocument>> htmlDocument_;
+    com::ComPtr<com::ComObject<HtmlWindow>> window_;
+    std::vector<com::ComPtr<BrowserObject>> frames_;
+    bool navigating_ = false;
+    std::vector<std::wstring> pendingUrls_;
+};
+
+// A top browser whose get_HWND answers frameWindow (may be none).
+com::ComPtr<com::ComObject<WebBrowser>> CreateWebBrowser(HWND frameWindow = nullptr);
+
+}  // namespace pelmora::browser

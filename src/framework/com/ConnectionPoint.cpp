@@ -1,0 +1,83 @@
+#include "framework/com/ConnectionPoint.h"
+
+#include <olectl.h>
+
+#include <new>
+
+namespace pelmora::com {
+
+STDMETHODIMP ConnectionPoint::QueryInterface(REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IConnectionPoint)) return E_NOINTERFACE;
+    *out = static_cast<IConnectionPoint*>(this);
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP ConnectionPoint::GetConnectionInterface(IID* iid) {
+    if (!iid) return E_POINTER;
+    *iid = events_;
+    return S_OK;
+}
+
+STDMETHODIMP ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** container) {
+    if (!container) return E_POINTER;
+    *container = container_;
+    container_->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
+    if (!cookie) return E_POINTER;
+    *cookie = 0;
+    if (!sink) return E_POINTER;
+    ComPtr<IDispatch> dispatch;
+    if (FAILED(sink->QueryInterface(IID_IDispatch, dispatch.put_void()))) return CONNECT_E_CANNOTCONNECT;
+    try {
+        sinks_.push_back(std::move(dispatch));
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    *cookie = static_cast<DWORD>(sinks_.size());
+    return S_OK;
+}
+
+STDMETHODIMP ConnectionPoint::Unadvise(DWORD cookie) {
+    if (cookie == 0 || cookie > sinks_.size() || !sinks_[cookie - 1]) return CONNECT_E_NOCONNECTION;
+    // Moved out first: the sink's release may call back into this point.
+    ComPtr<IDispatch> released = std::move(sinks_[cookie - 1]);
+    return S_OK;
+}
+
+STDMETHODIMP ConnectionPoint::EnumConnections(IEnumConnections** connections) {
+    if (!connections) return E_POINTER;
+    *connections = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT ConnectionPoint::Find(REFIID iid, IConnectionPoint** point) noexcept {
+    if (!point) return E_POINTER;
+    *point = nullptr;
+    if (!IsEqualIID(iid, events_)) return CONNECT_E_NOCONNECTION;
+    *point = this;
+    AddRef();
+    return S_OK;
+}
+
+void ConnectionPoint::Fire(DISPID id, DISPPARAMS* params) noexcept {
+    // Slots only grow; a sink advised during the round is called too.
+    for (size_t slot = 0; slot < sinks_.size(); ++slot) {
+        const ComPtr<IDispatch> sink = sinks_[slot];  // alive through its own Unadvise
+        if (!sink) continue;
+        sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, params, nullptr, nullptr, nullptr);
+    }
+}
+
+size_t ConnectionPoint::ConnectionCount() const noexcept {
+    size_t live = 0;
+    for (const ComPtr<IDispatch>& sink : sinks_) live += sink ? 1 : 0;
+    return live;
+}
+
+}  // namespace pelmora::com

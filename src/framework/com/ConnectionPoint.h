@@ -1,0 +1,49 @@
+#pragma once
+// One connection point of an event source: dispatch sinks in slots, cookie = slot
+// index + 1; Unadvise clears the slot, which is never handed out again, so a stale
+// cookie cannot disconnect a later sink. The point lives inside its container and
+// counts its references there.
+#include <ocidl.h>
+
+#include <vector>
+
+#include "framework/com/ComPtr.h"
+
+namespace pelmora::com {
+
+class ConnectionPoint final : public IConnectionPoint {
+public:
+    // container: the object that holds this point (not counted here).
+    ConnectionPoint(IConnectionPointContainer* container, REFIID events) noexcept
+        : container_(container), events_(events) {}
+    ConnectionPoint(const ConnectionPoint&) = delete;
+    ConnectionPoint& operator=(const ConnectionPoint&) = delete;
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+    STDMETHODIMP_(ULONG) AddRef() override { return container_->AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return container_->Release(); }
+
+    STDMETHODIMP GetConnectionInterface(IID* iid) override;
+    STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** container) override;
+    STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override;
+    STDMETHODIMP Unadvise(DWORD cookie) override;
+    STDMETHODIMP EnumConnections(IEnumConnections** connections) override;
+
+    // Answers FindConnectionPoint for the container.
+    HRESULT Find(REFIID iid, IConnectionPoint** point) noexcept;
+
+    // Calls every sink advised at the time of its turn; a sink unadvised by an earlier
+    // one in the same round is skipped. Sink failures do not stop the round.
+    void Fire(DISPID id, DISPPARAMS* params) noexcept;
+
+    // Drops every sink (the source goes away).
+    void Clear() noexcept { sinks_.clear(); }
+    [[nodiscard]] size_t ConnectionCount() const noexcept;
+
+private:
+    IConnectionPointContainer* container_;
+    IID events_;
+    std::vector<ComPtr<IDispatch>> sinks_;
+};
+
+}  // namespace pelmora::com

@@ -1,0 +1,18 @@
+#pragma once
+// Whether the parts of a location can name a URL script file. Host and path come from
+// a web site; a name made of them must stay inside the URL-script folder and be a
+// valid Windows file name.
+#include <string_view>
+
+namespace pelmora {
+
+// One folder or file name: not empty, not "." or "..", and free of the characters
+// Windows forbids in file names (< > : " / \ | ? * and control characters).
+bool IsUsableUrlNameComponent(std::wstring_view component) noexcept;
+
+// A host name with a "/"-separated path name below it: every path segment between
+// the leading and the trailing "/" must be a usable component. An empty path and the
+// path "/" name no folder and are usable.
+bool IsUsableUrlScriptPath(std::wstring_view hostName, std::wstring_view pathName) noexcept;
+
+}  // namespace pelmora

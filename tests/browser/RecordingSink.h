@@ -1,0 +1,68 @@
+#pragma once
+// An event sink that records each call's DISPID and argument types, and answers
+// BeforeNavigate2 with Cancel when asked to.
+#include <oaidl.h>
+#include <ocidl.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/com/ComPtr.h"
+
+namespace pelmora::test {
+
+struct RecordedCall {
+    DISPID id;
+    std::vector<VARTYPE> argumentTypes;  // in rgvarg order (reversed)
+    std::wstring url;                    // the URL argument, when there is one
+    com::ComPtr<IDispatch> frame;        // the pDisp argument, when there is one
+};
+
+class RecordingSink final : public IDispatch {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch)) return E_NOINTERFACE;
+        *out = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs); }
+    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--refs); }  // lives on the stack
+    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
+        RecordedCall call{id, {}, {}, {}};
+        for (UINT i = 0; i < params->cArgs; ++i) call.argumentTypes.push_back(V_VT(&params->rgvarg[i]));
+        if (params->cArgs >= 2) {
+            const VARIANT& first = params->rgvarg[params->cArgs - 1];
+            if (V_VT(&first) == VT_DISPATCH) call.frame = com::ComPtr<IDispatch>(V_DISPATCH(&first));
+            const VARIANT& url = params->rgvarg[params->cArgs - 2];
+            if (V_VT(&url) == (VT_BYREF | VT_VARIANT) && V_VT(V_VARIANTREF(&url)) == VT_BSTR)
+                call.url = V_BSTR(V_VARIANTREF(&url));
+        }
+        if (id == 250 && cancelUrl == call.url && V_VT(&params->rgvarg[0]) == (VT_BYREF | VT_BOOL))
+            *V_BOOLREF(&params->rgvarg[0]) = VARIANT_TRUE;
+        calls.push_back(call);
+        return S_OK;
+    }
+
+    std::vector<RecordedCall> calls;
+    std::wstring cancelUrl;  // BeforeNavigate2 of this URL is cancelled
+    long refs = 1;
+};
+
+// Advises the sink on the source's connection point for the event interface.
+inline DWORD Advise(IUnknown* source, REFIID events, IDispatch* sink) {
+    com::ComPtr<IConnectionPointContainer> container;
+    if (FAILED(source->QueryInterface(IID_IConnectionPointContainer, container.put_void()))) return 0;
+    com::ComPtr<IConnectionPoint> point;
+    if (FAILED(container->FindConnectionPoint(events, point.put()))) return 0;
+    DWORD cookie = 0;
+    point->Advise(sink, &cookie);
+    return cookie;
+}
+
+}  // namespace pelmora::test

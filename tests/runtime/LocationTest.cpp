@@ -1,0 +1,114 @@
+// The parts a location keeps and the URL script names it makes, including names a
+// web site could use to leave the URL-script folder or break a file name.
+#include <gtest/gtest.h>
+
+#include "browser/HtmlLocation.h"
+#include "runtime/Location.h"
+#include "runtime/UrlScriptName.h"
+
+namespace pelmora {
+namespace {
+
+CLocation LocationOf(const std::wstring& url) { return CLocation(browser::MakeHtmlLocation(url)); }
+
+// A location whose getters all answer something other than S_OK.
+class FailingLocation : public browser::HtmlLocation {
+public:
+    HRESULT STDMETHODCALLTYPE get_href(BSTR*) override { return E_FAIL; }
+    HRESULT STDMETHODCALLTYPE get_protocol(BSTR*) override { return E_ACCESSDENIED; }
+    HRESULT STDMETHODCALLTYPE get_hostname(BSTR*) override { return S_FALSE; }
+    HRESULT STDMETHODCALLTYPE get_port(BSTR*) override { return E_FAIL; }
+    HRESULT STDMETHODCALLTYPE get_pathname(BSTR*) override { return E_FAIL; }
+    HRESULT STDMETHODCALLTYPE get_search(BSTR*) override { return E_FAIL; }
+};
+
+TEST(LocationTest, KeepsTheLocationsParts) {
+    const CLocation location = LocationOf(L"http://shop.example.org:81/news/index.html?q=1#top");
+    EXPECT_EQ(L"shop.example.org", location.GetHostName());
+    EXPECT_EQ(L"http://shop.example.org:81/news/index.html?q=1#top", location.GetHref());
+    EXPECT_EQ(L"/news/index.html", location.GetPathName());
+    EXPECT_EQ(L"81", location.GetPort());
+    EXPECT_EQ(L"http:", location.GetProtocol());
+    EXPECT_EQ(L"?q=1", location.GetSearch());
+}
+
+TEST(LocationTest, ScriptNamesAreHostAndPathWithSuffixWithoutSearchOrHash) {
+    const CLocation page = LocationOf(L"http://shop.example.org/news/index.html?q=1#top");
+    EXPECT_EQ(L"shop.example.org.WSC", page.GetSiteScriptName());
+    EXPECT_EQ(L"shop.example.org/news/index.html.WSC", page.GetPageScriptName());
+    const CLocation root = LocationOf(L"http://shop.example.org/");
+    EXPECT_EQ(L"shop.example.org.WSC", root.GetSiteScriptName());
+    EXPECT_EQ(L"", root.GetPageScriptName());
+    const CLocation folder = LocationOf(L"http://shop.example.org/news/");
+    EXPECT_EQ(L"shop.example.org/news/.WSC", folder.GetPageScriptName());
+    EXPECT_TRUE(folder.IsPageScriptNameUsable());
+}
+
+TEST(LocationTest, NamesKeepLetterCaseAndEscapes) {
+    const CLocation upper = LocationOf(L"http://Shop.example.org/News/A%20B.html");
+    EXPECT_EQ(L"Shop.example.org/News/A%20B.html.WSC", upper.GetPageScriptName());
+    EXPECT_NE(LocationOf(L"http://Shop.example.org/news/a%20b.html").GetPageScriptName(),
+              upper.GetPageScriptName());
+}
+
+TEST(LocationTest, FailingGettersLeaveEveryPartEmpty) {
+    com::ComPtr<IHTMLLocation> failing(static_cast<IHTMLLocation*>(new com::ComObject<FailingLocation>()));
+    const CLocation location(failing);
+    EXPECT_EQ(L"", location.GetHref());
+    EXPECT_EQ(L"", location.GetHostName());
+    EXPECT_EQ(L"", location.GetProtocol());
+    EXPECT_EQ(L".WSC", location.GetSiteScriptName());
+    EXPECT_EQ(L".WSC", location.GetPageScriptName());  // an empty path is not the root "/"
+    EXPECT_FALSE(location.IsSiteScriptNameUsable());
+    EXPECT_FALSE(location.IsPageScriptNameUsable());
+    const CLocation none{com::ComPtr<IHTMLLocation>()};
+    EXPECT_EQ(L".WSC", none.GetPageScriptName());
+}
+
+TEST(LocationTest, DocumentWithoutHostHasUnusableNames) {
+    const CLocation file = LocationOf(L"file:///C:/pages/a.html");
+    EXPECT_EQ(L"", file.GetHostName());
+    EXPECT_EQ(L".WSC", file.GetSiteScriptName());
+    EXPECT_FALSE(file.IsSiteScriptNameUsable());
+    EXPECT_FALSE(file.IsPageScriptNameUsable());
+}
+
+TEST(UrlScriptNameTest, HostOrPathSegmentsThatLeaveTheFolderOrBreakAFileNameAreUnusable) {
+    struct Case {
+        const wchar_t* host;
+        const wchar_t* path;
+        bool usable;
+    };
+    const Case cases[] = {
+        {L"h.example", L"/news/index.html", true}, {L"h.example", L"/news/", true},
+        {L"h.example", L"/", true},                {L"h.example", L"", true},
+        {L"", L"/a.html", false},                  {L".", L"/a.html", false},
+        {L"..", L"/a.html", false},                {L"h.example", L"/a/../../x.html", false},
+        {L"h.example", L"/./x.html", false},       {L"h.example", L"//x.html", false},
+        {L"h.example", L"/a//", false},            {L"h.example", L"/a\\..\\b", false},
+        {L"h:1", L"/a.html", false},               {L"h.example", L"/a:b.html", false},
+        {L"h.example", L"/a*b", false},            {L"h.example", L"/a?b", false},
+        {L"h.example", L"/a|b", false},            {L"h.example", L"/a\"b", false},
+        {L"h.example", L"/a<b>", false},           {L"h.example", L"/a\tb", false},
+        {L"h.example", L"/..", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::wstring(c.host) + L" " + c.path);
+        EXPECT_EQ(c.usable, IsUsableUrlScriptPath(c.host, c.path));
+    }
+    EXPECT_TRUE(IsUsableUrlNameComponent(L"shop.example.org"));
+    EXPECT_FALSE(IsUsableUrlNameComponent(L"a/b"));
+}
+
+TEST(LocationTest, UsabilityFollowsTheLocationsHostAndPath) {
+    EXPECT_TRUE(LocationOf(L"http://h.example/news/index.html").IsPageScriptNameUsable());
+    const CLocation escaped = LocationOf(L"http://h.example/a%7Cb/x.html");  // %7C stays escaped: usable
+    EXPECT_TRUE(escaped.IsPageScriptNameUsable());
+    const CLocation dotted = LocationOf(L"http://h.example/a:b/x.html");
+    EXPECT_EQ(L"/a:b/x.html", dotted.GetPathName());
+    EXPECT_FALSE(dotted.IsPageScriptNameUsable());
+    EXPECT_TRUE(dotted.IsSiteScriptNameUsable());
+}
+
+}  // namespace
+}  // namespace pelmora
