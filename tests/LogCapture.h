@@ -31,6 +31,12 @@ public:
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
 
+    // The text written since the capture began.
+    [[nodiscard]] std::string Added() const {
+        const std::string log = ReadFileBytes(Path());
+        return log.size() > before_.size() ? log.substr(before_.size()) : std::string();
+    }
+
     // The text written since the last call.
     std::string NewText() {
         const std::string log = ReadFileBytes(Path());

@@ -8,7 +8,7 @@
 #include "FakeEventTypeInfo.h"
 #include "MessageBoxRecorder.h"
 #include "TestSupport.h"
-#include "core/LogTail.h"
+#include "LogCapture.h"
 #include "core/Logger.h"
 #include "framework/win/Ansi.h"
 #include "library/ProductKeyValues.h"
@@ -32,7 +32,7 @@ std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
     return names;
 }
 
-using test::LogTail;
+using test::LogCapture;
 
 class ScriptFileErrors : public ::testing::Test {
 protected:
@@ -67,7 +67,7 @@ protected:
 
 TEST_F(ScriptFileErrors, MissingFolderFailsWithTheOpenErrorLoggedAndShown) {
     const std::wstring path = dir_ / L"no such folder\\new.WSC";
-    const LogTail log;
+    const LogCapture log;
 
     EXPECT_EQ(E_FAIL, Save(path));
 
@@ -81,7 +81,7 @@ TEST_F(ScriptFileErrors, ReadOnlyFileFailsWithTheOpenErrorAndKeepsItsContent) {
     const std::wstring path = dir_ / L"locked.WSC";
     test::WriteFileBytes(path, "old script");
     ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    const LogTail log;
+    const LogCapture log;
 
     EXPECT_EQ(E_FAIL, Save(path));
 
@@ -98,7 +98,7 @@ TEST_F(ScriptFileErrors, FileHeldWithoutWriteSharingFailsWithTheOpenErrorAndKeep
     HANDLE other = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, other);
-    const LogTail log;
+    const LogCapture log;
 
     const HRESULT result = Save(path);
     ::CloseHandle(other);
@@ -118,7 +118,7 @@ TEST_F(ScriptFileErrors, FileThatCannotBeReplacedKeepsItsContentAndLeavesNoTempo
     HANDLE other = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, other);
-    const LogTail log;
+    const LogCapture log;
 
     const HRESULT result = Save(path);
     ::CloseHandle(other);
@@ -135,7 +135,7 @@ TEST_F(ScriptFileErrors, FileThatCannotBeReplacedKeepsItsContentAndLeavesNoTempo
 }
 
 TEST_F(ScriptFileErrors, SuccessfulSaveShowsNothingAndLogsNothing) {
-    const LogTail log;
+    const LogCapture log;
     EXPECT_EQ(S_OK, Save(dir_ / L"fine.WSC"));
     EXPECT_TRUE(boxes_.boxes().empty());
     EXPECT_EQ("", log.Added());

@@ -8,7 +8,7 @@
 #include "TestSupport.h"
 #include "component/FakeBar.h"
 #include "component/PelmoraApp.h"
-#include "core/LogTail.h"
+#include "LogCapture.h"
 #include "framework/win/Ansi.h"
 #include "library/ProductKeyValues.h"
 #include "library/ScriptletCode.h"
@@ -149,7 +149,7 @@ TEST_F(ScriptletTest, ThrowingScriptFunctionWritesNothingBackAndIsLogged) {
     WriteMainScript(L"\\throws.WSC", {{"BeforeNavigate2", "Params.Cancel = true; throw new Error('no');"}});
     auto scriptlet = MakeScriptlet(L"\\throws.WSC");
     ASSERT_EQ(S_OK, scriptlet->Attach(&source_));
-    test::LogTail log;
+    test::LogCapture log;
     BeforeNavigate2Call call(L"");
     const HRESULT hr = source_.Fire(test::kDispidBeforeNavigate2, &call.params);
     EXPECT_TRUE(FAILED(hr));
@@ -197,7 +197,7 @@ TEST_F(ScriptletTest, MissingFunctionAndUnknownDispidAreLoggedPerEvent) {
     test::WriteFileBytes(root_ / L"bare.WSC", script);
     auto scriptlet = MakeScriptlet(L"\\bare.WSC");
     ASSERT_EQ(S_OK, scriptlet->Attach(&source_));
-    test::LogTail log;
+    test::LogCapture log;
     EXPECT_EQ(E_NOTIMPL, FireDocumentComplete(L"u"));
     EXPECT_NE(std::string::npos, log.Added().find("> Function DocumentComplete is not implemented. in "
                                                   "CScriptlet::Invoke at Scriptlet"));
@@ -212,7 +212,7 @@ TEST_F(ScriptletTest, MissingFunctionAndUnknownDispidAreLoggedPerEvent) {
 
 TEST_F(ScriptletTest, MissingScriptFileFailsAttachWithoutPropertyOrConnection) {
     auto scriptlet = MakeScriptlet(L"\\absent.WSC");
-    test::LogTail log;
+    test::LogCapture log;
     const HRESULT hr = scriptlet->Attach(&source_);
     EXPECT_TRUE(FAILED(hr));
     EXPECT_EQ(0, source_.advises);
@@ -227,7 +227,7 @@ TEST_F(ScriptletTest, ScriptWithoutBrowserPropertyFailsBeforeAdvise) {
                          test::WscFile({{"DocumentComplete", test::WscMemberKind::EventMethod}},
                                        "            function DocumentComplete(Params) {}\r\n"));
     auto scriptlet = MakeScriptlet(L"\\noprop.WSC");
-    test::LogTail log;
+    test::LogCapture log;
     EXPECT_TRUE(FAILED(scriptlet->Attach(&source_)));
     EXPECT_EQ(0, source_.advises);
     EXPECT_NE(std::string::npos, log.Added().find("> Missing property (browser). in CScriptlet::SetProperty"));
@@ -239,7 +239,7 @@ TEST_F(ScriptletTest, SecondAttachIsRefusedAndReattachStartsAFreshScript) {
     auto scriptlet = MakeScriptlet(L"\\count.WSC");
     ASSERT_EQ(S_OK, scriptlet->Attach(&source_));
     {
-        test::LogTail log;
+        test::LogCapture log;
         EXPECT_EQ(E_FAIL, scriptlet->Attach(&source_));
         EXPECT_NE(std::string::npos, log.Added().find(":<ERROR(-2147467259)> Attach called before detach."));
     }
@@ -258,7 +258,7 @@ TEST_F(ScriptletTest, SecondAttachIsRefusedAndReattachStartsAFreshScript) {
 
 TEST_F(ScriptletTest, DetachWithoutConnectionFailsAndIsLogged) {
     auto scriptlet = MakeScriptlet(L"\\never.WSC");
-    test::LogTail log;
+    test::LogCapture log;
     EXPECT_EQ(E_INVALIDARG, scriptlet->Detach());
     EXPECT_NE(std::string::npos,
               log.Added().find(":<ERROR(-2147024809)> Unadvise scriptlet failed. in CScriptlet::Detach"));
@@ -269,7 +269,7 @@ TEST_F(ScriptletTest, UnknownTypeLibraryFailsAttachWithItsRecord) {
     WriteMainScript(L"\\main.WSC", {});
     auto scriptlet = MakeScriptlet(L"\\main.WSC");
     scriptlet->BreakTypeLibraryId();
-    test::LogTail log;
+    test::LogCapture log;
     EXPECT_EQ(E_FAIL, scriptlet->Attach(&source_));
     EXPECT_NE(std::string::npos,
               log.Added().find("> Can not load type library ({0E5E1B0C-0000-4000-8000-00000000BAD0}). in "
@@ -281,7 +281,7 @@ TEST_F(ScriptletTest, EventInterfaceMissingFromItsLibraryFailsAttachWithItsRecor
     WriteMainScript(L"\\main.WSC", {});
     auto scriptlet = MakeScriptlet(L"\\main.WSC");
     scriptlet->BreakEventInterfaceId();
-    test::LogTail log;
+    test::LogCapture log;
     EXPECT_EQ(E_FAIL, scriptlet->Attach(&source_));
     EXPECT_NE(std::string::npos, log.Added().find("> No type info for {0E5E1B0C-0000-4000-8000-00000000BAD1}. in "
                                                   "CScriptlet::GetTypeInfo at Scriptlet"));
@@ -292,7 +292,7 @@ TEST_F(ScriptletTest, PropertyThatCannotBeSetFailsAttachBeforeAdvise) {
     test::WriteFileBytes(root_ / L"method.WSC", test::WscFile({{"browser", test::WscMemberKind::Method}},
                                                               "            function browser() {}\r\n"));
     auto scriptlet = MakeScriptlet(L"\\method.WSC");
-    test::LogTail log;
+    test::LogCapture log;
     const HRESULT hr = scriptlet->Attach(&source_);
     EXPECT_TRUE(FAILED(hr));
     EXPECT_EQ(0, source_.advises);
@@ -304,7 +304,7 @@ TEST_F(ScriptletTest, SourceWithoutConnectionPointsFailsTheAdviseAndKeepsTheScri
     WriteMainScript(L"\\main.WSC", {});
     test::FakeDispatch plainObject;
     auto scriptlet = MakeScriptlet(L"\\main.WSC");
-    test::LogTail log;
+    test::LogCapture log;
     EXPECT_EQ(E_NOINTERFACE, scriptlet->Attach(&plainObject));
     EXPECT_NE(std::string::npos,
               log.Added().find(":<ERROR(-2147467262)> Advise scriptlet failed. in CScriptlet::Attach"));
@@ -321,7 +321,7 @@ TEST_F(ScriptletTest, FailingForwardedCallIsLoggedAsAPropertyFailure) {
     WriteMainScript(L"\\throws.WSC", {{"DocumentComplete", "throw new Error('no');"}});
     auto scriptlet = MakeScriptlet(L"\\throws.WSC");
     ASSERT_EQ(S_OK, scriptlet->Attach(&source_));
-    test::LogTail log;
+    test::LogCapture log;
     EXPECT_TRUE(FAILED(FireDocumentComplete(L"u", DISPATCH_METHOD | DISPATCH_PROPERTYGET)));
     EXPECT_NE(std::string::npos,
               log.Added().find("> Invoke of DocumentComplete scriptlet property failed. in CScriptlet::Invoke"));
@@ -331,7 +331,7 @@ TEST_F(ScriptletTest, FailingForwardedCallIsLoggedAsAPropertyFailure) {
 TEST_F(ScriptletTest, EventWithoutScriptObjectIsRefused) {
     auto scriptlet = MakeScriptlet(L"\\none.WSC");
     DISPPARAMS none{};
-    test::LogTail log;
+    test::LogCapture log;
     EXPECT_EQ(E_FAIL, scriptlet->Invoke(test::kDispidDocumentComplete, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr,
                                         nullptr, nullptr));
     EXPECT_NE(std::string::npos, log.Added().find("> Scriptlet object is NULL. in CScriptlet::Invoke"));
