@@ -286,19 +286,21 @@ TEST_F(BrowserScriptletTest, DocumentCompleteWithoutAnObjectArgumentStillReaches
     const size_t collected = main->GetCollectedCount();
     const size_t attached = main->GetWindowScriptletCount();
 
-    // One argument only, then a number where pDisp belongs.
+    // A number where pDisp belongs, then only the URL with the browser beyond cArgs.
     com::Bstr url(L"http://odd/");
     VARIANT arguments[2];
     arguments[0].vt = VT_BSTR;
     arguments[0].bstrVal = url.get();
     arguments[1].vt = VT_I4;
     arguments[1].lVal = 7;
-    DISPPARAMS oneArgument{arguments, nullptr, 1, 0};
     DISPPARAMS numberForObject{arguments, nullptr, 2, 0};
     const size_t mark = Mark();
     EXPECT_EQ(S_OK, main->Invoke(259, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_METHOD, &numberForObject, nullptr,
                                  nullptr, nullptr));
     EXPECT_EQ((Lines{L"alert main DocumentComplete http://odd/"}), Since(mark));
+    arguments[1].vt = VT_DISPATCH;
+    arguments[1].pdispVal = static_cast<IWebBrowser2*>(browser.get());
+    DISPPARAMS oneArgument{arguments, nullptr, 1, 0};
     (void)main->Invoke(259, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_METHOD, &oneArgument, nullptr, nullptr,
                        nullptr);
     EXPECT_EQ(collected, main->GetCollectedCount());
