@@ -38,4 +38,18 @@ bool IsUsableUrlScriptPath(std::wstring_view hostName, std::wstring_view pathNam
     }
 }
 
+std::wstring UrlScriptKey(std::wstring_view name) {
+    constexpr std::wstring_view kFolderScriptEnding = L"/.WSC";
+    std::wstring key = L"\\";
+    if (name.size() > kFolderScriptEnding.size() &&
+        name.substr(name.size() - kFolderScriptEnding.size()) == kFolderScriptEnding) {
+        key.append(name.substr(0, name.size() - kFolderScriptEnding.size())).append(L".WSC");
+    } else {
+        key.append(name);
+    }
+    for (wchar_t& c : key)
+        if (c == L'/') c = L'\\';
+    return key;
+}
+
 }  // namespace pelmora

@@ -2,6 +2,7 @@
 // Whether the parts of a location can name a URL script file. Host and path come from
 // a web site; a name made of them must stay inside the URL-script folder and be a
 // valid Windows file name.
+#include <string>
 #include <string_view>
 
 namespace pelmora {
@@ -14,5 +15,11 @@ bool IsUsableUrlNameComponent(std::wstring_view component) noexcept;
 // the leading and the trailing "/" must be a usable component. An empty path and the
 // path "/" name no folder and are usable.
 bool IsUsableUrlScriptPath(std::wstring_view hostName, std::wstring_view pathName) noexcept;
+
+// The key of a URL script below the URL-script folder (leading backslash), from its
+// name: "/" separates folders as "\" does, and a page name ending in "/.WSC" (the
+// page /news/ of host h) names the folder's own script, \h\news.WSC, which is the
+// file the Add URL dialog makes for such a page.
+std::wstring UrlScriptKey(std::wstring_view name);
 
 }  // namespace pelmora

@@ -110,5 +110,12 @@ TEST(LocationTest, UsabilityFollowsTheLocationsHostAndPath) {
     EXPECT_TRUE(dotted.IsSiteScriptNameUsable());
 }
 
+TEST(UrlScriptNameTest, KeyTurnsSlashesIntoFoldersAndAFolderPageIntoTheFoldersScript) {
+    EXPECT_EQ(L"\\h.example.WSC", UrlScriptKey(L"h.example.WSC"));
+    EXPECT_EQ(L"\\h.example\\news\\index.html.WSC", UrlScriptKey(L"h.example/news/index.html.WSC"));
+    EXPECT_EQ(L"\\h.example\\news.WSC", UrlScriptKey(L"h.example/news/.WSC"));
+    EXPECT_EQ(L"\\h.example\\a\\b.WSC", UrlScriptKey(L"h.example/a/b/.WSC"));
+}
+
 }  // namespace
 }  // namespace pelmora

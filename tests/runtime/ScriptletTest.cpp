@@ -15,6 +15,7 @@
 #include "runtime/DispatchCalls.h"
 #include "runtime/EventTestSupport.h"
 #include "runtime/FakeEventSource.h"
+#include "runtime/ScriptEditing.h"
 #include "runtime/Scriptlet.h"
 #include "scriptrt/WscFixture.h"
 
@@ -45,18 +46,8 @@ public:
     HRESULT hookResult = 0;
 };
 
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-    const size_t at = text.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos) text.replace(at, from.size(), to);
-    return text;
-}
-
-// Puts code into a generated event stub.
-std::string WithBody(const std::string& script, const std::string& event, const std::string& body) {
-    const std::string header = "function " + event + "(Params)\r\n            {\r\n";
-    return Replaced(script, header, header + "                " + body + "\r\n");
-}
+using test::Replaced;
+using test::WithBody;
 
 // A BeforeNavigate2 call as the browser makes it: arguments last to first, URL and
 // Cancel by reference.

@@ -1,0 +1,173 @@
+#include "runtime/IEBrowserScriptlet.h"
+
+#include <exdisp.h>
+
+#include <algorithm>
+#include <new>
+#include <system_error>
+
+#include "component/PelmoraApp.h"
+#include "core/Logger.h"
+#include "runtime/UrlScriptName.h"
+#include "ui/FileBrowser.h"
+
+namespace pelmora {
+
+namespace {
+
+constexpr char kSourceFile[] = "IEBrowserScriptlet";
+constexpr DISPID kDispidDocumentComplete = 259;
+// DIID_DWebBrowserEvents2.
+constexpr IID kBrowserEvents = {0x34A715A0, 0x6587, 0x11D0, {0x92, 0x4A, 0x00, 0x20, 0xAF, 0xC7, 0xAC, 0x4D}};
+
+void LogOnDocumentComplete(UINT level, const char* message, HRESULT code, int line) {
+    GetLogger().Log(level, message, code, "CIEBrowserScriptlet::OnDocumentComplete", kSourceFile, line);
+}
+
+// The object an argument holds, directly or by reference; none for anything else.
+IDispatch* ObjectOf(const VARIANT& argument) noexcept {
+    switch (argument.vt) {
+    case VT_DISPATCH:
+        return argument.pdispVal;
+    case VT_DISPATCH | VT_BYREF:
+        return argument.ppdispVal ? *argument.ppdispVal : nullptr;
+    case VT_VARIANT | VT_BYREF:
+        return argument.pvarVal && argument.pvarVal->vt == VT_DISPATCH ? argument.pvarVal->pdispVal : nullptr;
+    default:
+        return nullptr;
+    }
+}
+
+}  // namespace
+
+CIEBrowserScriptlet::CIEBrowserScriptlet(const CFileBrowser* urlTree, std::wstring scriptRoot,
+                                         std::wstring scriptPath)
+    : CScriptlet(std::move(scriptRoot), std::move(scriptPath)),
+      urlTree_(urlTree),
+      collected_(std::make_shared<CollectedLocations>()) {
+    if (!lock_.initialized()) {
+        throw std::system_error(HRESULT_FROM_WIN32(::GetLastError()), std::system_category(),
+                                "CIEBrowserScriptlet lock");
+    }
+    typeLibraryId_ = L"{EAB22AC0-30C1-11CF-A7EB-0000C05BAE0B}";
+    eventInterfaceId_ = L"{34A715A0-6587-11D0-924A-0020AFC7AC4D}";
+    propertyName_ = L"browser";
+    typeLibraryMajorVersion_ = 1;
+}
+
+CIEBrowserScriptlet::~CIEBrowserScriptlet() {
+    win::CriticalSectionLock hold(lock_);
+    for (const auto& scriptlet : windowScriptlets_) {
+        // A window that unloads later must find no owner to call back.
+        scriptlet->ForgetOwner();
+        (void)scriptlet->Detach();  // each logs its own failure
+    }
+    windowScriptlets_.clear();
+}
+
+const IID& CIEBrowserScriptlet::GetEventIID() const { return kBrowserEvents; }
+
+HRESULT CIEBrowserScriptlet::PreInvoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                                       UINT*) {
+    // pDisp is the first of DocumentComplete's two arguments, last in rgvarg; a call
+    // that does not carry an object there is left to the script alone.
+    if (id == kDispidDocumentComplete && params && params->rgvarg && params->cArgs >= 2) {
+        if (IDispatch* frame = ObjectOf(params->rgvarg[1])) OnDocumentComplete(com::ComPtr<IDispatch>(frame));
+    }
+    return 0;
+}
+
+void CIEBrowserScriptlet::OnDocumentComplete(com::ComPtr<IDispatch> frame) noexcept {
+    try {
+        com::ComPtr<IWebBrowser2> browser;
+        if (!frame || FAILED(frame->QueryInterface(IID_IWebBrowser2, browser.put_void())) || !browser) return;
+        com::ComPtr<IDispatch> document;
+        if (FAILED(browser->get_Document(document.put())) || !document) return;
+        com::ComPtr<IHTMLDocument2> htmlDocument;
+        if (FAILED(document->QueryInterface(IID_IHTMLDocument2, htmlDocument.put_void())) || !htmlDocument) {
+            LogOnDocumentComplete(LOG_WARNING, "Not an HTML document, only HTML resources supported.", 1, __LINE__);
+            return;
+        }
+        com::ComPtr<IHTMLWindow2> window;
+        HRESULT hr = htmlDocument->get_parentWindow(window.put());
+        if (FAILED(hr) || !window) {
+            LogOnDocumentComplete(LOG_ERROR, "Can not get parentWindow.", FAILED(hr) ? hr : E_POINTER, __LINE__);
+            return;
+        }
+        com::ComPtr<IHTMLLocation> location;
+        hr = window->get_location(location.put());
+        if (FAILED(hr) || !location) {
+            LogOnDocumentComplete(LOG_ERROR, "Can not get location.", FAILED(hr) ? hr : E_POINTER, __LINE__);
+            return;
+        }
+
+        const auto completed = std::make_shared<const CLocation>(std::move(location));
+        collected_->insert(completed);  // an href already collected keeps its first location
+
+        if (urlTree_ && completed->IsSiteScriptNameUsable()) {
+            const std::wstring siteKey = UrlScriptKey(completed->GetSiteScriptName());
+            AttachIfChecked(siteKey, window);
+            const std::wstring pageName = completed->GetPageScriptName();
+            // A page without a path name would name the site script a second time.
+            if (!pageName.empty() && completed->IsPageScriptNameUsable()) {
+                const std::wstring pageKey = UrlScriptKey(pageName);
+                if (pageKey != siteKey) AttachIfChecked(pageKey, window);
+            }
+        }
+        if (auto bar = GetPelmoraApp().GetCurrentBar()) bar->OnLocationsCollected();
+    } catch (...) {
+        // Out of memory while collecting: the event still reaches the script.
+    }
+}
+
+void CIEBrowserScriptlet::AttachIfChecked(const std::wstring& key, const com::ComPtr<IHTMLWindow2>& window) noexcept {
+    if (urlTree_->IsScriptChecked(key)) (void)AttachWindowScriptlet(key, window);  // failures are logged
+}
+
+HRESULT CIEBrowserScriptlet::AttachWindowScriptlet(const std::wstring& key, com::ComPtr<IHTMLWindow2> window) noexcept {
+    if (!urlTree_) return E_UNEXPECTED;
+    if (!window) return E_POINTER;
+    com::ComPtr<CHTMLWindowScriptlet> scriptlet;
+    try {
+        scriptlet = com::ComPtr<CHTMLWindowScriptlet>(new CHTMLWindowScriptlet(this, urlTree_->GetDirectory(), key));
+        win::CriticalSectionLock hold(lock_);
+        windowScriptlets_.push_back(scriptlet);
+    } catch (...) {
+        return S_FALSE;
+    }
+    const HRESULT hr = scriptlet->Attach(window.get());
+    if (FAILED(hr)) {
+        win::CriticalSectionLock hold(lock_);
+        windowScriptlets_.erase(std::remove(windowScriptlets_.begin(), windowScriptlets_.end(), scriptlet),
+                                windowScriptlets_.end());
+    }
+    return hr;
+}
+
+HRESULT CIEBrowserScriptlet::RemoveWindowScriptlet(com::ComPtr<CHTMLWindowScriptlet> scriptlet) noexcept {
+    if (!scriptlet) return E_POINTER;
+    {
+        win::CriticalSectionLock hold(lock_);
+        const auto ofTheWindow = [&](const com::ComPtr<CHTMLWindowScriptlet>& entry) {
+            if (!(entry == scriptlet) && !entry->SharesWindowWith(*scriptlet.get())) return false;
+            // The others of this window detach themselves on their own unload call,
+            // which may come after this object is gone.
+            entry->ForgetOwner();
+            return true;
+        };
+        windowScriptlets_.erase(std::remove_if(windowScriptlets_.begin(), windowScriptlets_.end(), ofTheWindow),
+                                windowScriptlets_.end());
+    }
+    return scriptlet->Detach();
+}
+
+std::shared_ptr<CollectedLocations> CIEBrowserScriptlet::GetCollectedLocations() const {
+    return std::make_shared<CollectedLocations>(*collected_);
+}
+
+size_t CIEBrowserScriptlet::GetWindowScriptletCount() noexcept {
+    win::CriticalSectionLock hold(lock_);
+    return windowScriptlets_.size();
+}
+
+}  // namespace pelmora
