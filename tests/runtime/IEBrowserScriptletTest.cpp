@@ -13,7 +13,7 @@
 #include "browser/WebBrowser.h"
 #include "component/FakeBar.h"
 #include "component/PelmoraApp.h"
-#include "core/LogTail.h"
+#include "LogCapture.h"
 #include "framework/com/Bstr.h"
 #include "framework/ui/TreeView.h"
 #include "framework/win/Ansi.h"
@@ -126,7 +126,7 @@ protected:
     }
 
     test::ScopedRegistryKey productKey{HKEY_CURRENT_USER, test::kProductKeyForTests};
-    test::LogTail log;  // the default script folder keeps no log of these tests
+    test::LogCapture log;  // the default script folder keeps no log of these tests
     test::TempDir root;
     test::FakeBar bar;
     test::ScriptTreeHost host;
@@ -218,7 +218,7 @@ TEST_F(BrowserScriptletTest, LocationsAreCollectedOncePerHrefInOrdinalOrderAndSn
 TEST_F(BrowserScriptletTest, NonHtmlDocumentLogsAWarningAndCollectsNothing) {
     CheckUrlScripts({L"h.example.WSC"});
     auto main = AttachMainScript(&urlTree);
-    const test::LogTail pictureLog;
+    const test::LogCapture pictureLog;
     ASSERT_EQ(S_OK, Navigate(L"http://h.example/picture.png"));
     const std::string added = pictureLog.Added();
     EXPECT_NE(std::string::npos, added.find("Not an HTML document, only HTML resources supported. in "
