@@ -96,8 +96,12 @@ public:
     // list is shared, not copied. No saved state is read.
     void LoadUrls(HWND tree, std::shared_ptr<UrlPathList> paths);
 
-    // CreateCheckedScripts (directory), which writes a script for every checked URL
-    // item, belongs here; it arrives with the browser-side script runtime.
+    // Makes directory the model's root and, in tree order, creates the folder of every
+    // marked item and a URL script for every checked script item (HTMLWindowEvents,
+    // property "window"). Items whose names Windows would refuse or that would leave
+    // the folder are skipped with an error record; an existing script is kept, with a
+    // warning record naming it.
+    void CreateCheckedScripts(const std::wstring& directory);
 
 private:
     using Visitor = std::function<bool(HTREEITEM)>;

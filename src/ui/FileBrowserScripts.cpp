@@ -1,0 +1,75 @@
+// Writing the URL scripts of the Add URL tree's checked items.
+#include "ui/FileBrowser.h"
+
+#include "core/Logger.h"
+#include "framework/com/ComPtr.h"
+#include "framework/win/Ansi.h"
+#include "library/ScriptletCode.h"
+#include "runtime/HTMLWindowScriptlet.h"
+#include "runtime/UrlScriptName.h"
+
+namespace pelmora {
+
+namespace {
+
+constexpr char kSourceFile[] = "FileBrowserScripts";
+
+// Names come from web sites: every folder level and the file name must be a name
+// Windows accepts and must stay inside the URL-script folder.
+bool IsUsableItemPath(const std::wstring& folder, const std::wstring& name) {
+    // folder is "\\a\\b": a backslash before each level, none after the last.
+    for (size_t start = 1; start <= folder.size();) {
+        size_t end = folder.find(L'\\', start);
+        if (end == std::wstring::npos) end = folder.size();
+        if (!IsUsableUrlNameComponent(std::wstring_view(folder).substr(start, end - start))) return false;
+        start = end + 1;
+    }
+    return name.empty() || IsUsableUrlNameComponent(name);
+}
+
+bool FileExists(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void WriteUrlScript(const std::wstring& path) {
+    com::ComPtr<CHTMLWindowScriptlet> typeSource(new CHTMLWindowScriptlet(nullptr, L"", L""));
+    com::ComPtr<ITypeInfo> typeInfo = typeSource->GetTypeInfo();
+    if (!typeInfo) return;  // already reported by the scriptlet
+    CScriptletCode code(typeInfo.get());
+    typeInfo.reset();
+    code.AddProperty(L"window");
+    (void)code.Save(path);  // the generator reports its own failures
+}
+
+}  // namespace
+
+void CFileBrowser::CreateCheckedScripts(const std::wstring& directory) {
+    directory_ = directory;
+    if (!tree_) return;
+    ForEachItem(tree_.GetRootItem(), [this](HTREEITEM item) {
+        if (!IsItemChecked(item)) return false;
+        const std::wstring folder = GetItemFolder(item);
+        const std::wstring name = GetItemFileName(item);
+        if (!IsUsableItemPath(folder, name)) {
+            const std::string text = "Unusable URL script name (" + win::WideToAnsi(folder + L"\\" + name) + ").";
+            GetLogger().Log(LOG_ERROR, text.c_str(), 1, "CFileBrowser::CreateCheckedScripts", kSourceFile, __LINE__);
+            return false;
+        }
+        const std::wstring itemDirectory = GetItemDirectory(item);
+        ::CreateDirectoryW(itemDirectory.c_str(), nullptr);  // an existing folder is fine
+        if (name.empty()) return false;
+        const std::wstring path = itemDirectory + L"\\" + name + L".WSC";
+        // What the user wrote in an existing script is kept, not written over.
+        if (FileExists(path)) {
+            const std::string text = "URL script exists and is kept (" + win::WideToAnsi(path) + ").";
+            GetLogger().Log(LOG_WARNING, text.c_str(), 1, "CFileBrowser::CreateCheckedScripts", kSourceFile,
+                            __LINE__);
+            return false;
+        }
+        WriteUrlScript(path);
+        return false;
+    });
+}
+
+}  // namespace pelmora
