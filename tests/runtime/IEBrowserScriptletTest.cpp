@@ -310,3 +310,23 @@ TEST_F(BrowserScriptletTest, DocumentCompleteWithoutAnObjectArgumentStillReaches
 
 }  // namespace
 }  // namespace pelmora
+
+namespace pelmora {
+namespace {
+
+TEST_F(BrowserScriptletTest, MainScriptCancellingBeforeNavigate2KeepsTheBrowserWhereItWas) {
+    WriteScript(test::LoadBrowserEventsTypeInfo(), L"browser", root / L"main.WSC",
+                {{"BeforeNavigate2", "Params.Cancel = Params.URL.indexOf('blocked') >= 0;"}});
+    auto main = AttachMainScript(&urlTree);
+    ASSERT_EQ(S_OK, Navigate(kNewsPage));
+    browser->DescribePage({L"http://h.example/blocked.html", L"Blocked", {}, true});
+    Navigate(L"http://h.example/blocked.html");
+    com::Bstr location;
+    ASSERT_EQ(S_OK, browser->get_LocationURL(location.put()));
+    EXPECT_EQ(kNewsPage, location.str());
+    EXPECT_EQ(1u, main->GetCollectedCount());
+    EXPECT_EQ(S_OK, main->Detach());
+}
+
+}  // namespace
+}  // namespace pelmora
