@@ -84,6 +84,16 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     ::CloseHandle(file);
 }
 
+DWORD WindowsMajorVersion() {
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (!::GetVersionExW(&version)) return 0;
+#pragma GCC diagnostic pop
+    return version.dwMajorVersion;
+}
+
 std::wstring ProgramDirectory() {
     wchar_t path[MAX_PATH + 1] = {};
     ::GetModuleFileNameW(nullptr, path, MAX_PATH);

@@ -38,6 +38,8 @@ bool FileExists(const std::wstring& path);
 bool DirectoryExists(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+// The system's major version as the product reads it; 0 when it cannot be read.
+DWORD WindowsMajorVersion();
 // The folder of the running test program.
 std::wstring ProgramDirectory();
 

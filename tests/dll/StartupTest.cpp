@@ -27,13 +27,7 @@ private:
 };
 
 TEST(PelmoraStartup, LoadingWithoutAProductKeyRecordsTheDefaultScriptLocationAndCreatesIt) {
-    OSVERSIONINFOW version{};
-    version.dwOSVersionInfoSize = sizeof(version);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    ASSERT_TRUE(::GetVersionExW(&version));
-#pragma GCC diagnostic pop
-    ASSERT_GE(version.dwMajorVersion, 6u) << "the default below is the one of Windows Vista and later";
+    ASSERT_GE(test::WindowsMajorVersion(), 6u) << "the default below is the one of Windows Vista and later";
 
     wchar_t profile[MAX_PATH + 1] = {};
     ASSERT_TRUE(::SHGetSpecialFolderPathW(nullptr, profile, CSIDL_PROFILE, FALSE));

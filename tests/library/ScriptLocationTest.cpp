@@ -19,14 +19,8 @@ constexpr wchar_t kUrlFolder[] = L"\\{96A0A4E0-D062-11CF-94B6-00AA0060275C}";
 
 // The default location as the shell names the base folder on this system.
 std::wstring ExpectedDefaultLocation() {
-    OSVERSIONINFOW version{};
-    version.dwOSVersionInfoSize = sizeof(version);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    ::GetVersionExW(&version);
-#pragma GCC diagnostic pop
     wchar_t base[MAX_PATH + 1] = {};
-    if (version.dwMajorVersion < 6) {
+    if (test::WindowsMajorVersion() < 6) {
         ::SHGetSpecialFolderPathW(nullptr, base, CSIDL_APPDATA, FALSE);
         return std::wstring(base) + L"\\Halvenne\\Pelmora";
     }
@@ -53,13 +47,7 @@ protected:
 };
 
 TEST_F(ScriptLocationTest, DefaultLivesInAppDataLocalLowOfTheProfileWithADoubledBackslash) {
-    OSVERSIONINFOW version{};
-    version.dwOSVersionInfoSize = sizeof(version);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    ASSERT_TRUE(::GetVersionExW(&version));
-#pragma GCC diagnostic pop
-    ASSERT_GE(version.dwMajorVersion, 6u) << "this system takes the pre-Vista default";
+    ASSERT_GE(test::WindowsMajorVersion(), 6u) << "this system takes the pre-Vista default";
     wchar_t profile[MAX_PATH + 1] = {};
     ASSERT_TRUE(::SHGetSpecialFolderPathW(nullptr, profile, CSIDL_PROFILE, FALSE));
 
