@@ -5,9 +5,7 @@
 #include <ctime>
 
 #include "core/LogMask.h"
-#include "framework/win/Ansi.h"
 #include "framework/win/UniqueHandle.h"
-#include "library/ScriptLocation.h"
 
 namespace pelmora {
 
@@ -41,15 +39,7 @@ const char* OrEmpty(const char* text) { return text ? text : ""; }
 
 }  // namespace
 
-CLogger::CLogger() {
-    try {
-        logPath_ = win::WideToAnsi(GetScriptLocation()) + "\\Pelmora.log";
-    } catch (...) {
-        logPath_.clear();  // no path: every record is lost, the DLL still loads
-    }
-}
-
-CLogger::CLogger(std::string logPath) : logPath_(std::move(logPath)) {}
+CLogger::CLogger(std::string logPath) noexcept : logPath_(std::move(logPath)) {}
 
 CLogger::~CLogger() = default;
 

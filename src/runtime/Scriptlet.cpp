@@ -5,12 +5,12 @@
 #include <new>
 #include <string>
 
-#include "component/PelmoraApp.h"
 #include "core/Logger.h"
 #include "framework/com/MemberNames.h"
 #include "framework/com/Variant.h"
 #include "framework/win/Ansi.h"
 #include "framework/win/HResult.h"
+#include "runtime/BarNotifications.h"
 #include "runtime/ParamsTranslator.h"
 
 namespace pelmora {
@@ -52,12 +52,15 @@ HRESULT Guarded(Body&& body) noexcept {
 
 }  // namespace
 
-CScriptlet::CScriptlet(std::wstring scriptRoot, std::wstring scriptPath)
-    : scriptRoot_(std::move(scriptRoot)),
+CScriptlet::CScriptlet(const EventInterface& events, std::wstring scriptRoot, std::wstring scriptPath)
+    : events_(&events),
+      scriptRoot_(std::move(scriptRoot)),
       scriptPath_(std::move(scriptPath)),
       monikerName_(L"script:" + scriptRoot_ + scriptPath_) {}
 
 CScriptlet::~CScriptlet() = default;
+
+const IID& CScriptlet::GetEventIID() const { return events_->eventIid; }
 
 HRESULT CScriptlet::Load() {
     return Guarded([&] {
@@ -72,26 +75,30 @@ HRESULT CScriptlet::Load() {
     });
 }
 
-com::ComPtr<ITypeInfo> CScriptlet::GetTypeInfo() {
+com::ComPtr<ITypeInfo> CScriptlet::GetTypeInfo() { return GetEventTypeInfo(*events_); }
+
+com::ComPtr<ITypeInfo> CScriptlet::GetEventTypeInfo(const EventInterface& events) noexcept {
     try {
+        if (auto cached = FindCachedEventTypeInfo(events)) return cached;
         GUID libraryId{};
-        if (FAILED(::CLSIDFromString(typeLibraryId_.c_str(), &libraryId))) return {};
+        if (FAILED(::CLSIDFromString(events.typeLibraryId, &libraryId))) return {};
         com::ComPtr<ITypeLib> library;
-        HRESULT hr = ::LoadRegTypeLib(libraryId, typeLibraryMajorVersion_, 0, kSystemLocale, library.put());
+        HRESULT hr = ::LoadRegTypeLib(libraryId, events.typeLibraryMajorVersion, 0, kSystemLocale, library.put());
         if (FAILED(hr)) {
-            LogError(L"Can not load type library (" + typeLibraryId_ + L").", hr, "CScriptlet::GetTypeInfo",
-                     __LINE__);
+            LogError(L"Can not load type library (" + std::wstring(events.typeLibraryId) + L").", hr,
+                     "CScriptlet::GetTypeInfo", __LINE__);
             return {};
         }
         GUID interfaceId{};
-        (void)::CLSIDFromString(eventInterfaceId_.c_str(), &interfaceId);
+        (void)::CLSIDFromString(events.eventInterfaceId, &interfaceId);
         com::ComPtr<ITypeInfo> typeInfo;
         hr = library->GetTypeInfoOfGuid(interfaceId, typeInfo.put());
         if (FAILED(hr)) {
-            LogError(L"No type info for " + eventInterfaceId_ + L".", hr, "CScriptlet::GetTypeInfo", __LINE__);
+            LogError(L"No type info for " + std::wstring(events.eventInterfaceId) + L".", hr,
+                     "CScriptlet::GetTypeInfo", __LINE__);
             return {};
         }
-        return typeInfo;
+        return CacheEventTypeInfo(events, std::move(typeInfo));
     } catch (...) {
         return {};
     }
@@ -134,7 +141,7 @@ HRESULT CScriptlet::Attach(IDispatch* source) {
         value->vt = VT_DISPATCH;
         value->pdispVal = source;
         if (source) source->AddRef();
-        PELMORA_RETURN_IF_FAILED(SetProperty(propertyName_, value.get()));
+        PELMORA_RETURN_IF_FAILED(SetProperty(events_->propertyName, value.get()));
         value.Clear();
 
         eventSource_ = com::ComPtr<IDispatch>(source);
@@ -143,7 +150,7 @@ HRESULT CScriptlet::Attach(IDispatch* source) {
             LogError("Advise scriptlet failed.", hr, "CScriptlet::Attach", __LINE__);
             return hr;
         }
-        if (auto bar = GetPelmoraApp().GetCurrentBar()) bar->OnScriptletAttached(AttachmentLabel());
+        if (auto bar = GetCurrentBarSlot()) bar->OnScriptletAttached(AttachmentLabel());
         return S_OK;
     });
 }
@@ -168,7 +175,7 @@ HRESULT CScriptlet::Detach() {
             return hr;
         }
         adviseCookie_ = 0;
-        if (auto bar = GetPelmoraApp().GetCurrentBar()) bar->OnScriptletDetached(AttachmentLabel());
+        if (auto bar = GetCurrentBarSlot()) bar->OnScriptletDetached(AttachmentLabel());
         return S_OK;
     });
 }

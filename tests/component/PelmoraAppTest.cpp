@@ -2,10 +2,10 @@
 
 #include <objbase.h>
 
+#include "component/FakeBar.h"
 #include "component/Module.h"
 #include "component/PelmoraApp.h"
 #include "framework/com/ComPtr.h"
-#include "component/FakeBar.h"
 
 namespace pelmora {
 namespace {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "component/PelmoraApp.h"
 #include "core/Logger.h"
 #include "library/ProductKeyValues.h"
 
@@ -434,7 +435,8 @@ TEST_F(LoggerTest, LoggerWritesPelmoraLogInTheScriptLocation) {
     ASSERT_EQ(ERROR_SUCCESS, test::WriteProductString("ScriptLocation", REG_SZ, test::ToAnsi(location.path())));
     SetMask(LOG_ERROR);
 
-    CLogger logger;
+    // As the DLL makes its logger.
+    CLogger logger(GetPelmoraApp().GetLogPath());
     EXPECT_EQ(logger.LogPath(), test::ToAnsi(location / L"Pelmora.log"));
     logger.Log(LOG_ERROR, "here", 1, "C::F", "F", 1);
 

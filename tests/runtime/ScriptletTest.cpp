@@ -25,22 +25,22 @@ namespace {
 // DIID_DWebBrowserEvents2.
 const IID kBrowserEvents = {0x34A715A0, 0x6587, 0x11D0, {0x92, 0x4A, 0x00, 0x20, 0xAF, 0xC7, 0xAC, 0x4D}};
 
-// A scriptlet of the browser's events, as the browser scriptlet configures itself.
+// The browser's events looked up in a type library that is not registered, and in the
+// right library under an interface id it does not describe.
+const EventInterface kUnregisteredLibrary = {L"{0E5E1B0C-0000-4000-8000-00000000BAD0}", 1,
+                                             L"{34A715A0-6587-11D0-924A-0020AFC7AC4D}", kBrowserEvents, L"browser"};
+const EventInterface kUndescribedInterface = {L"{EAB22AC0-30C1-11CF-A7EB-0000C05BAE0B}", 1,
+                                              L"{0E5E1B0C-0000-4000-8000-00000000BAD1}", kBrowserEvents, L"browser"};
+
+// A scriptlet of the browser's events, with a hook the test can watch.
 class BrowserEventsScriptlet final : public CScriptlet {
 public:
-    BrowserEventsScriptlet(std::wstring root, std::wstring path) : CScriptlet(std::move(root), std::move(path)) {
-        typeLibraryId_ = L"{EAB22AC0-30C1-11CF-A7EB-0000C05BAE0B}";
-        eventInterfaceId_ = L"{34A715A0-6587-11D0-924A-0020AFC7AC4D}";
-        propertyName_ = L"browser";
-        typeLibraryMajorVersion_ = 1;
-    }
-    const IID& GetEventIID() const override { return kBrowserEvents; }
+    BrowserEventsScriptlet(const EventInterface& events, std::wstring root, std::wstring path)
+        : CScriptlet(events, std::move(root), std::move(path)) {}
     HRESULT PreInvoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
         hookedEvents.push_back(id);
         return hookResult;
     }
-    void BreakTypeLibraryId() { typeLibraryId_ = L"{0E5E1B0C-0000-4000-8000-00000000BAD0}"; }
-    void BreakEventInterfaceId() { eventInterfaceId_ = L"{0E5E1B0C-0000-4000-8000-00000000BAD1}"; }
 
     std::vector<DISPID> hookedEvents;
     HRESULT hookResult = 0;
@@ -87,8 +87,9 @@ protected:
         test::WriteFileBytes(root_.path() + path, script);
     }
 
-    com::ComPtr<BrowserEventsScriptlet> MakeScriptlet(const std::wstring& path) {
-        return com::ComPtr<BrowserEventsScriptlet>(new BrowserEventsScriptlet(root_.path(), path));
+    com::ComPtr<BrowserEventsScriptlet> MakeScriptlet(const std::wstring& path,
+                                                      const EventInterface& events = BrowserEvents()) {
+        return com::ComPtr<BrowserEventsScriptlet>(new BrowserEventsScriptlet(events, root_.path(), path));
     }
 
     HRESULT FireDocumentComplete(const wchar_t* url, WORD flags = DISPATCH_METHOD, VARIANT* result = nullptr) {
@@ -258,8 +259,7 @@ TEST_F(ScriptletTest, DetachWithoutConnectionFailsAndIsLogged) {
 
 TEST_F(ScriptletTest, UnknownTypeLibraryFailsAttachWithItsRecord) {
     WriteMainScript(L"\\main.WSC", {});
-    auto scriptlet = MakeScriptlet(L"\\main.WSC");
-    scriptlet->BreakTypeLibraryId();
+    auto scriptlet = MakeScriptlet(L"\\main.WSC", kUnregisteredLibrary);
     test::LogCapture log;
     EXPECT_EQ(E_FAIL, scriptlet->Attach(&source_));
     EXPECT_NE(std::string::npos,
@@ -270,8 +270,7 @@ TEST_F(ScriptletTest, UnknownTypeLibraryFailsAttachWithItsRecord) {
 
 TEST_F(ScriptletTest, EventInterfaceMissingFromItsLibraryFailsAttachWithItsRecord) {
     WriteMainScript(L"\\main.WSC", {});
-    auto scriptlet = MakeScriptlet(L"\\main.WSC");
-    scriptlet->BreakEventInterfaceId();
+    auto scriptlet = MakeScriptlet(L"\\main.WSC", kUndescribedInterface);
     test::LogCapture log;
     EXPECT_EQ(E_FAIL, scriptlet->Attach(&source_));
     EXPECT_NE(std::string::npos, log.Added().find("> No type info for {0E5E1B0C-0000-4000-8000-00000000BAD1}. in "
