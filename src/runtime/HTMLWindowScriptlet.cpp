@@ -20,8 +20,8 @@ CHTMLWindowScriptlet::CHTMLWindowScriptlet(CIEBrowserScriptlet* owner, std::wstr
 CHTMLWindowScriptlet::~CHTMLWindowScriptlet() = default;
 
 HRESULT CHTMLWindowScriptlet::PreInvoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) {
-    // The caller's Invoke holds a reference for the rest of the call, so the script's
-    // onunload still runs after the registry and the window have let go.
+    // Invoke holds this scriptlet for the rest of the call, so the script's onunload
+    // still runs after the registry and the window have let go.
     if (id != kDispidOnUnload || !ScriptObject()) return 0;
     if (owner_) {
         (void)owner_->RemoveWindowScriptlet(com::ComPtr<CHTMLWindowScriptlet>(this));

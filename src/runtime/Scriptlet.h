@@ -59,8 +59,10 @@ protected:
 private:
     HRESULT Connect();
     HRESULT Disconnect();
-    HRESULT CallScriptFunction(DISPID scriptId, const std::wstring& name, DISPID eventId, REFIID iid, LCID lcid,
-                               DISPPARAMS* params, UINT* argumentError);
+    // Calls the function scriptId of script, the object it was found in.
+    static HRESULT CallScriptFunction(IDispatch* script, ITypeInfo* eventTypeInfo, DISPID scriptId,
+                                      const std::wstring& name, DISPID eventId, REFIID iid, LCID lcid,
+                                      DISPPARAMS* params, UINT* argumentError);
 
     const EventInterface* events_;
     DWORD adviseCookie_ = 0;

@@ -3,8 +3,11 @@
 // runtime, connected to an event source, and receiving events with Params.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 
+#include "AllocationFailure.h"
 #include "TestSupport.h"
 #include "component/FakeBar.h"
 #include "component/PelmoraApp.h"
@@ -32,18 +35,20 @@ const EventInterface kUnregisteredLibrary = {L"{0E5E1B0C-0000-4000-8000-00000000
 const EventInterface kUndescribedInterface = {L"{EAB22AC0-30C1-11CF-A7EB-0000C05BAE0B}", 1,
                                               L"{0E5E1B0C-0000-4000-8000-00000000BAD1}", kBrowserEvents, L"browser"};
 
-// A scriptlet of the browser's events, with a hook the test can watch.
+// A scriptlet of the browser's events, with a hook the test can watch and steer.
 class BrowserEventsScriptlet final : public CScriptlet {
 public:
     BrowserEventsScriptlet(const EventInterface& events, std::wstring root, std::wstring path)
         : CScriptlet(events, std::move(root), std::move(path)) {}
     HRESULT PreInvoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
         hookedEvents.push_back(id);
+        if (onHook) onHook();
         return hookResult;
     }
 
     std::vector<DISPID> hookedEvents;
     HRESULT hookResult = 0;
+    std::function<void()> onHook;
 };
 
 using test::Replaced;
@@ -355,6 +360,52 @@ TEST_F(ScriptletTest, ReleasingAnAttachedScriptletAfterDetachFreesTheSource) {
         ASSERT_EQ(S_OK, scriptlet->Detach());
     }
     EXPECT_EQ(before, source_.References());
+}
+
+TEST_F(ScriptletTest, EventCompletesAgainstTheScriptObjectItBeganWithWhenTheHookReattaches) {
+    WriteMainScript(L"\\count.WSC", {{"DocumentComplete", "seen = (typeof seen == 'number' ? seen : 0) + 1; "
+                                                          "browser.Seen = seen;"}});
+    auto scriptlet = MakeScriptlet(L"\\count.WSC");
+    ASSERT_EQ(S_OK, scriptlet->Attach(&source_));
+    ASSERT_EQ(S_OK, FireDocumentComplete(L"u"));
+    ASSERT_EQ(1, source_[L"Seen"]->lVal);
+
+    // The hook swaps the script object under the event already on its way.
+    bool reattach = true;
+    scriptlet->onHook = [&] {
+        if (!std::exchange(reattach, false)) return;
+        EXPECT_EQ(S_OK, scriptlet->Detach());
+        EXPECT_EQ(S_OK, scriptlet->Attach(&source_));
+    };
+    EXPECT_EQ(S_OK, FireDocumentComplete(L"u"));
+    EXPECT_EQ(2, source_[L"Seen"]->lVal) << "the event reached the object whose function was looked up";
+    EXPECT_EQ(S_OK, FireDocumentComplete(L"u"));
+    EXPECT_EQ(1, source_[L"Seen"]->lVal) << "later events reach the fresh script object";
+    EXPECT_EQ(S_OK, scriptlet->Detach());
+}
+
+TEST_F(ScriptletTest, MemoryRunningOutOnceConnectedOrDisconnectedChangesNeitherTheStateNorTheAnswer) {
+    WriteMainScript(L"\\main.WSC", {});
+    auto scriptlet = MakeScriptlet(L"\\main.WSC");
+    test::AllocationFailure memory;
+    source_.afterAdvise = [&] { memory.Arm(); };
+    source_.afterUnadvise = [&] { memory.Arm(); };
+
+    const HRESULT attached = scriptlet->Attach(&source_);
+    memory.Disarm();
+    EXPECT_GT(test::AllocationFailure::Refused(), 0u) << "something was refused after the advise";
+    EXPECT_EQ(S_OK, attached);
+    EXPECT_TRUE(scriptlet->IsAttached());
+    EXPECT_EQ(1u, source_.Connections());
+
+    const HRESULT detached = scriptlet->Detach();
+    memory.Disarm();
+    EXPECT_GT(test::AllocationFailure::Refused(), 0u) << "something was refused after the unadvise";
+    EXPECT_EQ(S_OK, detached);
+    EXPECT_FALSE(scriptlet->IsAttached());
+    EXPECT_EQ(0u, source_.Connections());
+    // The bar could not take either label; it was told nothing half-made.
+    EXPECT_TRUE(bar_.events.empty());
 }
 
 }  // namespace
