@@ -54,6 +54,9 @@ bool CPelmoraApp::InitInstance() noexcept {
 }
 
 int CPelmoraApp::ExitInstance() noexcept {
+    // The static objects go after this, the logger first: whatever a bar or a type
+    // library does when it is let go must find the logger still there.
+    SetCurrentBarSlot(nullptr);
     ReleaseCachedEventTypeInfo();
     sharedPropertyBag_.reset();
     commonControls_.reset();

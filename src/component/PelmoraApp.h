@@ -17,7 +17,8 @@ public:
     ~CPelmoraApp() override;
 
     bool InitInstance() noexcept override;
-    // Lets go of the event type information and the autocomplete list.
+    // Lets go of the current bar, the event type information and the autocomplete list
+    // while the logger still exists.
     int ExitInstance() noexcept override;
 
     DWORD GetLogMask() noexcept;

@@ -2,7 +2,8 @@
 // construction matters and is only fixed within a translation unit: the module first
 // (objects count against it), then the application object, then the logger, which is
 // handed its file in the script location at once (that may create the folder and
-// record "ScriptLocation"). Destruction runs in reverse.
+// record "ScriptLocation"). Destruction runs in reverse, after the application's exit
+// has let go of everything that might still log.
 #include "component/Module.h"
 #include "component/PelmoraApp.h"
 #include "core/Logger.h"

@@ -39,7 +39,13 @@ const char* OrEmpty(const char* text) { return text ? text : ""; }
 
 }  // namespace
 
-CLogger::CLogger(std::string logPath) noexcept : logPath_(std::move(logPath)) {}
+CLogger::CLogger(std::string logPath) noexcept : logPath_(std::move(logPath)) {
+    try {
+        if (!logPath_.empty()) backupPath_ = logPath_ + ".bak";
+    } catch (...) {
+        logPath_.clear();  // a log that could never rotate is not started: every record is lost
+    }
+}
 
 CLogger::~CLogger() = default;
 
@@ -77,9 +83,8 @@ void CLogger::RotateLog() noexcept {
         if (!file || !::GetFileSizeEx(file.get(), &size)) return;
     }
     if (size.QuadPart < kLogRotationSize) return;
-    const std::string backup = logPath_ + ".bak";
-    ::DeleteFileA(backup.c_str());
-    ::MoveFileA(logPath_.c_str(), backup.c_str());
+    ::DeleteFileA(backupPath_.c_str());
+    ::MoveFileA(logPath_.c_str(), backupPath_.c_str());
 }
 
 }  // namespace pelmora

@@ -43,6 +43,8 @@ private:
 
     win::CriticalSection lock_;
     std::string logPath_;
+    // Made with the path, so that rotating allocates nothing.
+    std::string backupPath_;
     char record_[kLogRecordMaxLength + 1] = {};
 };
 

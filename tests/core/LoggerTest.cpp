@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "AllocationFailure.h"
 #include "TestSupport.h"
 #include "component/PelmoraApp.h"
 #include "core/Logger.h"
@@ -308,6 +309,24 @@ TEST_F(LoggerTest, MissingLogIsCreatedAndTheBackupLeftAlone) {
 
     EXPECT_EQ(ReadFileBytes(backupPath_), "keep me");
     EXPECT_EQ(Records(), std::vector<std::string>{":<ERROR(1)> first in C::F at F (line:1)\r\n"});
+}
+
+TEST_F(LoggerTest, RotationWhileMemoryRunsOutStillMovesTheLogAsideAndWritesTheRecord) {
+    SetMask(LOG_ERROR);
+    test::AllocationFailure memory;
+    // What a record takes without rotating (reading the mask may allocate) ...
+    memory.Count();
+    logger_.Log(LOG_ERROR, "counted", 1, "C::F", "F", 1);
+    const unsigned long recordAllocations = test::AllocationFailure::Allocations();
+    memory.Disarm();
+    // ... is all a rotating one may take.
+    const std::string old(kRotationSize, 'x');
+    WriteFileBytes(logPath_, old);
+    memory.Arm(recordAllocations);
+    logger_.Log(LOG_ERROR, "fresh", 1, "C::F", "F", 1);
+    memory.Disarm();
+    EXPECT_TRUE(ReadFileBytes(backupPath_) == old) << "the log was not moved aside";
+    EXPECT_EQ(Records(), std::vector<std::string>{":<ERROR(1)> fresh in C::F at F (line:1)\r\n"});
 }
 
 TEST_F(LoggerTest, BackupThatCannotBeReplacedLetsTheLogGrowUntilTheNextRecord) {
