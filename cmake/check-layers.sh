@@ -29,7 +29,7 @@ while IFS=: read -r file line text; do
         echo "check-layers: $file:$line includes \"$included\", which is not below src/" >&2
         status=1
       elif [[ $target != "$from" ]] && (( rank[$target] >= rank[$from] )); then
-        echo "check-layers: $file:$line: $from/ includes \"$included\" from $target/, a folder to its right or beside it" >&2
+        echo "check-layers: $file:$line: $from/ includes \"$included\", from a folder to its right or beside it" >&2
         status=1
       fi
       ;;

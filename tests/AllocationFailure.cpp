@@ -1,5 +1,5 @@
-// The test program's global operator new and delete: malloc and free, as the C++
-// library's own, except on a watched thread.
+// The test program's operator new and delete: malloc and free, as the C++ library's
+// own, except on the watched thread.
 #include "AllocationFailure.h"
 
 #include <windows.h>
@@ -12,27 +12,24 @@
 namespace pelmora::test {
 namespace {
 
-std::atomic<DWORD> g_watchedThread{0};
-std::atomic<unsigned long> g_allowed{0};
-std::atomic<unsigned long> g_allocations{0};
-std::atomic<unsigned long> g_refused{0};
+std::atomic<DWORD> g_watched{0};
+std::atomic<unsigned long> g_allowed{0}, g_allocations{0}, g_refused{0};
 
 void Watch(unsigned long allowed) noexcept {
-    g_watchedThread.store(0);
-    g_allowed.store(allowed);
-    g_allocations.store(0);
-    g_refused.store(0);
-    g_watchedThread.store(::GetCurrentThreadId());
+    g_watched = 0;
+    g_allowed = allowed;
+    g_allocations = 0;
+    g_refused = 0;
+    g_watched = ::GetCurrentThreadId();
 }
 
 void* Allocate(std::size_t size) {
-    const DWORD watched = g_watchedThread.load(std::memory_order_relaxed);
-    if (watched != 0 && watched == ::GetCurrentThreadId()) {
-        if (g_allocations.load() >= g_allowed.load()) {
-            g_refused.fetch_add(1);
+    if (g_watched != 0 && g_watched == ::GetCurrentThreadId()) {
+        if (g_allocations >= g_allowed) {
+            ++g_refused;
             throw std::bad_alloc();
         }
-        g_allocations.fetch_add(1);
+        ++g_allocations;
     }
     if (void* block = std::malloc(size ? size : 1)) return block;
     throw std::bad_alloc();
@@ -41,14 +38,10 @@ void* Allocate(std::size_t size) {
 }  // namespace
 
 void AllocationFailure::Count() noexcept { Watch(ULONG_MAX); }
-
 void AllocationFailure::Arm(unsigned long allowed) noexcept { Watch(allowed); }
-
-void AllocationFailure::Disarm() noexcept { g_watchedThread.store(0); }
-
-unsigned long AllocationFailure::Allocations() noexcept { return g_allocations.load(); }
-
-unsigned long AllocationFailure::Refused() noexcept { return g_refused.load(); }
+void AllocationFailure::Disarm() noexcept { g_watched = 0; }
+unsigned long AllocationFailure::Allocations() noexcept { return g_allocations; }
+unsigned long AllocationFailure::Refused() noexcept { return g_refused; }
 
 }  // namespace pelmora::test
 

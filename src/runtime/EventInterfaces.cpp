@@ -45,7 +45,8 @@ public:
         for (const CachedTypeInfo& entry : entries_)
             if (entry.Describes(events)) return entry.typeInfo;
         try {
-            entries_.push_back({events.typeLibraryId, events.typeLibraryMajorVersion, events.eventInterfaceId, typeInfo});
+            entries_.push_back(
+                {events.typeLibraryId, events.typeLibraryMajorVersion, events.eventInterfaceId, typeInfo});
         } catch (const std::bad_alloc&) {
             // Not kept: the caller still has its own, the next one loads again.
         }

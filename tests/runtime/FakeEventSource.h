@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
 #include <vector>
 
 #include "scriptrt/FakeDispatch.h"
@@ -132,53 +133,44 @@ public:
     std::function<void()> afterUnadvise;
 
 private:
+    // The window view: a vtable pointer and the source it forwards to.
     struct WindowView {
         const void* const* vtable;
         FakeEventSource* source;
     };
-    static FakeEventSource* SourceOf(void* view) { return static_cast<WindowView*>(view)->source; }
-    static HRESULT STDMETHODCALLTYPE ViewQueryInterface(void* view, REFIID iid, void** out) {
-        return SourceOf(view)->QueryInterface(iid, out);
+    static FakeEventSource* Of(void* view) { return static_cast<WindowView*>(view)->source; }
+    static HRESULT STDMETHODCALLTYPE ViewQI(void* v, REFIID iid, void** out) { return Of(v)->QueryInterface(iid, out); }
+    static ULONG STDMETHODCALLTYPE ViewAddRef(void* v) { return Of(v)->AddRef(); }
+    static ULONG STDMETHODCALLTYPE ViewRelease(void* v) { return Of(v)->Release(); }
+    static HRESULT STDMETHODCALLTYPE ViewCount(void* v, UINT* n) { return Of(v)->GetTypeInfoCount(n); }
+    static HRESULT STDMETHODCALLTYPE ViewInfo(void* v, UINT i, LCID l, ITypeInfo** t) {
+        return Of(v)->GetTypeInfo(i, l, t);
     }
-    static ULONG STDMETHODCALLTYPE ViewAddRef(void* view) { return SourceOf(view)->AddRef(); }
-    static ULONG STDMETHODCALLTYPE ViewRelease(void* view) { return SourceOf(view)->Release(); }
-    static HRESULT STDMETHODCALLTYPE ViewGetTypeInfoCount(void* view, UINT* count) {
-        return SourceOf(view)->GetTypeInfoCount(count);
+    static HRESULT STDMETHODCALLTYPE ViewIds(void* v, REFIID iid, LPOLESTR* names, UINT n, LCID l, DISPID* ids) {
+        return Of(v)->GetIDsOfNames(iid, names, n, l, ids);
     }
-    static HRESULT STDMETHODCALLTYPE ViewGetTypeInfo(void* view, UINT index, LCID lcid, ITypeInfo** info) {
-        return SourceOf(view)->GetTypeInfo(index, lcid, info);
-    }
-    static HRESULT STDMETHODCALLTYPE ViewGetIDsOfNames(void* view, REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
-                                                       DISPID* ids) {
-        return SourceOf(view)->GetIDsOfNames(iid, names, count, lcid, ids);
-    }
-    static HRESULT STDMETHODCALLTYPE ViewInvoke(void* view, DISPID id, REFIID iid, LCID lcid, WORD flags,
-                                                DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                                                UINT* argumentError) {
-        return SourceOf(view)->Invoke(id, iid, lcid, flags, params, result, exception, argumentError);
+    static HRESULT STDMETHODCALLTYPE ViewInvoke(void* v, DISPID id, REFIID iid, LCID l, WORD flags, DISPPARAMS* p,
+                                                VARIANT* r, EXCEPINFO* e, UINT* a) {
+        return Of(v)->Invoke(id, iid, l, flags, p, r, e, a);
     }
     static HRESULT STDMETHODCALLTYPE ViewWindowMember(void*) {
         ADD_FAILURE() << "a window member of the fake window was called";
         return E_NOTIMPL;
     }
     // IUnknown and IDispatch, then the 70 members of IHTMLWindow2.
-    static constexpr size_t kWindowSlots = 7 + 70;
     static const void* const* WindowVtable() {
-        static const struct Slots {
-            const void* slot[kWindowSlots];
-            Slots() {
-                const void* const own[] = {reinterpret_cast<const void*>(&ViewQueryInterface),
-                                           reinterpret_cast<const void*>(&ViewAddRef),
-                                           reinterpret_cast<const void*>(&ViewRelease),
-                                           reinterpret_cast<const void*>(&ViewGetTypeInfoCount),
-                                           reinterpret_cast<const void*>(&ViewGetTypeInfo),
-                                           reinterpret_cast<const void*>(&ViewGetIDsOfNames),
-                                           reinterpret_cast<const void*>(&ViewInvoke)};
-                for (size_t at = 0; at < kWindowSlots; ++at)
-                    slot[at] = at < 7 ? own[at] : reinterpret_cast<const void*>(&ViewWindowMember);
-            }
-        } vtable;
-        return vtable.slot;
+        static const void* slots[7 + 70] = {
+            reinterpret_cast<const void*>(&ViewQI),    reinterpret_cast<const void*>(&ViewAddRef),
+            reinterpret_cast<const void*>(&ViewRelease), reinterpret_cast<const void*>(&ViewCount),
+            reinterpret_cast<const void*>(&ViewInfo),  reinterpret_cast<const void*>(&ViewIds),
+            reinterpret_cast<const void*>(&ViewInvoke)};
+        static const bool filled = [] {
+            for (size_t at = 7; at < std::size(slots); ++at)
+                slots[at] = reinterpret_cast<const void*>(&ViewWindowMember);
+            return true;
+        }();
+        (void)filled;
+        return slots;
     }
 
     IID events_;
