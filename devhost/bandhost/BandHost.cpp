@@ -380,7 +380,8 @@ void BandHost::DismissDialogs() {
     std::vector<SeenDialog> still;
     const ULONGLONG now = ::GetTickCount64();
     for (const HWND dialog : open) {
-        auto seen = std::find_if(dialogs_.begin(), dialogs_.end(), [&](const SeenDialog& d) { return d.window == dialog; });
+        const auto seen = std::find_if(dialogs_.begin(), dialogs_.end(),
+                                       [&](const SeenDialog& known) { return known.window == dialog; });
         if (seen == dialogs_.end()) {
             std::wstring texts;
             ::EnumChildWindows(dialog, &CollectDialogText, reinterpret_cast<LPARAM>(&texts));

@@ -54,7 +54,8 @@ STDMETHODIMP BandSite::GetWindow(HWND* window) {
 }
 
 STDMETHODIMP BandSite::OnFocusChangeIS(IUnknown*, BOOL gained) {
-    Note(gained ? L"OnFocusChangeIS(TRUE): the band has the focus" : L"OnFocusChangeIS(FALSE): the band lost the focus");
+    Note(gained ? L"OnFocusChangeIS(TRUE): the band has the focus"
+                : L"OnFocusChangeIS(FALSE): the band lost the focus");
     try {
         if (onFocusChange_) onFocusChange_(gained != FALSE);
     } catch (...) {

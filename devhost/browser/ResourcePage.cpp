@@ -169,7 +169,8 @@ PageLoad LoadResPage(const std::wstring& url) {
         }
     }
     return Failed(url, INET_E_RESOURCE_NOT_FOUND,
-                  L"The module \"" + readings[0].module + L"\" cannot be loaded: " + win::SystemErrorText(firstModuleError));
+                  L"The module \"" + readings[0].module + L"\" cannot be loaded: " +
+                      win::SystemErrorText(firstModuleError));
 }
 
 PageDescription ErrorDocument(const std::wstring& url, HRESULT status, const std::wstring& reason) {

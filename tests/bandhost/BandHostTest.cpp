@@ -115,12 +115,15 @@ TEST_F(BandHostTest, BandIsSizedShownAndHiddenByTheMenuAndClosedInTheBrowsersOrd
     EXPECT_TRUE(TranscriptHas(L"title \"Fake bar\""));
 
     HMENU bandMenu = ::GetSubMenu(::GetSubMenu(::GetMenu(host.FrameHandle()), 1), 0);
-    EXPECT_EQ(static_cast<UINT>(MF_CHECKED), ::GetMenuState(bandMenu, bandhost::FrameWindow::kBandCommand, MF_BYCOMMAND) & MF_CHECKED);
+    const auto checked = [&] {
+        return (::GetMenuState(bandMenu, bandhost::FrameWindow::kBandCommand, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    };
+    EXPECT_TRUE(checked());
     ::SendMessageW(host.FrameHandle(), WM_COMMAND, bandhost::FrameWindow::kBandCommand, 0);
     EXPECT_EQ("ShowDW(FALSE)", band->calls.back());
     EXPECT_FALSE(::IsWindowVisible(band->window.Handle()));
     EXPECT_FALSE(::IsWindowVisible(host.Frame().BandPane()));
-    EXPECT_EQ(0u, ::GetMenuState(bandMenu, bandhost::FrameWindow::kBandCommand, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_FALSE(checked());
     ::SendMessageW(host.FrameHandle(), WM_COMMAND, bandhost::FrameWindow::kBandCommand, 0);
     EXPECT_EQ("ShowDW(TRUE)", band->calls.back());
     EXPECT_TRUE(::IsWindowVisible(band->window.Handle()));
@@ -131,7 +134,7 @@ TEST_F(BandHostTest, BandIsSizedShownAndHiddenByTheMenuAndClosedInTheBrowsersOrd
     EXPECT_EQ(closing, CallsFrom(before));
     EXPECT_EQ(1, band->refs) << "the host let every reference go";
     EXPECT_FALSE(band->site) << "the band let the site go";
-    EXPECT_EQ(0u, ::GetMenuState(bandMenu, bandhost::FrameWindow::kBandCommand, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_FALSE(checked());
     EXPECT_TRUE(TranscriptHas(L"host: SetSite(NULL) -> S_OK"));
     host.CloseBand();
     EXPECT_EQ(before + 3, band->calls.size()) << "closing twice calls nothing more";

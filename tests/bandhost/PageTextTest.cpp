@@ -45,7 +45,8 @@ TEST(PageTextTest, PaneShowsAddressTitleFramesAndTheDocumentsText) {
     com::ComPtr<com::ComObject<browser::WebBrowser>> browser = browser::CreateWebBrowser();
     EXPECT_EQ(L"No page is shown.\r\n", PagePaneText(*browser.get()));
     browser->DescribePage({L"http://b.example/top.html", L"B", {L"http://b.example/f1.html"}, true, {}});
-    ASSERT_EQ(S_OK, browser->Navigate(com::Bstr(L"http://b.example/top.html").get(), nullptr, nullptr, nullptr, nullptr));
+    ASSERT_EQ(S_OK,
+              browser->Navigate(com::Bstr(L"http://b.example/top.html").get(), nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(L"Address:  http://b.example/top.html\r\nTitle:    B\r\nDocument: HTML\r\nFrames:\r\n"
               L"  1. http://b.example/f1.html  (http://b.example/f1.html)\r\n\r\n"
               L"(a described page: the stand-in has no text for it)\r\n",
