@@ -2,8 +2,10 @@
 
 #include <objbase.h>
 
+#include <atomic>
 #include <initializer_list>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "component/Module.h"
@@ -173,14 +175,78 @@ TEST(PropBag, CloneSurvivesTheOriginal) {
 }
 
 TEST(PropBag, NullPointersAreRejectedWithoutMovingTheCursor) {
-    auto bag = MakeBag({L"a"});
-    LPOLESTR one = nullptr;
+    auto bag = MakeBag({L"a", L"b"});
+    LPOLESTR two[2] = {};
     ULONG fetched = 0;
     EXPECT_EQ(bag->Next(1, nullptr, &fetched), E_POINTER);
-    EXPECT_EQ(bag->Next(1, &one, nullptr), E_POINTER);
-    EXPECT_EQ(one, nullptr);
+    EXPECT_EQ(bag->Next(2, two, nullptr), E_POINTER);
+    EXPECT_EQ(two[0], nullptr);
     EXPECT_EQ(bag->Clone(nullptr), E_POINTER);
     EXPECT_EQ(Next(bag.get(), 1).strings, Strings{L"a"});
+}
+
+// The enumerator contract lets a caller that asks for one string leave out the count.
+TEST(PropBag, OneStringMayBeFetchedWithoutACount) {
+    auto bag = MakeBag({L"only.WSC"});
+    LPOLESTR one = nullptr;
+    ASSERT_EQ(bag->Next(1, &one, nullptr), S_OK);
+    ASSERT_NE(one, nullptr);
+    EXPECT_STREQ(one, L"only.WSC");
+    ::CoTaskMemFree(one);
+    one = nullptr;
+    EXPECT_EQ(bag->Next(1, &one, nullptr), S_FALSE);
+    EXPECT_EQ(one, nullptr);
+}
+
+// The shell's AutoComplete object enumerates on a worker thread of its own while the
+// dialog appends on the user-interface thread.
+TEST(PropBag, ListIsEnumeratedOnAWorkerThreadWhileItGrows) {
+    constexpr int kEntries = 3000;
+    auto bag = MakeBag({});
+    std::atomic<bool> started{false};
+    std::atomic<bool> appended{false};
+    std::atomic<int> mismatches{0};
+    std::atomic<int> seenAtEnd{0};
+    std::thread worker([&] {
+        const auto expected = [](int position) { return L"entry" + std::to_wstring(position) + L".WSC"; };
+        int rounds = 0;
+        for (bool last = false; !last; ++rounds) {
+            last = appended.load();
+            started = true;  // the first round begins before the list is complete
+            int position = 0;
+            ASSERT_EQ(bag->Reset(), S_OK);
+            com::ComPtr<IEnumString> clone;
+            for (;;) {
+                LPOLESTR strings[3] = {};
+                ULONG fetched = 0;
+                const HRESULT hr = position % 2 ? bag->Next(3, strings, &fetched) : bag->Next(1, strings, nullptr);
+                if (position % 2 == 0 && hr == S_OK) fetched = 1;
+                for (ULONG i = 0; i < fetched; ++i) {
+                    if (expected(position++) != strings[i]) ++mismatches;
+                    ::CoTaskMemFree(strings[i]);
+                }
+                if (hr != S_OK) break;
+                bag->AddRef();
+                if (!clone) {
+                    ASSERT_EQ(bag->Clone(clone.put()), S_OK);
+                }
+                bag->Release();
+            }
+            if (last) seenAtEnd = position;
+        }
+        EXPECT_GT(rounds, 1);
+    });
+    while (!started) std::this_thread::yield();
+    for (int i = 0; i < kEntries; ++i) {
+        EXPECT_EQ(bag->AddString((L"entry" + std::to_wstring(i) + L".WSC").c_str()), S_OK);
+        bag->AddRef();
+        bag->Release();
+    }
+    appended = true;
+    worker.join();
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_EQ(seenAtEnd, kEntries);
+    EXPECT_EQ(RefCount(bag.get()), 1u);
 }
 
 TEST(PropBag, AnswersOnlyForUnknownAndEnumString) {
