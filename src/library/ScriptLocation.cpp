@@ -5,11 +5,11 @@
 
 #include <vector>
 
+#include "core/ProductKey.h"
 #include "framework/win/Ansi.h"
 #include "framework/win/ProcAddress.h"
 #include "framework/win/RegKey.h"
 #include "framework/win/UniqueHandle.h"
-#include "library/ProductKey.h"
 
 namespace pelmora {
 
@@ -67,21 +67,23 @@ std::wstring EnsuredSubfolder(const wchar_t* name) {
 std::wstring GetScriptLocation() {
     const std::wstring defaultLocation = DefaultScriptLocation();
     win::UniqueHKey key;
-    if (win::OpenRegKey(HKEY_CURRENT_USER, kProductKeyPath, kProductKeyAccess, key) != ERROR_SUCCESS) {
-        if (win::CreateRegKey(HKEY_CURRENT_USER, kProductKeyPath, kProductKeyAccess, key) == ERROR_SUCCESS &&
-            WriteLocation(key.get(), defaultLocation)) {
-            key.reset();
-            EnsureDirectory(defaultLocation);
-            return defaultLocation;
-        }
-    } else {
-        std::wstring stored;
-        if (ReadLocation(key.get(), stored)) {
-            // Used as stored: environment variables are not expanded, and an empty
-            // value stays empty.
-            key.reset();
-            EnsureDirectory(stored);
-            return stored;
+    bool created = false;
+    if (OpenOrCreateProductKey(key, &created) == ERROR_SUCCESS) {
+        if (created) {
+            if (WriteLocation(key.get(), defaultLocation)) {
+                key.reset();
+                EnsureDirectory(defaultLocation);
+                return defaultLocation;
+            }
+        } else {
+            std::wstring stored;
+            if (ReadLocation(key.get(), stored)) {
+                // Used as stored: environment variables are not expanded, and an empty
+                // value stays empty.
+                key.reset();
+                EnsureDirectory(stored);
+                return stored;
+            }
         }
     }
     key.reset();
