@@ -3,10 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <vector>
-
 #include "core/ProductKey.h"
-#include "framework/win/Ansi.h"
 #include "framework/win/ProcAddress.h"
 #include "framework/win/RegKey.h"
 #include "framework/win/UniqueHandle.h"
@@ -15,7 +12,9 @@ namespace pelmora {
 
 namespace {
 
-constexpr char kScriptLocationValue[] = "ScriptLocation";
+// Read and written through the wide functions: a profile path the ANSI code page cannot
+// hold would be stored with question marks and every later load would use that folder.
+constexpr wchar_t kScriptLocationValue[] = L"ScriptLocation";
 
 // The default: below the roaming application data before Vista, and from Vista on in
 // a folder "AppDataLocalLow" directly in the profile. The doubled backslash is part of
@@ -29,31 +28,6 @@ std::wstring DefaultScriptLocation() {
 #pragma GCC diagnostic pop
     if (version.dwMajorVersion < 6) return GetSpecialFolderPath(CSIDL_APPDATA, true) + L"\\Halvenne\\Pelmora";
     return GetSpecialFolderPath(CSIDL_PROFILE, true) + L"\\AppDataLocalLow\\" L"\\Halvenne\\Pelmora";
-}
-
-bool WriteLocation(HKEY key, const std::wstring& location) {
-    const std::string text = win::WideToAnsi(location);
-    return ::RegSetValueExA(key, kScriptLocationValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                            static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
-}
-
-// The stored location, when it is a string value that can be read.
-bool ReadLocation(HKEY key, std::wstring& location) {
-    DWORD type = 0;
-    DWORD size = 0;
-    if (::RegQueryValueExA(key, kScriptLocationValue, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
-    // One byte more than reported, so a value stored without its terminating zero
-    // still ends inside the buffer.
-    std::vector<char> buffer(static_cast<size_t>(size) + 1, '\0');
-    DWORD read = size;
-    if (::RegQueryValueExA(key, kScriptLocationValue, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                           &read) != ERROR_SUCCESS) {
-        return false;
-    }
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
-    location = win::AnsiToWide(buffer.data());
-    return true;
 }
 
 std::wstring EnsuredSubfolder(const wchar_t* name) {
@@ -70,14 +44,14 @@ std::wstring GetScriptLocation() {
     bool created = false;
     if (OpenOrCreateProductKey(key, &created) == ERROR_SUCCESS) {
         if (created) {
-            if (WriteLocation(key.get(), defaultLocation)) {
+            if (win::WriteRegString(key.get(), kScriptLocationValue, defaultLocation) == ERROR_SUCCESS) {
                 key.reset();
                 EnsureDirectory(defaultLocation);
                 return defaultLocation;
             }
         } else {
             std::wstring stored;
-            if (ReadLocation(key.get(), stored)) {
+            if (win::ReadRegString(key.get(), kScriptLocationValue, stored) == ERROR_SUCCESS) {
                 // Used as stored: environment variables are not expanded, and an empty
                 // value stays empty.
                 key.reset();
