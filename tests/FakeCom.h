@@ -82,8 +82,6 @@ public:
     [[nodiscard]] LONG References() const { return addRefs_ - releases_; }
     // The names of the calls received, oldest first; IUnknown calls are counted instead.
     [[nodiscard]] const std::vector<std::string>& Calls() const { return calls_; }
-    void ClearCalls() { calls_.clear(); }
-    [[nodiscard]] const std::string& Name() const { return name_; }
 
 private:
     struct Face;

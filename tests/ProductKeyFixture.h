@@ -1,8 +1,8 @@
 #pragma once
 // For tests that touch the product key: the key is removed before and after each test,
-// and string values can be written and read through the wide functions as well as the
-// ANSI ones of library/ProductKeyValues.h, the two ways a user, an installer or an
-// older build may have stored them.
+// and string values can be written through the wide functions as well as the ANSI ones
+// of library/ProductKeyValues.h, the two ways a user, an installer or an older build
+// may have stored them.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -28,30 +28,6 @@ inline LONG WriteProductStringWide(const wchar_t* name, DWORD type, const std::w
                               static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     ::RegCloseKey(key);
     return status;
-}
-
-struct WideRegistryValue {
-    bool present = false;
-    DWORD type = REG_NONE;
-    std::wstring text;  // the data as the wide functions return it, terminating zero included
-};
-
-inline WideRegistryValue ReadProductValueWide(const wchar_t* name) {
-    WideRegistryValue value;
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kProductKeyForTests, 0, KEY_READ, &key) != ERROR_SUCCESS) return value;
-    DWORD size = 0;
-    if (::RegQueryValueExW(key, name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
-        std::wstring data(size / sizeof(wchar_t), L'\0');
-        if (::RegQueryValueExW(key, name, nullptr, &value.type, reinterpret_cast<BYTE*>(data.data()), &size) ==
-            ERROR_SUCCESS) {
-            value.present = true;
-            data.resize(size / sizeof(wchar_t));
-            value.text = data;
-        }
-    }
-    ::RegCloseKey(key);
-    return value;
 }
 
 // Whether the ANSI code page holds every character of text.
