@@ -90,7 +90,8 @@ TEST(UrlScriptNameTest, HostOrPathSegmentsThatLeaveTheFolderOrBreakAFileNameAreU
         {L"h.example", L"/a*b", false},            {L"h.example", L"/a?b", false},
         {L"h.example", L"/a|b", false},            {L"h.example", L"/a\"b", false},
         {L"h.example", L"/a<b>", false},           {L"h.example", L"/a\tb", false},
-        {L"h.example", L"/..", false},
+        {L"h.example", L"/..", false},             {L"h.example", L"//", false},
+        {L"h.example", L"/a//b/", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::wstring(c.host) + L" " + c.path);
@@ -98,6 +99,36 @@ TEST(UrlScriptNameTest, HostOrPathSegmentsThatLeaveTheFolderOrBreakAFileNameAreU
     }
     EXPECT_TRUE(IsUsableUrlNameComponent(L"shop.example.org"));
     EXPECT_FALSE(IsUsableUrlNameComponent(L"a/b"));
+}
+
+// The file system would open a device for these names, or drop a trailing "." or blank
+// and so open a file of another name.
+TEST(UrlScriptNameTest, DeviceNamesAndTrailingDotsOrBlanksAreUnusableAnywhere) {
+    struct Case {
+        const wchar_t* component;
+        bool usable;
+    };
+    const Case cases[] = {
+        {L"con", false},      {L"CON", false},      {L"Con.txt", false},  {L"con.tar.gz", false},
+        {L"con .txt", false}, {L"prn", false},      {L"aux.html", false}, {L"NuL", false},
+        {L"com1", false},     {L"COM9.x", false},   {L"lpt1", false},     {L"LPT9", false},
+        {L"com0", false},     {L"com\u00B9", false}, {L"lpt\u00B3.a", false}, {L"conin$", false},
+        {L"CONOUT$.txt", false}, {L"x.", false},    {L"x ", false},       {L"x. .", false},
+        {L"...", false},      {L" ", false},        {L"console", true},   {L"com10", true},
+        {L"lpt", true},       {L"x.con", true},     {L"icon.html", true}, {L"auxiliary.html", true},
+        {L"a.b", true},       {L" x", true},        {L"com\u00B4", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.component);
+        EXPECT_EQ(c.usable, IsUsableUrlNameComponent(c.component));
+        const std::wstring component = c.component;
+        EXPECT_EQ(c.usable, IsUsableUrlScriptPath(component, L"/"));
+        EXPECT_EQ(c.usable, IsUsableUrlScriptPath(L"h.example", L"/" + component + L"/index.html"));
+        EXPECT_EQ(c.usable, IsUsableUrlScriptPath(L"h.example", L"/news/" + component));
+    }
+    const CLocation device = LocationOf(L"http://h.example/news/con.html");
+    EXPECT_TRUE(device.IsSiteScriptNameUsable());
+    EXPECT_FALSE(device.IsPageScriptNameUsable());
 }
 
 TEST(LocationTest, UsabilityFollowsTheLocationsHostAndPath) {
