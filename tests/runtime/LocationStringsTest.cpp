@@ -1,10 +1,10 @@
-// Who frees the strings a location's getters hand out: a getter may return a string
-// together with a success code other than S_OK, and that string is still the
-// caller's to free.
+// A location getter may return a string with a success code other than S_OK (or with a
+// failure): the string is still the caller's to free.
 #include <gtest/gtest.h>
 #include <objbase.h>
 
 #include <set>
+#include <string>
 
 #include "browser/HtmlLocation.h"
 #include "runtime/Location.h"
@@ -12,96 +12,78 @@
 namespace pelmora {
 namespace {
 
-// Strings this long bypass the platform's string cache, so each one's free reaches
-// the task allocator, where the spy below sees it.
-constexpr UINT kWatchedLength = 70000;
-constexpr SIZE_T kWatchedBytes = kWatchedLength * sizeof(wchar_t);
+// Strings this long bypass the platform's string cache, so their frees reach the task
+// allocator, where the spy counts them. Static: a spy stays while its blocks live.
+constexpr UINT kLongString = 70000;
 
-// Counts the frees of the task allocations of at least kWatchedBytes. Static: the
-// allocator keeps a spy until every allocation it watched has been freed.
-class FreeCountingSpy final : public IMallocSpy {
+class LongStringSpy final : public IMallocSpy {
 public:
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IMallocSpy)) return E_NOINTERFACE;
-        *out = static_cast<IMallocSpy*>(this);
-        return S_OK;
+        *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMallocSpy) ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return 2; }
     STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP_(SIZE_T) PreAlloc(SIZE_T size) override {
-        watchNext_ = size >= kWatchedBytes;
+        watchNext_ = size >= kLongString * sizeof(wchar_t);
         return size;
     }
-    STDMETHODIMP_(void*) PostAlloc(void* actual) override {
-        if (watchNext_ && actual) live_.insert(actual);
-        watchNext_ = false;
-        return actual;
+    STDMETHODIMP_(void*) PostAlloc(void* block) override {
+        if (watchNext_ && block) live.insert(block);
+        return block;
     }
-    STDMETHODIMP_(void*) PreFree(void* request, BOOL) override {
-        if (live_.erase(request)) ++frees_;
-        return request;
+    STDMETHODIMP_(void*) PreFree(void* block, BOOL) override {
+        frees += live.erase(block);
+        return block;
     }
     STDMETHODIMP_(void) PostFree(BOOL) override {}
-    STDMETHODIMP_(SIZE_T) PreRealloc(void* request, SIZE_T size, void** newRequest, BOOL) override {
-        *newRequest = request;
+    STDMETHODIMP_(SIZE_T) PreRealloc(void* block, SIZE_T size, void** out, BOOL) override {
+        *out = block;
         return size;
     }
-    STDMETHODIMP_(void*) PostRealloc(void* actual, BOOL) override { return actual; }
-    STDMETHODIMP_(void*) PreGetSize(void* request, BOOL) override { return request; }
-    STDMETHODIMP_(SIZE_T) PostGetSize(SIZE_T actual, BOOL) override { return actual; }
-    STDMETHODIMP_(void*) PreDidAlloc(void* request, BOOL) override { return request; }
+    STDMETHODIMP_(void*) PostRealloc(void* block, BOOL) override { return block; }
+    STDMETHODIMP_(void*) PreGetSize(void* block, BOOL) override { return block; }
+    STDMETHODIMP_(SIZE_T) PostGetSize(SIZE_T size, BOOL) override { return size; }
+    STDMETHODIMP_(void*) PreDidAlloc(void* block, BOOL) override { return block; }
     STDMETHODIMP_(int) PostDidAlloc(void*, BOOL, int actual) override { return actual; }
     STDMETHODIMP_(void) PreHeapMinimize() override {}
     STDMETHODIMP_(void) PostHeapMinimize() override {}
 
-    [[nodiscard]] size_t Live() const { return live_.size(); }
-    [[nodiscard]] size_t Frees() const { return frees_; }
+    std::set<void*> live;
+    size_t frees = 0;
 
 private:
     bool watchNext_ = false;
-    std::set<void*> live_;
-    size_t frees_ = 0;
 };
+LongStringSpy spy;
 
-FreeCountingSpy spy;
-
-// Every getter returns a long string; the host name and the path name with S_OK, the
-// others with S_FALSE, which leaves their parts empty.
-class StringWithEveryAnswer : public browser::HtmlLocation {
+// A long string from every getter: with S_OK for the host name, S_FALSE for the href,
+// E_FAIL for the search; the other parts as the stand-in has them (empty).
+class LongStrings : public browser::HtmlLocation {
 public:
-    HRESULT STDMETHODCALLTYPE get_href(BSTR* p) override { return Answer(S_FALSE, p); }
-    HRESULT STDMETHODCALLTYPE get_protocol(BSTR* p) override { return Answer(S_FALSE, p); }
     HRESULT STDMETHODCALLTYPE get_hostname(BSTR* p) override { return Answer(S_OK, p); }
-    HRESULT STDMETHODCALLTYPE get_port(BSTR* p) override { return Answer(S_FALSE, p); }
-    HRESULT STDMETHODCALLTYPE get_pathname(BSTR* p) override { return Answer(S_OK, p); }
+    HRESULT STDMETHODCALLTYPE get_href(BSTR* p) override { return Answer(S_FALSE, p); }
     HRESULT STDMETHODCALLTYPE get_search(BSTR* p) override { return Answer(E_FAIL, p); }
 
 private:
     static HRESULT Answer(HRESULT hr, BSTR* p) {
-        *p = ::SysAllocStringLen(nullptr, kWatchedLength);
-        for (UINT i = 0; i < kWatchedLength; ++i) (*p)[i] = L'x';
+        *p = ::SysAllocString(std::wstring(kLongString, L'x').c_str());
         return hr;
     }
 };
 
-TEST(LocationStringsTest, StringsReturnedWithoutSOkAreFreedAndTheKeptOnesGoWithTheLocation) {
+TEST(LocationStringsTest, StringsReturnedWithoutSOkAreFreedAndTheKeptOneGoesWithTheLocation) {
     ASSERT_EQ(S_OK, ::CoRegisterMallocSpy(&spy));
     {
-        com::ComPtr<IHTMLLocation> source(static_cast<IHTMLLocation*>(new com::ComObject<StringWithEveryAnswer>()));
-        const CLocation location(source);
-        EXPECT_EQ(kWatchedLength, location.GetHostName().size());
-        EXPECT_EQ(kWatchedLength, location.GetPathName().size());
+        const CLocation location(com::ComPtr<IHTMLLocation>(new com::ComObject<LongStrings>()));
+        EXPECT_EQ(kLongString, location.GetHostName().size());
         EXPECT_EQ(L"", location.GetHref());
-        EXPECT_EQ(L"", location.GetProtocol());
-        EXPECT_EQ(L"", location.GetPort());
         EXPECT_EQ(L"", location.GetSearch());
-        EXPECT_EQ(4u, spy.Frees()) << "the strings of S_FALSE and E_FAIL";
-        EXPECT_EQ(2u, spy.Live()) << "host name and path name";
+        EXPECT_EQ(2u, spy.frees);
+        EXPECT_EQ(1u, spy.live.size());
     }
-    EXPECT_EQ(6u, spy.Frees());
-    EXPECT_EQ(0u, spy.Live());
+    EXPECT_EQ(3u, spy.frees);
+    EXPECT_EQ(0u, spy.live.size());
     (void)::CoRevokeMallocSpy();
 }
 

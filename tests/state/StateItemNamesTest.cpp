@@ -1,6 +1,5 @@
-// Item names as a state value stores them: the ANSI bytes of each name, which values
-// saved before hold, and a name the code page cannot hold left out, not merged with
-// the name its converted bytes happen to spell.
+// A state item name the ANSI code page cannot hold is left out of the saved value, not
+// merged with the name its converted bytes happen to spell.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,16 +11,11 @@
 #include "framework/win/Ansi.h"
 #include "library/ProductKeyValues.h"
 #include "state/StateStorage.h"
-#include "state/StateValueBytes.h"
 
 namespace pelmora {
 namespace {
 
-using test::Block;
-using test::Item;
-
 constexpr wchar_t kValueName[] = L"\\names\\main.WSC";
-constexpr char kValueNameAnsi[] = "\\names\\main.WSC";
 constexpr char kUnstorableRecord[] =
     ":<WARNING(1)> State item name can not be stored in the ANSI code page. in CRootStorage::Save at StateStorage";
 
@@ -44,13 +38,9 @@ std::optional<Collision> FindCollision() {
     return std::nullopt;
 }
 
-class StateItemNamesTest : public ::testing::Test {
-protected:
+TEST(StateItemNamesTest, NameTheCodePageCannotHoldIsNotSavedRatherThanTakingAnotherItemsMark) {
     test::ScopedRegistryKey productKey{HKEY_CURRENT_USER, test::kProductKeyForTests};
     test::LogCapture log;
-};
-
-TEST_F(StateItemNamesTest, NameTheCodePageCannotHoldIsNotSavedRatherThanTakingAnotherItemsMark) {
     const auto collision = FindCollision();
     ASSERT_TRUE(collision) << "code page " << ::GetACP();
     const std::wstring spelled = L"\\" + collision->spelled + L".WSC";
@@ -72,32 +62,10 @@ TEST_F(StateItemNamesTest, NameTheCodePageCannotHoldIsNotSavedRatherThanTakingAn
     EXPECT_EQ(nullptr, loaded.FindItem(lossyFolder));
     EXPECT_EQ(0x4000u, loaded.GetValue(L"\\kept\\b.WSC"));
     EXPECT_EQ(2u, loaded.Items().size());
-    const std::string stored = test::ReadProductValue(kValueNameAnsi).bytes;
-    EXPECT_EQ(1u, test::CountOf(stored, win::WideToAnsi(spelled.substr(1)) + '\0'));
 
     // Nothing left out, nothing reported.
     ASSERT_TRUE(loaded.Save());
     EXPECT_EQ(1u, test::CountOf(log.Added(), kUnstorableRecord));
-}
-
-TEST_F(StateItemNamesTest, NamesAreStoredAsTheirAnsiBytesAndValuesSavedSoReadBack) {
-    const std::wstring name = L"caf\u00E9.WSC";
-    const std::string bytes = win::WideToAnsi(name);
-    ASSERT_EQ(name, win::AnsiToWide(bytes)) << "code page " << ::GetACP();
-    ASSERT_NE(bytes, "caf?.WSC");
-
-    CRootStorage root(kValueName);
-    ASSERT_TRUE(root.SetValue(L"\\" + name, 0x4000));
-    ASSERT_TRUE(root.Save());
-    EXPECT_EQ(Block({Item(bytes, 0x4000)}), test::ReadProductValue(kValueNameAnsi).bytes);
-
-    const std::string older = Block({Item(bytes, 0x2000, Block({Item("x.WSC", 0x4000)}))});
-    ASSERT_EQ(ERROR_SUCCESS,
-              test::WriteProductValue(kValueNameAnsi, REG_BINARY, older.data(), static_cast<DWORD>(older.size())));
-    CRootStorage loaded(kValueName);
-    loaded.Load();
-    EXPECT_EQ(0x2000u, loaded.GetValue(L"\\" + name + L"\\"));
-    EXPECT_EQ(0x4000u, loaded.GetValue(L"\\" + name + L"\\x.WSC"));
 }
 
 }  // namespace
