@@ -13,13 +13,14 @@ constexpr wchar_t kScriptSuffix[] = L".WSC";
 using LocationGetter = HRESULT (STDMETHODCALLTYPE IHTMLLocation::*)(BSTR*);
 
 // Only a getter that answers S_OK fills the part; the string is taken over as it is.
+// A string that comes with any other answer is still ours to free.
 com::Bstr ReadPart(IHTMLLocation* location, LocationGetter getter) {
     if (!location) return {};
     BSTR value = nullptr;
-    if ((location->*getter)(&value) != S_OK) {
-        return {};
-    }
-    return com::Bstr::Attach(value);
+    const HRESULT hr = (location->*getter)(&value);
+    com::Bstr part = com::Bstr::Attach(value);
+    if (hr != S_OK) return {};
+    return part;
 }
 
 bool IsRootPath(const com::Bstr& pathName) { return pathName.str() == L"/"; }

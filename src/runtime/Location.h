@@ -14,8 +14,9 @@ namespace pelmora {
 
 class CLocation {
 public:
-    // Reads host name, href, path name, port, protocol and search; a getter that fails
-    // leaves its part empty. With no location every part is empty.
+    // Reads host name, href, path name, port, protocol and search; a getter that does
+    // not answer S_OK leaves its part empty (a string it returned all the same is
+    // freed). With no location every part is empty.
     explicit CLocation(com::ComPtr<IHTMLLocation> location);
     virtual ~CLocation();
     CLocation(const CLocation&) = delete;
@@ -33,8 +34,10 @@ public:
     [[nodiscard]] std::wstring GetPageScriptName() const;
 
     // Whether the name can be used as a file below the URL-script folder: a host or
-    // path segment that is empty, "." or "..", or holds a character Windows forbids
-    // in file names, makes it unusable (it could leave the folder or fail to open).
+    // path segment that is empty, "." or "..", holds a character Windows forbids in
+    // file names, ends in "." or a blank, or is a device name such as "con.txt",
+    // makes it unusable (it could leave the folder, open another file or a device,
+    // or fail to open).
     [[nodiscard]] bool IsSiteScriptNameUsable() const noexcept;
     [[nodiscard]] bool IsPageScriptNameUsable() const noexcept;
 

@@ -9,6 +9,7 @@
 #include "core/ProductKey.h"
 #include "core/SplitAtFirst.h"
 #include "framework/win/RegKey.h"
+#include "state/StateValueFormat.h"
 
 namespace pelmora {
 
@@ -116,6 +117,10 @@ void CRootStorage::Load() noexcept {
 
 bool CRootStorage::Save() const noexcept {
     if (valueName_.empty()) return false;
+    if (CountUnstorableItems(*this) != 0) {
+        GetLogger().Log(LOG_WARNING, "State item name can not be stored in the ANSI code page.", 1,
+                        "CRootStorage::Save", kSourceFile, __LINE__);
+    }
     try {
         std::vector<BYTE> data(GetSerializedSize());
         if (data.empty() || Serialize(data.data(), data.size()) != data.size()) return false;

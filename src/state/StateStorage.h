@@ -51,7 +51,9 @@ public:
 
     // Size in bytes of this storage's block in the value format.
     [[nodiscard]] uint32_t GetSerializedSize() const noexcept;
-    // Writes the block; returns the bytes written, 0 when capacity is too small.
+    // Writes the block; returns the bytes written, 0 when capacity is too small. An
+    // item whose name the ANSI code page cannot hold exactly is left out with its
+    // subtree (see StateValueFormat.h).
     size_t Serialize(BYTE* buffer, size_t capacity) const noexcept;
     // Adds the items of the block in data to this storage, a same-named item replaced.
     // Returns false when the block reaches past size bytes, nests deeper than
@@ -79,7 +81,8 @@ public:
     // Adds the items of the saved value; an absent value or product key adds nothing.
     // A corrupt value is logged once and its items read before the fault are kept.
     void Load() noexcept;
-    // Rewrites the whole value; false when it could not be written.
+    // Rewrites the whole value; false when it could not be written. Items left out for
+    // their names are logged once per save.
     bool Save() const noexcept;
 
 private:

@@ -1,10 +1,11 @@
 // CStateStorage's blocks in the binary value format, written and read back.
+#include "state/StateValueFormat.h"
+
 #include <cstring>
 #include <limits>
 #include <string_view>
 
 #include "framework/win/Ansi.h"
-#include "state/StateStorage.h"
 
 namespace pelmora {
 
@@ -23,24 +24,40 @@ BYTE* PutU32(BYTE* at, uint64_t value) {
     return at;
 }
 
-// The name as written. Cut at an embedded zero, so that the bytes written read back as
-// one name and the sizes computed match what is written.
-std::string AnsiName(const std::wstring& name) {
-    std::string ansi = win::WideToAnsi(name);
-    const size_t zero = ansi.find('\0');
-    if (zero != std::string::npos) ansi.resize(zero);
-    return ansi;
-}
-
 uint64_t BlockSize(const CStateStorage& storage) {
     uint64_t size = kBlockHeaderSize;
     for (const auto& [name, item] : storage.Items()) {
-        size += kItemHeaderSize + AnsiName(name).size() + 1 + BlockSize(item->Children());
+        if (const auto stored = StoredItemName(name)) {
+            size += kItemHeaderSize + stored->size() + 1 + BlockSize(item->Children());
+        }
     }
     return size;
 }
 
+size_t CountUnstorable(const CStateStorage& storage) {
+    size_t count = 0;
+    for (const auto& [name, item] : storage.Items()) {
+        count += StoredItemName(name) ? CountUnstorable(item->Children()) : 1;
+    }
+    return count;
+}
+
 }  // namespace
+
+// An embedded zero would cut the stored name short, so it counts as a loss too.
+std::optional<std::string> StoredItemName(const std::wstring& name) {
+    std::string ansi = win::WideToAnsi(name);
+    if (ansi.find('\0') != std::string::npos || win::AnsiToWide(ansi) != name) return std::nullopt;
+    return ansi;
+}
+
+size_t CountUnstorableItems(const CStateStorage& storage) noexcept {
+    try {
+        return CountUnstorable(storage);
+    } catch (...) {
+        return 0;
+    }
+}
 
 uint32_t CStateStorage::GetSerializedSize() const noexcept {
     try {
@@ -55,25 +72,33 @@ size_t CStateStorage::Serialize(BYTE* buffer, size_t capacity) const noexcept {
     const uint32_t size = GetSerializedSize();
     if (size == 0 || !buffer || capacity < size) return 0;
     try {
-        WriteBlock(buffer);
-        return size;
+        return WriteBlock(buffer) == buffer + size ? size : 0;
     } catch (...) {
         return 0;
     }
 }
 
+// Sizes are filled in once a block or item has been written, so writing takes one walk
+// of the tree however deep it is.
 BYTE* CStateStorage::WriteBlock(BYTE* out) const {
-    out = PutU32(out, BlockSize(*this));
-    out = PutU32(out, items_.size());
+    BYTE* const block = out;
+    out += kBlockHeaderSize;
+    uint32_t count = 0;
     for (const auto& [name, item] : items_) {
-        const std::string ansi = AnsiName(name);
-        out = PutU32(out, kItemHeaderSize + ansi.size() + 1 + BlockSize(item->Children()));
+        const auto stored = StoredItemName(name);
+        if (!stored) continue;
+        BYTE* const itemStart = out;
+        out += 4;  // the item's size, known once its children are written
         out = PutU32(out, item->Value());
-        std::memcpy(out, ansi.data(), ansi.size());
-        out += ansi.size();
+        std::memcpy(out, stored->data(), stored->size());
+        out += stored->size();
         *out++ = 0;
         out = item->Children().WriteBlock(out);
+        PutU32(itemStart, static_cast<uint64_t>(out - itemStart));
+        ++count;
     }
+    PutU32(block, static_cast<uint64_t>(out - block));
+    PutU32(block + 4, count);
     return out;
 }
 

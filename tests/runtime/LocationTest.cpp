@@ -90,7 +90,8 @@ TEST(UrlScriptNameTest, HostOrPathSegmentsThatLeaveTheFolderOrBreakAFileNameAreU
         {L"h.example", L"/a*b", false},            {L"h.example", L"/a?b", false},
         {L"h.example", L"/a|b", false},            {L"h.example", L"/a\"b", false},
         {L"h.example", L"/a<b>", false},           {L"h.example", L"/a\tb", false},
-        {L"h.example", L"/..", false},
+        {L"h.example", L"/..", false},             {L"h.example", L"//", false},
+        {L"h.example", L"/a//b/", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::wstring(c.host) + L" " + c.path);
@@ -98,6 +99,21 @@ TEST(UrlScriptNameTest, HostOrPathSegmentsThatLeaveTheFolderOrBreakAFileNameAreU
     }
     EXPECT_TRUE(IsUsableUrlNameComponent(L"shop.example.org"));
     EXPECT_FALSE(IsUsableUrlNameComponent(L"a/b"));
+}
+
+// The file system would open a device for these names, or drop a trailing "." or blank
+// and so open a file of another name.
+TEST(UrlScriptNameTest, DeviceNamesAndTrailingDotsOrBlanksAreUnusableAnywhere) {
+    for (const wchar_t* unusable : {L"con", L"CON", L"Con.txt", L"con .txt", L"prn", L"aux.html", L"NuL", L"com1",
+                                    L"COM9.x", L"lpt9", L"com0", L"com\u00B9", L"lpt\u00B3.a", L"conin$",
+                                    L"CONOUT$.txt", L"x.", L"x ", L"x. .", L"...", L" "}) {
+        SCOPED_TRACE(unusable);
+        EXPECT_FALSE(IsUsableUrlNameComponent(unusable));
+        EXPECT_FALSE(IsUsableUrlScriptPath(unusable, L"/"));
+        EXPECT_FALSE(IsUsableUrlScriptPath(L"h.example", L"/news/" + std::wstring(unusable) + L"/index.html"));
+    }
+    for (const wchar_t* usable : {L"console", L"com10", L"lpt", L"x.con", L"auxiliary.html", L" x", L"com\u00B4"})
+        EXPECT_TRUE(IsUsableUrlNameComponent(usable)) << usable;
 }
 
 TEST(LocationTest, UsabilityFollowsTheLocationsHostAndPath) {

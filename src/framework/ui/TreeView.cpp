@@ -9,6 +9,32 @@ namespace pelmora::ui {
 namespace {
 // Longest item text read back; a tree view shows no more than this anyway.
 constexpr int kMaxItemText = 1024;
+
+// The name of the mark set on a tree once the check-box state list it made itself has
+// been destroyed. A property named by a string would add a reference to its global
+// atom for every tree, which nothing takes away again; this atom is added once for
+// the process and deleted with it.
+class CheckBoxListReleasedMark {
+public:
+    CheckBoxListReleasedMark() noexcept : atom_(::GlobalAddAtomW(L"Pelmora.CheckBoxListReleased")) {}
+    ~CheckBoxListReleasedMark() {
+        if (atom_) ::GlobalDeleteAtom(atom_);
+    }
+    CheckBoxListReleasedMark(const CheckBoxListReleasedMark&) = delete;
+    CheckBoxListReleasedMark& operator=(const CheckBoxListReleasedMark&) = delete;
+    [[nodiscard]] const wchar_t* Name() const noexcept {
+        return atom_ ? reinterpret_cast<const wchar_t*>(static_cast<ULONG_PTR>(atom_)) : nullptr;
+    }
+
+private:
+    ATOM atom_;
+};
+
+const wchar_t* CheckBoxListReleased() noexcept {
+    static const CheckBoxListReleasedMark mark;
+    return mark.Name();
+}
+
 }  // namespace
 
 HTREEITEM TreeView::AppendItem(HTREEITEM parent, const std::wstring& text, int image, UINT state,
@@ -93,8 +119,20 @@ bool TreeView::Expand(HTREEITEM item, UINT action) const noexcept {
 
 HIMAGELIST TreeView::SetImageList(HIMAGELIST list, int kind) const noexcept {
     assert(tree_);
-    return reinterpret_cast<HIMAGELIST>(
+    const auto previous = reinterpret_cast<HIMAGELIST>(
         ::SendMessageW(tree_, TVM_SETIMAGELIST, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(list)));
+    // A tree with check boxes makes its own state list (at once or when first drawn,
+    // and only while it has none), which nobody holds and the tree does not destroy.
+    // Only the first state list set can replace that one; the mark on the window keeps
+    // the lists of later calls, which belong to their callers. Should the window refuse
+    // the mark, this call destroys nothing.
+    if (kind != TVSIL_STATE || !(::GetWindowLongPtrW(tree_, GWL_STYLE) & TVS_CHECKBOXES)) return previous;
+    const wchar_t* const mark = CheckBoxListReleased();
+    if (!mark || ::GetPropW(tree_, mark) || !::SetPropW(tree_, mark, reinterpret_cast<HANDLE>(1)) || !previous) {
+        return previous;
+    }
+    ::ImageList_Destroy(previous);
+    return nullptr;
 }
 
 HIMAGELIST TreeView::GetImageList(int kind) const noexcept {

@@ -52,6 +52,9 @@ public:
 
     bool SelectItem(HTREEITEM item) const noexcept;
     bool Expand(HTREEITEM item, UINT action) const noexcept;
+    // Returns the list set before, except the check-box state list a tree with
+    // TVS_CHECKBOXES made itself: the first TVSIL_STATE call on the tree destroys that
+    // one and returns none.
     HIMAGELIST SetImageList(HIMAGELIST list, int kind) const noexcept;
     [[nodiscard]] HIMAGELIST GetImageList(int kind) const noexcept;
 
