@@ -307,14 +307,14 @@ TEST_F(HostileUrlTest, NoNameFromAHostileUrlReachesAFileOutsideTheUrlScriptFolde
     }
     ASSERT_TRUE(marks.Save());
     WriteMainScript(root / L"main.WSC");
-    CFileBrowser urlTree(kStateName);
-    urlTree.Load(tree, urlDirectory);
+    const auto urlTree = std::make_shared<CFileBrowser>(kStateName);
+    urlTree->Load(tree, urlDirectory);
 
     const std::wstring temp = FullPath(TempFolder());
     ASSERT_TRUE(IsBelow(urlDirectory, temp));
     const std::set<std::wstring> tempBefore = TreeBelow(temp);
     auto browserObject = browser::CreateWebBrowser();
-    com::ComPtr<CIEBrowserScriptlet> main(new CIEBrowserScriptlet(&urlTree, root.path(), L"\\main.WSC"));
+    com::ComPtr<CIEBrowserScriptlet> main(new CIEBrowserScriptlet(urlTree, root.path(), L"\\main.WSC"));
     ASSERT_EQ(S_OK, main->Attach(static_cast<IWebBrowser2*>(browserObject.get())));
     size_t attached = 0;
     std::set<std::wstring> attachedKeys;
