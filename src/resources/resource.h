@@ -23,3 +23,28 @@
 #define IDR_WSC_TEMPLATE 209
 
 #define IDS_FAILED_TO_SAVE_FILE 102
+
+// The configuration form: a child dialog that fills the band window, and its controls.
+#define IDD_CONFIGWSC2 104
+#define IDC_TREE_URL_WSC 208
+#define IDC_TREE_IE_WSC 209
+#define IDC_BUTTON_NEW_IE_WSC 211
+#define IDC_BUTTON_DEL_IE_WSC 212
+#define IDC_BUTTON_DEL_URL_WSC 213
+#define IDC_BUTTON_NEW_URL_WSC 217
+#define IDC_BUTTON_HELP 218
+#define IDC_BUTTON_ABOUT 219
+#define IDC_STATIC_URL_WSC_OWNER 221
+#define IDC_LIST_ATTACHED_WSC 222
+
+// The hover text of a form control is the string whose id is the control's id; that of
+// IDC_BUTTON_NEW_URL_WSC is its default text, shown while no URL has been collected.
+
+// The About box.
+#define IDD_ABOUTBOX 217
+#define IDC_STATIC_ABOUT_TEXT 220
+// The About text up to the version number, which comes from the version resource.
+#define IDS_ABOUT_TEXT 103
+
+// The help page (an RT_HTML resource, shown through "res://<module path>/219").
+#define IDR_HELP_PAGE 219
