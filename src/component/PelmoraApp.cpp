@@ -4,10 +4,13 @@
 #include <commctrl.h>
 
 #include "core/LogMask.h"
+#include "core/Logger.h"
+#include "framework/win/Ansi.h"
 #include "framework/win/ProcAddress.h"
 #include "framework/win/UniqueHandle.h"
 #include "library/ScriptLocation.h"
 #include "resources/resource.h"
+#include "runtime/EventInterfaces.h"
 #include "ui/PropBag.h"
 
 namespace pelmora {
@@ -44,13 +47,17 @@ win::UniqueModule InitCommonControlsFromManifest(HINSTANCE instance) noexcept {
 CPelmoraApp::~CPelmoraApp() = default;
 
 bool CPelmoraApp::InitInstance() noexcept {
-    currentBar_.reset();
+    SetCurrentBarSlot(nullptr);
     sharedPropertyBag_.reset();
     commonControls_ = InitCommonControlsFromManifest(Instance());
     return ApplicationBase::InitInstance();
 }
 
 int CPelmoraApp::ExitInstance() noexcept {
+    // The static objects go after this, the logger first: whatever a bar or a type
+    // library does when it is let go must find the logger still there.
+    SetCurrentBarSlot(nullptr);
+    ReleaseCachedEventTypeInfo();
     sharedPropertyBag_.reset();
     commonControls_.reset();
     return ApplicationBase::ExitInstance();
@@ -70,9 +77,17 @@ std::wstring CPelmoraApp::GetSpecialFolderPath(int csidl, bool create) {
     return pelmora::GetSpecialFolderPath(csidl, create);
 }
 
-void CPelmoraApp::SetCurrentBar(IBarNotifications* bar) noexcept { currentBar_ = com::ComPtr<IBarNotifications>(bar); }
+std::string CPelmoraApp::GetLogPath() noexcept {
+    try {
+        return win::WideToAnsi(GetScriptLocation()) + "\\" + kLogFileName;
+    } catch (...) {
+        return {};  // no path: every record is lost, the DLL still loads
+    }
+}
 
-com::ComPtr<IBarNotifications> CPelmoraApp::GetCurrentBar() const noexcept { return currentBar_; }
+void CPelmoraApp::SetCurrentBar(IBarNotifications* bar) noexcept { SetCurrentBarSlot(bar); }
+
+com::ComPtr<IBarNotifications> CPelmoraApp::GetCurrentBar() const noexcept { return GetCurrentBarSlot(); }
 
 com::ComPtr<CPropBag> CPelmoraApp::GetSharedPropertyBag() noexcept {
     if (!sharedPropertyBag_) {

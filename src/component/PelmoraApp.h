@@ -1,12 +1,12 @@
 #pragma once
 // The application object: home of the location and log-mask operations, the current
-// bar and the shared autocomplete list.
+// bar (kept in the runtime's slot) and the shared autocomplete list.
 #include <string>
 
-#include "component/BarNotifications.h"
 #include "framework/com/ComPtr.h"
 #include "framework/ui/ApplicationBase.h"
 #include "framework/win/UniqueHandle.h"
+#include "runtime/BarNotifications.h"
 #include "ui/PropBag.h"
 
 namespace pelmora {
@@ -17,6 +17,8 @@ public:
     ~CPelmoraApp() override;
 
     bool InitInstance() noexcept override;
+    // Lets go of the current bar, the event type information and the autocomplete list
+    // while the logger still exists.
     int ExitInstance() noexcept override;
 
     DWORD GetLogMask() noexcept;
@@ -25,6 +27,9 @@ public:
     std::wstring GetUrlScriptDirectory();
     void EnsureDirectory(const std::wstring& path);
     std::wstring GetSpecialFolderPath(int csidl, bool create);
+    // The log file in the script location, which this may create and record; empty when
+    // the location cannot be had.
+    std::string GetLogPath() noexcept;
 
     // The bar whose window was created last; none clears it.
     void SetCurrentBar(IBarNotifications* bar) noexcept;
@@ -36,7 +41,6 @@ public:
     com::ComPtr<CPropBag> GetSharedPropertyBag() noexcept;
 
 private:
-    com::ComPtr<IBarNotifications> currentBar_;
     com::ComPtr<CPropBag> sharedPropertyBag_;
     win::UniqueModule commonControls_;
 };

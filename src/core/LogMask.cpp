@@ -1,7 +1,7 @@
 #include "core/LogMask.h"
 
 #include "framework/win/RegKey.h"
-#include "library/ProductKey.h"
+#include "core/ProductKey.h"
 
 namespace pelmora {
 

@@ -5,9 +5,7 @@
 #include <ctime>
 
 #include "core/LogMask.h"
-#include "framework/win/Ansi.h"
 #include "framework/win/UniqueHandle.h"
-#include "library/ScriptLocation.h"
 
 namespace pelmora {
 
@@ -41,15 +39,13 @@ const char* OrEmpty(const char* text) { return text ? text : ""; }
 
 }  // namespace
 
-CLogger::CLogger() {
+CLogger::CLogger(std::string logPath) noexcept : logPath_(std::move(logPath)) {
     try {
-        logPath_ = win::WideToAnsi(GetScriptLocation()) + "\\Pelmora.log";
+        if (!logPath_.empty()) backupPath_ = logPath_ + ".bak";
     } catch (...) {
-        logPath_.clear();  // no path: every record is lost, the DLL still loads
+        logPath_.clear();  // a log that could never rotate is not started: every record is lost
     }
 }
-
-CLogger::CLogger(std::string logPath) : logPath_(std::move(logPath)) {}
 
 CLogger::~CLogger() = default;
 
@@ -87,9 +83,8 @@ void CLogger::RotateLog() noexcept {
         if (!file || !::GetFileSizeEx(file.get(), &size)) return;
     }
     if (size.QuadPart < kLogRotationSize) return;
-    const std::string backup = logPath_ + ".bak";
-    ::DeleteFileA(backup.c_str());
-    ::MoveFileA(logPath_.c_str(), backup.c_str());
+    ::DeleteFileA(backupPath_.c_str());
+    ::MoveFileA(logPath_.c_str(), backupPath_.c_str());
 }
 
 }  // namespace pelmora

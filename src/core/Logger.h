@@ -1,7 +1,8 @@
 #pragma once
-// The process-wide log. Each report becomes a two-line record appended to
-// "Pelmora.log" in the script location, if the "LogErrors" mask enables its level.
-// Writing a record never fails the caller: a record that cannot be written is lost.
+// The process-wide log. Each report becomes a two-line record appended to the log file
+// ("Pelmora.log" in the script location, which the DLL hands to its logger), if the
+// "LogErrors" mask enables its level. Writing a record never fails the caller: a record
+// that cannot be written is lost.
 #include <windows.h>
 
 #include <string>
@@ -18,13 +19,13 @@ enum : UINT {
 
 inline constexpr DWORD kLogRotationSize = 0x30000;  // 192 KiB
 inline constexpr size_t kLogRecordMaxLength = 4095;
+inline constexpr char kLogFileName[] = "Pelmora.log";
 
 class CLogger {
 public:
-    // Fixes the log path in the current script location.
-    CLogger();
-    // A log at an explicit path (a test's own folder).
-    explicit CLogger(std::string logPath);
+    // A log at logPath (ANSI), fixed for the logger's life; with an empty path every
+    // record is lost.
+    explicit CLogger(std::string logPath) noexcept;
     virtual ~CLogger();
     CLogger(const CLogger&) = delete;
     CLogger& operator=(const CLogger&) = delete;
@@ -42,6 +43,8 @@ private:
 
     win::CriticalSection lock_;
     std::string logPath_;
+    // Made with the path, so that rotating allocates nothing.
+    std::string backupPath_;
     char record_[kLogRecordMaxLength + 1] = {};
 };
 

@@ -9,7 +9,7 @@
 #include "framework/win/ProcAddress.h"
 #include "framework/win/RegKey.h"
 #include "framework/win/UniqueHandle.h"
-#include "library/ProductKey.h"
+#include "core/ProductKey.h"
 
 namespace pelmora {
 

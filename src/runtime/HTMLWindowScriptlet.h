@@ -13,13 +13,12 @@ class CIEBrowserScriptlet;
 
 class CHTMLWindowScriptlet final : public CScriptlet {
 public:
-    // owner may be none: such a scriptlet only serves GetTypeInfo.
+    // owner may be none: such a scriptlet is not in a browser scriptlet's registry.
     CHTMLWindowScriptlet(CIEBrowserScriptlet* owner, std::wstring scriptRoot, std::wstring scriptPath);
 
     HRESULT PreInvoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO* exception, UINT* argumentError) override;
     HRESULT Detach() override;
-    const IID& GetEventIID() const override;
 
     // The owner is going away; an unload arriving later must not reach it.
     void ForgetOwner() noexcept { owner_ = nullptr; }

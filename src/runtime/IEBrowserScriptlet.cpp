@@ -6,10 +6,9 @@
 #include <new>
 #include <system_error>
 
-#include "component/PelmoraApp.h"
 #include "core/Logger.h"
+#include "runtime/BarNotifications.h"
 #include "runtime/UrlScriptName.h"
-#include "ui/FileBrowser.h"
 
 namespace pelmora {
 
@@ -17,8 +16,6 @@ namespace {
 
 constexpr char kSourceFile[] = "IEBrowserScriptlet";
 constexpr DISPID kDispidDocumentComplete = 259;
-// DIID_DWebBrowserEvents2.
-constexpr IID kBrowserEvents = {0x34A715A0, 0x6587, 0x11D0, {0x92, 0x4A, 0x00, 0x20, 0xAF, 0xC7, 0xAC, 0x4D}};
 
 void LogOnDocumentComplete(UINT level, const char* message, HRESULT code, int line) {
     GetLogger().Log(level, message, code, "CIEBrowserScriptlet::OnDocumentComplete", kSourceFile, line);
@@ -40,19 +37,15 @@ IDispatch* ObjectOf(const VARIANT& argument) noexcept {
 
 }  // namespace
 
-CIEBrowserScriptlet::CIEBrowserScriptlet(const CFileBrowser* urlTree, std::wstring scriptRoot,
+CIEBrowserScriptlet::CIEBrowserScriptlet(std::shared_ptr<const IUrlScriptTree> urlTree, std::wstring scriptRoot,
                                          std::wstring scriptPath)
-    : CScriptlet(std::move(scriptRoot), std::move(scriptPath)),
-      urlTree_(urlTree),
+    : CScriptlet(BrowserEvents(), std::move(scriptRoot), std::move(scriptPath)),
+      urlTree_(std::move(urlTree)),
       collected_(std::make_shared<CollectedLocations>()) {
     if (!lock_.initialized()) {
         throw std::system_error(HRESULT_FROM_WIN32(::GetLastError()), std::system_category(),
                                 "CIEBrowserScriptlet lock");
     }
-    typeLibraryId_ = L"{EAB22AC0-30C1-11CF-A7EB-0000C05BAE0B}";
-    eventInterfaceId_ = L"{34A715A0-6587-11D0-924A-0020AFC7AC4D}";
-    propertyName_ = L"browser";
-    typeLibraryMajorVersion_ = 1;
 }
 
 CIEBrowserScriptlet::~CIEBrowserScriptlet() {
@@ -64,8 +57,6 @@ CIEBrowserScriptlet::~CIEBrowserScriptlet() {
     }
     windowScriptlets_.clear();
 }
-
-const IID& CIEBrowserScriptlet::GetEventIID() const { return kBrowserEvents; }
 
 HRESULT CIEBrowserScriptlet::PreInvoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                                        UINT*) {
@@ -114,13 +105,13 @@ void CIEBrowserScriptlet::OnDocumentComplete(com::ComPtr<IDispatch> frame) noexc
                 if (pageKey != siteKey) AttachIfChecked(pageKey, window);
             }
         }
-        if (auto bar = GetPelmoraApp().GetCurrentBar()) bar->OnLocationsCollected();
+        if (const auto bar = GetCurrentBarSlot()) bar->OnLocationsCollected();
     } catch (...) {
         // Out of memory while collecting: the event still reaches the script.
     }
 }
 
-void CIEBrowserScriptlet::AttachIfChecked(const std::wstring& key, const com::ComPtr<IHTMLWindow2>& window) noexcept {
+void CIEBrowserScriptlet::AttachIfChecked(const std::wstring& key, const com::ComPtr<IHTMLWindow2>& window) {
     if (urlTree_->IsScriptChecked(key)) (void)AttachWindowScriptlet(key, window);  // failures are logged
 }
 

@@ -15,22 +15,20 @@
 #include "runtime/CollectedLocations.h"
 #include "runtime/HTMLWindowScriptlet.h"
 #include "runtime/Scriptlet.h"
+#include "runtime/UrlScriptTree.h"
 
 namespace pelmora {
 
-class CFileBrowser;
-
 class CIEBrowserScriptlet final : public CScriptlet {
 public:
-    // urlTree (may be none, not owned) is the URL-script tree model of this main
-    // script; it must outlive the scriptlet. Throws std::system_error when the lock
-    // cannot be made.
-    CIEBrowserScriptlet(const CFileBrowser* urlTree, std::wstring scriptRoot, std::wstring scriptPath);
+    // urlTree (may be none) is the URL-script tree of this main script, shared with the
+    // form. Throws std::system_error when the lock cannot be made.
+    CIEBrowserScriptlet(std::shared_ptr<const IUrlScriptTree> urlTree, std::wstring scriptRoot,
+                        std::wstring scriptPath);
 
     // Runs the document-complete handling first; the event always goes on to the script.
     HRESULT PreInvoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO* exception, UINT* argumentError) override;
-    const IID& GetEventIID() const override;
 
     // frame: the browser object of the frame (or the top browser) whose document completed.
     void OnDocumentComplete(com::ComPtr<IDispatch> frame) noexcept;
@@ -47,10 +45,10 @@ public:
 private:
     ~CIEBrowserScriptlet() override;
 
-    void AttachIfChecked(const std::wstring& key, const com::ComPtr<IHTMLWindow2>& window) noexcept;
+    void AttachIfChecked(const std::wstring& key, const com::ComPtr<IHTMLWindow2>& window);
 
     win::CriticalSection lock_;
-    const CFileBrowser* urlTree_;
+    const std::shared_ptr<const IUrlScriptTree> urlTree_;
     std::vector<com::ComPtr<CHTMLWindowScriptlet>> windowScriptlets_;  // guarded by lock_
     std::shared_ptr<CollectedLocations> collected_;
 };

@@ -5,12 +5,12 @@
 #include <new>
 #include <string>
 
-#include "component/PelmoraApp.h"
 #include "core/Logger.h"
 #include "framework/com/MemberNames.h"
 #include "framework/com/Variant.h"
 #include "framework/win/Ansi.h"
 #include "framework/win/HResult.h"
+#include "runtime/BarNotifications.h"
 #include "runtime/ParamsTranslator.h"
 
 namespace pelmora {
@@ -38,6 +38,15 @@ HRESULT EventName(ITypeInfo* typeInfo, DISPID id, std::wstring& name) {
     return S_OK;
 }
 
+// Tells the current bar what became of a scriptlet. The scriptlet's state is settled
+// by then, so a bar that cannot take the news (out of memory) changes nothing of it.
+void TellCurrentBar(void (IBarNotifications::*notify)(const std::wstring&), const std::wstring& label) noexcept {
+    try {
+        if (const auto bar = GetCurrentBarSlot()) (bar.get()->*notify)(label);
+    } catch (...) {
+    }
+}
+
 // Keeps a COM method's body from letting an exception out.
 template <typename Body>
 HRESULT Guarded(Body&& body) noexcept {
@@ -52,12 +61,15 @@ HRESULT Guarded(Body&& body) noexcept {
 
 }  // namespace
 
-CScriptlet::CScriptlet(std::wstring scriptRoot, std::wstring scriptPath)
-    : scriptRoot_(std::move(scriptRoot)),
+CScriptlet::CScriptlet(const EventInterface& events, std::wstring scriptRoot, std::wstring scriptPath)
+    : events_(&events),
+      scriptRoot_(std::move(scriptRoot)),
       scriptPath_(std::move(scriptPath)),
       monikerName_(L"script:" + scriptRoot_ + scriptPath_) {}
 
 CScriptlet::~CScriptlet() = default;
+
+const IID& CScriptlet::GetEventIID() const { return events_->eventIid; }
 
 HRESULT CScriptlet::Load() {
     return Guarded([&] {
@@ -72,26 +84,30 @@ HRESULT CScriptlet::Load() {
     });
 }
 
-com::ComPtr<ITypeInfo> CScriptlet::GetTypeInfo() {
+com::ComPtr<ITypeInfo> CScriptlet::GetTypeInfo() { return GetEventTypeInfo(*events_); }
+
+com::ComPtr<ITypeInfo> CScriptlet::GetEventTypeInfo(const EventInterface& events) noexcept {
     try {
+        if (auto cached = FindCachedEventTypeInfo(events)) return cached;
         GUID libraryId{};
-        if (FAILED(::CLSIDFromString(typeLibraryId_.c_str(), &libraryId))) return {};
+        if (FAILED(::CLSIDFromString(events.typeLibraryId, &libraryId))) return {};
         com::ComPtr<ITypeLib> library;
-        HRESULT hr = ::LoadRegTypeLib(libraryId, typeLibraryMajorVersion_, 0, kSystemLocale, library.put());
+        HRESULT hr = ::LoadRegTypeLib(libraryId, events.typeLibraryMajorVersion, 0, kSystemLocale, library.put());
         if (FAILED(hr)) {
-            LogError(L"Can not load type library (" + typeLibraryId_ + L").", hr, "CScriptlet::GetTypeInfo",
-                     __LINE__);
+            LogError(L"Can not load type library (" + std::wstring(events.typeLibraryId) + L").", hr,
+                     "CScriptlet::GetTypeInfo", __LINE__);
             return {};
         }
         GUID interfaceId{};
-        (void)::CLSIDFromString(eventInterfaceId_.c_str(), &interfaceId);
+        (void)::CLSIDFromString(events.eventInterfaceId, &interfaceId);
         com::ComPtr<ITypeInfo> typeInfo;
         hr = library->GetTypeInfoOfGuid(interfaceId, typeInfo.put());
         if (FAILED(hr)) {
-            LogError(L"No type info for " + eventInterfaceId_ + L".", hr, "CScriptlet::GetTypeInfo", __LINE__);
+            LogError(L"No type info for " + std::wstring(events.eventInterfaceId) + L".", hr,
+                     "CScriptlet::GetTypeInfo", __LINE__);
             return {};
         }
-        return typeInfo;
+        return CacheEventTypeInfo(events, std::move(typeInfo));
     } catch (...) {
         return {};
     }
@@ -134,16 +150,18 @@ HRESULT CScriptlet::Attach(IDispatch* source) {
         value->vt = VT_DISPATCH;
         value->pdispVal = source;
         if (source) source->AddRef();
-        PELMORA_RETURN_IF_FAILED(SetProperty(propertyName_, value.get()));
+        PELMORA_RETURN_IF_FAILED(SetProperty(events_->propertyName, value.get()));
         value.Clear();
 
+        // Made before the advise: once connected, nothing may turn the attach into a failure.
+        const std::wstring label = AttachmentLabel();
         eventSource_ = com::ComPtr<IDispatch>(source);
         const HRESULT hr = Connect();
         if (FAILED(hr)) {
             LogError("Advise scriptlet failed.", hr, "CScriptlet::Attach", __LINE__);
             return hr;
         }
-        if (auto bar = GetPelmoraApp().GetCurrentBar()) bar->OnScriptletAttached(AttachmentLabel());
+        TellCurrentBar(&IBarNotifications::OnScriptletAttached, label);
         return S_OK;
     });
 }
@@ -162,13 +180,15 @@ HRESULT CScriptlet::Connect() {
 
 HRESULT CScriptlet::Detach() {
     return Guarded([&] {
+        // Made before the unadvise: once disconnected, nothing may turn the detach into a failure.
+        const std::wstring label = AttachmentLabel();
         const HRESULT hr = Disconnect();
         if (FAILED(hr)) {
             LogError("Unadvise scriptlet failed.", hr, "CScriptlet::Detach", __LINE__);
             return hr;
         }
         adviseCookie_ = 0;
-        if (auto bar = GetPelmoraApp().GetCurrentBar()) bar->OnScriptletDetached(AttachmentLabel());
+        TellCurrentBar(&IBarNotifications::OnScriptletDetached, label);
         return S_OK;
     });
 }
@@ -186,19 +206,24 @@ HRESULT CScriptlet::PreInvoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
 
 STDMETHODIMP CScriptlet::Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                                 EXCEPINFO* exception, UINT* argumentError) {
+    // The hook or the script may let go of the last references to this scriptlet: a
+    // window's unload takes it out of its browser scriptlet and off the window, whose
+    // connection point need not hold it while it calls. It lives until the call returns.
+    const com::ComPtr<CScriptlet> self(this);
     return Guarded([&]() -> HRESULT {
         if (!scriptObject_) {
             LogError("Scriptlet object is NULL.", E_FAIL, "CScriptlet::Invoke", __LINE__);
             return E_FAIL;
         }
-        // The script object stays alive through the call even if the hook or the
-        // script detaches this scriptlet meanwhile.
+        // The call completes against the script object and type information it began
+        // with, even if the hook detaches or re-attaches this scriptlet meanwhile.
         const com::ComPtr<IDispatch> script = scriptObject_;
+        const com::ComPtr<ITypeInfo> eventTypeInfo = eventTypeInfo_;
         const HRESULT hook = PreInvoke(id, iid, lcid, flags, params, result, exception, argumentError);
         if (hook != 0) return hook;
 
         std::wstring name;
-        HRESULT hr = EventName(eventTypeInfo_.get(), id, name);
+        HRESULT hr = EventName(eventTypeInfo.get(), id, name);
         if (FAILED(hr)) {
             LogError("Can not find function name, unknown DISPID.", hr, "CScriptlet::Invoke", __LINE__);
             return hr;
@@ -210,7 +235,10 @@ STDMETHODIMP CScriptlet::Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DI
             LogError(L"Function " + name + L" is not implemented.", hr, "CScriptlet::Invoke", __LINE__);
             return E_NOTIMPL;
         }
-        if (flags == DISPATCH_METHOD) return CallScriptFunction(scriptId, name, id, iid, lcid, params, argumentError);
+        if (flags == DISPATCH_METHOD) {
+            return CallScriptFunction(script.get(), eventTypeInfo.get(), scriptId, name, id, iid, lcid, params,
+                                      argumentError);
+        }
 
         // Property access and mixed flags go to the script member unchanged.
         hr = script->Invoke(scriptId, iid, lcid, flags, params, result, exception, argumentError);
@@ -219,10 +247,10 @@ STDMETHODIMP CScriptlet::Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DI
     });
 }
 
-HRESULT CScriptlet::CallScriptFunction(DISPID scriptId, const std::wstring& name, DISPID eventId, REFIID iid,
-                                       LCID lcid, DISPPARAMS* params, UINT* argumentError) {
-    const com::ComPtr<IDispatch> script = scriptObject_;
-    CParamsTranslator translator(eventId, params, eventTypeInfo_.get());
+HRESULT CScriptlet::CallScriptFunction(IDispatch* script, ITypeInfo* eventTypeInfo, DISPID scriptId,
+                                       const std::wstring& name, DISPID eventId, REFIID iid, LCID lcid,
+                                       DISPPARAMS* params, UINT* argumentError) {
+    CParamsTranslator translator(eventId, params, eventTypeInfo);
     com::ComPtr<CParams> paramsObject;
     HRESULT hr = translator.CreateParams(paramsObject);
     if (FAILED(hr)) {

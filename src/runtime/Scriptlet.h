@@ -10,13 +10,16 @@
 
 #include "framework/com/ComPtr.h"
 #include "runtime/DispatchImpl.h"
+#include "runtime/EventInterfaces.h"
 
 namespace pelmora {
 
 class CScriptlet : public CDispatchImpl {
 public:
-    // scriptPath is relative to scriptRoot and begins with a backslash.
-    CScriptlet(std::wstring scriptRoot, std::wstring scriptPath);
+    // events: the entry of the event-interface table this scriptlet receives, which
+    // lives for the process. scriptPath is relative to scriptRoot and begins with a
+    // backslash.
+    CScriptlet(const EventInterface& events, std::wstring scriptRoot, std::wstring scriptPath);
 
     using CDispatchImpl::GetTypeInfo;
     STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
@@ -28,16 +31,21 @@ public:
     virtual HRESULT Attach(IDispatch* source);
     virtual HRESULT Detach();
     virtual HRESULT SetProperty(const std::wstring& name, VARIANT* value);
-    virtual const IID& GetEventIID() const = 0;
+    // The event interface's IID, from the table entry.
+    virtual const IID& GetEventIID() const;
 
     // Creates a fresh script object from the file.
     HRESULT Load();
     // The event interface's type information (the caller's reference), or none.
     com::ComPtr<ITypeInfo> GetTypeInfo();
+    // The type information of an event interface, loaded once and kept for the process
+    // (the caller's reference), or none; a failed load is logged and tried again by the
+    // next call.
+    static com::ComPtr<ITypeInfo> GetEventTypeInfo(const EventInterface& events) noexcept;
 
     // The event interface id followed by the script path: the scriptlet's entry in
     // the form's list of attached scripts.
-    [[nodiscard]] std::wstring AttachmentLabel() const { return eventInterfaceId_ + scriptPath_; }
+    [[nodiscard]] std::wstring AttachmentLabel() const { return events_->eventInterfaceId + scriptPath_; }
     [[nodiscard]] const std::wstring& ScriptPath() const noexcept { return scriptPath_; }
     [[nodiscard]] const std::wstring& MonikerName() const noexcept { return monikerName_; }
     [[nodiscard]] bool IsAttached() const noexcept { return adviseCookie_ != 0; }
@@ -48,18 +56,15 @@ protected:
     [[nodiscard]] IDispatch* ScriptObject() const noexcept { return scriptObject_.get(); }
     [[nodiscard]] IDispatch* EventSource() const noexcept { return eventSource_.get(); }
 
-    // Set by the concrete class's constructor.
-    std::wstring typeLibraryId_;
-    std::wstring eventInterfaceId_;
-    std::wstring propertyName_;
-    USHORT typeLibraryMajorVersion_ = 0;
-
 private:
     HRESULT Connect();
     HRESULT Disconnect();
-    HRESULT CallScriptFunction(DISPID scriptId, const std::wstring& name, DISPID eventId, REFIID iid, LCID lcid,
-                               DISPPARAMS* params, UINT* argumentError);
+    // Calls the function scriptId of script, the object it was found in.
+    static HRESULT CallScriptFunction(IDispatch* script, ITypeInfo* eventTypeInfo, DISPID scriptId,
+                                      const std::wstring& name, DISPID eventId, REFIID iid, LCID lcid,
+                                      DISPPARAMS* params, UINT* argumentError);
 
+    const EventInterface* events_;
     DWORD adviseCookie_ = 0;
     // Released in reverse: type information, then source, then script object.
     com::ComPtr<IDispatch> scriptObject_;

@@ -7,8 +7,8 @@
 
 #include "core/Logger.h"
 #include "framework/win/RegKey.h"
-#include "library/ProductKey.h"
-#include "library/SplitAtFirst.h"
+#include "core/ProductKey.h"
+#include "core/SplitAtFirst.h"
 
 namespace pelmora {
 

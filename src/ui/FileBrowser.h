@@ -20,12 +20,14 @@
 #include <vector>
 
 #include "framework/ui/TreeView.h"
+#include "runtime/UrlScriptTree.h"
 #include "state/StateStorage.h"
 #include "ui/ImageLists.h"
 
 namespace pelmora {
 
-class CFileBrowser {
+// As a URL-script tree, it answers the browser scriptlet of its main script.
+class CFileBrowser : public IUrlScriptTree {
 public:
     using UrlPathList = std::vector<std::wstring>;
     using ItemSet = std::set<HTREEITEM>;
@@ -35,7 +37,7 @@ public:
     // stateValueName names the registry value the marks are saved in; an empty name
     // keeps them in memory only.
     explicit CFileBrowser(const std::wstring& stateValueName);
-    virtual ~CFileBrowser();
+    ~CFileBrowser() override;
     CFileBrowser(const CFileBrowser&) = delete;
     CFileBrowser& operator=(const CFileBrowser&) = delete;
 
@@ -68,7 +70,7 @@ public:
     [[nodiscard]] bool IsStateChecked(UINT state) const;
     [[nodiscard]] bool IsScriptItem(HTREEITEM item) const;
     // Whether the in-memory state word at key is marked; false for a key never stored.
-    [[nodiscard]] bool IsScriptChecked(const std::wstring& key) const;
+    [[nodiscard]] bool IsScriptChecked(const std::wstring& key) const override;
     [[nodiscard]] bool HasCheckedItems() const { return !markedItems_.empty(); }
     // The marked script items, in handle order.
     [[nodiscard]] ItemSet GetCheckedFiles() const;
@@ -80,7 +82,7 @@ public:
     // GetItemFolder + "\" + GetItemFileName.
     [[nodiscard]] std::wstring GetItemKey(HTREEITEM item) const;
     [[nodiscard]] std::wstring GetItemDirectory(HTREEITEM item) const { return directory_ + GetItemFolder(item); }
-    [[nodiscard]] const std::wstring& GetDirectory() const noexcept { return directory_; }
+    [[nodiscard]] const std::wstring& GetDirectory() const noexcept override { return directory_; }
     [[nodiscard]] HWND GetTree() const noexcept { return tree_.Handle(); }
     // Binds the model to a tree without filling it, so that Clear empties that tree.
     void SetTree(HWND tree) noexcept { tree_ = ui::TreeView(tree); }

@@ -1,7 +1,7 @@
 // Item paths, walking the tree, opening scripts and the Add URL tree's paths.
 #include "ui/FileBrowser.h"
 
-#include "library/SplitAtFirst.h"
+#include "core/SplitAtFirst.h"
 #include "resources/resource.h"
 
 namespace pelmora {

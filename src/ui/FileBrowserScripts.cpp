@@ -5,7 +5,8 @@
 #include "framework/com/ComPtr.h"
 #include "framework/win/Ansi.h"
 #include "library/ScriptletCode.h"
-#include "runtime/HTMLWindowScriptlet.h"
+#include "runtime/EventInterfaces.h"
+#include "runtime/Scriptlet.h"
 #include "runtime/UrlScriptName.h"
 
 namespace pelmora {
@@ -33,12 +34,12 @@ bool FileExists(const std::wstring& path) {
 }
 
 void WriteUrlScript(const std::wstring& path) {
-    com::ComPtr<CHTMLWindowScriptlet> typeSource(new CHTMLWindowScriptlet(nullptr, L"", L""));
-    com::ComPtr<ITypeInfo> typeInfo = typeSource->GetTypeInfo();
-    if (!typeInfo) return;  // already reported by the scriptlet
+    const EventInterface& events = WindowEvents();
+    com::ComPtr<ITypeInfo> typeInfo = CScriptlet::GetEventTypeInfo(events);
+    if (!typeInfo) return;  // already reported
     CScriptletCode code(typeInfo.get());
     typeInfo.reset();
-    code.AddProperty(L"window");
+    code.AddProperty(events.propertyName);
     (void)code.Save(path);  // the generator reports its own failures
 }
 

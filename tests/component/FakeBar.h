@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "component/BarNotifications.h"
+#include "runtime/BarNotifications.h"
 
 namespace pelmora::test {
 

@@ -2,10 +2,13 @@
 
 #include <objbase.h>
 
+#include "component/FakeBar.h"
 #include "component/Module.h"
 #include "component/PelmoraApp.h"
 #include "framework/com/ComPtr.h"
-#include "component/FakeBar.h"
+#include "runtime/BarNotifications.h"
+#include "runtime/EventInterfaces.h"
+#include "runtime/Scriptlet.h"
 
 namespace pelmora {
 namespace {
@@ -76,6 +79,22 @@ TEST_F(PelmoraAppTest, CurrentBarIsHandedOutWithAReferenceForTheCaller) {
     EXPECT_FALSE(app_.GetCurrentBar());
     kept.reset();
     EXPECT_EQ(bar.refs, 1);
+}
+
+TEST_F(PelmoraAppTest, ExitLetsGoOfTheCurrentBarAndTheEventTypeInformationBeforeTheStaticObjectsGo) {
+    // The DLL's static objects are destroyed after the exit, the logger first; a bar
+    // or type library let go later could log into a logger that is gone.
+    CPelmoraApp exiting;
+    CountingBar bar;
+    exiting.SetCurrentBar(&bar);
+    ASSERT_EQ(bar.refs, 2);
+    ASSERT_TRUE(CScriptlet::GetEventTypeInfo(BrowserEvents()));
+    ASSERT_TRUE(FindCachedEventTypeInfo(BrowserEvents()));
+
+    exiting.ExitInstance();
+    EXPECT_EQ(bar.refs, 1);
+    EXPECT_FALSE(GetCurrentBarSlot());
+    EXPECT_FALSE(FindCachedEventTypeInfo(BrowserEvents()));
 }
 
 TEST_F(PelmoraAppTest, SharedPropertyBagIsOneListWithAReferenceForEachCaller) {

@@ -10,7 +10,9 @@
 #include <thread>
 #include <vector>
 
+#include "AllocationFailure.h"
 #include "TestSupport.h"
+#include "component/PelmoraApp.h"
 #include "core/Logger.h"
 #include "library/ProductKeyValues.h"
 
@@ -309,6 +311,24 @@ TEST_F(LoggerTest, MissingLogIsCreatedAndTheBackupLeftAlone) {
     EXPECT_EQ(Records(), std::vector<std::string>{":<ERROR(1)> first in C::F at F (line:1)\r\n"});
 }
 
+TEST_F(LoggerTest, RotationWhileMemoryRunsOutStillMovesTheLogAsideAndWritesTheRecord) {
+    SetMask(LOG_ERROR);
+    test::AllocationFailure memory;
+    // What a record takes without rotating (reading the mask may allocate) ...
+    memory.Count();
+    logger_.Log(LOG_ERROR, "counted", 1, "C::F", "F", 1);
+    const unsigned long recordAllocations = test::AllocationFailure::Allocations();
+    memory.Disarm();
+    // ... is all a rotating one may take.
+    const std::string old(kRotationSize, 'x');
+    WriteFileBytes(logPath_, old);
+    memory.Arm(recordAllocations);
+    logger_.Log(LOG_ERROR, "fresh", 1, "C::F", "F", 1);
+    memory.Disarm();
+    EXPECT_TRUE(ReadFileBytes(backupPath_) == old) << "the log was not moved aside";
+    EXPECT_EQ(Records(), std::vector<std::string>{":<ERROR(1)> fresh in C::F at F (line:1)\r\n"});
+}
+
 TEST_F(LoggerTest, BackupThatCannotBeReplacedLetsTheLogGrowUntilTheNextRecord) {
     SetMask(LOG_ERROR);
     const std::string old(kRotationSize, 'x');
@@ -434,7 +454,8 @@ TEST_F(LoggerTest, LoggerWritesPelmoraLogInTheScriptLocation) {
     ASSERT_EQ(ERROR_SUCCESS, test::WriteProductString("ScriptLocation", REG_SZ, test::ToAnsi(location.path())));
     SetMask(LOG_ERROR);
 
-    CLogger logger;
+    // As the DLL makes its logger.
+    CLogger logger(GetPelmoraApp().GetLogPath());
     EXPECT_EQ(logger.LogPath(), test::ToAnsi(location / L"Pelmora.log"));
     logger.Log(LOG_ERROR, "here", 1, "C::F", "F", 1);
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -95,10 +96,10 @@ protected:
             marking.SaveState();
             marking.Clear();
         }
-        ASSERT_EQ(S_OK, urlTree.Load(tree, urlDirectory));
+        ASSERT_EQ(S_OK, urlTree->Load(tree, urlDirectory));
     }
 
-    com::ComPtr<CIEBrowserScriptlet> AttachMainScript(const CFileBrowser* model) {
+    com::ComPtr<CIEBrowserScriptlet> AttachMainScript(std::shared_ptr<const IUrlScriptTree> model) {
         com::ComPtr<CIEBrowserScriptlet> scriptlet(new CIEBrowserScriptlet(model, root.path(), L"\\main.WSC"));
         EXPECT_EQ(S_OK, scriptlet->Attach(static_cast<IWebBrowser2*>(browser.get())));
         bar.events.clear();
@@ -132,13 +133,13 @@ protected:
     test::ScriptTreeHost host;
     HWND tree = nullptr;
     std::wstring urlDirectory;
-    CFileBrowser urlTree{kStateName};
+    std::shared_ptr<CFileBrowser> urlTree = std::make_shared<CFileBrowser>(kStateName);
     com::ComPtr<com::ComObject<browser::WebBrowser>> browser = browser::CreateWebBrowser();
 };
 
 TEST_F(BrowserScriptletTest, CheckedSiteAndPageScriptsAttachSiteFirstHearTheWindowAndLeaveBeforeTheirUnload) {
     CheckUrlScripts({L"h.example.WSC", L"h.example\\news\\index.html.WSC"});
-    auto main = AttachMainScript(&urlTree);
+    auto main = AttachMainScript(urlTree);
 
     ASSERT_EQ(S_OK, Navigate(kNewsPage));
     EXPECT_EQ((Lines{L"attached " + kSiteLabel, L"attached " + kPageLabel, L"locations collected"}), bar.events);
@@ -171,7 +172,7 @@ TEST_F(BrowserScriptletTest, CheckedSiteAndPageScriptsAttachSiteFirstHearTheWind
 
 TEST_F(BrowserScriptletTest, FramesGetTheirOwnWindowScriptletsAndAFolderPageRunsTheFoldersScript) {
     CheckUrlScripts({L"h.example\\news\\index.html.WSC", L"h.example\\news.WSC"});
-    auto main = AttachMainScript(&urlTree);
+    auto main = AttachMainScript(urlTree);
 
     ASSERT_EQ(S_OK, Navigate(L"http://h.example/framed.html"));
     EXPECT_EQ((Lines{L"attached " + kPageLabel, L"locations collected", L"locations collected"}), bar.events);
@@ -217,7 +218,7 @@ TEST_F(BrowserScriptletTest, LocationsAreCollectedOncePerHrefInOrdinalOrderAndSn
 
 TEST_F(BrowserScriptletTest, NonHtmlDocumentLogsAWarningAndCollectsNothing) {
     CheckUrlScripts({L"h.example.WSC"});
-    auto main = AttachMainScript(&urlTree);
+    auto main = AttachMainScript(urlTree);
     const test::LogCapture pictureLog;
     ASSERT_EQ(S_OK, Navigate(L"http://h.example/picture.png"));
     const std::string added = pictureLog.Added();
@@ -233,7 +234,7 @@ TEST_F(BrowserScriptletTest, NonHtmlDocumentLogsAWarningAndCollectsNothing) {
 
 TEST_F(BrowserScriptletTest, ReleasingTheBrowserScriptletDetachesEveryWindowScriptlet) {
     CheckUrlScripts({L"h.example.WSC", L"h.example\\news\\index.html.WSC"});
-    auto main = AttachMainScript(&urlTree);
+    auto main = AttachMainScript(urlTree);
     ASSERT_EQ(S_OK, Navigate(L"http://h.example/framed.html"));
     ASSERT_EQ(3u, main->GetWindowScriptletCount());  // site and page on the frame, site on the top
 
@@ -267,10 +268,10 @@ TEST_F(BrowserScriptletTest, NoScriptIsAttachedByANameAWebSiteCouldMisuse) {
         ASSERT_TRUE(saved.SetValue(L"\\.WSC", ui::StateImageBits(kChecked)));
         ASSERT_TRUE(saved.Save());
     }
-    urlTree.Clear();
-    ASSERT_EQ(S_OK, urlTree.Load(tree, urlDirectory));
-    ASSERT_TRUE(urlTree.IsScriptChecked(L"\\.WSC"));
-    auto main = AttachMainScript(&urlTree);
+    urlTree->Clear();
+    ASSERT_EQ(S_OK, urlTree->Load(tree, urlDirectory));
+    ASSERT_TRUE(urlTree->IsScriptChecked(L"\\.WSC"));
+    auto main = AttachMainScript(urlTree);
     ASSERT_EQ(S_OK, Navigate(L"file:///C:/pages/a.html"));
     ASSERT_EQ(1u, main->GetCollectedCount());
     EXPECT_EQ(L"", (*main->GetCollectedLocations()->begin())->GetHostName());
@@ -281,7 +282,7 @@ TEST_F(BrowserScriptletTest, NoScriptIsAttachedByANameAWebSiteCouldMisuse) {
 
 TEST_F(BrowserScriptletTest, DocumentCompleteWithoutAnObjectArgumentStillReachesTheScript) {
     CheckUrlScripts({L"h.example.WSC"});
-    auto main = AttachMainScript(&urlTree);
+    auto main = AttachMainScript(urlTree);
     ASSERT_EQ(S_OK, Navigate(kNewsPage));
     const size_t collected = main->GetCollectedCount();
     const size_t attached = main->GetWindowScriptletCount();
@@ -314,10 +315,23 @@ TEST_F(BrowserScriptletTest, DocumentCompleteWithoutAnObjectArgumentStillReaches
 namespace pelmora {
 namespace {
 
+TEST_F(BrowserScriptletTest, UrlTreeLetGoByTheFormStillAnswersTheRunningScriptlet) {
+    CheckUrlScripts({L"h.example.WSC"});
+    auto main = AttachMainScript(urlTree);
+    const std::weak_ptr<CFileBrowser> model = urlTree;
+    urlTree.reset();  // the form and its script store are gone, the scriptlet not yet
+    ASSERT_EQ(S_OK, Navigate(kNewsPage));
+    EXPECT_EQ((Lines{L"attached " + kSiteLabel, L"locations collected"}), bar.events);
+    EXPECT_FALSE(model.expired());
+    EXPECT_EQ(S_OK, main->Detach());
+    main.reset();
+    EXPECT_TRUE(model.expired()) << "the scriptlet's share goes with it";
+}
+
 TEST_F(BrowserScriptletTest, MainScriptCancellingBeforeNavigate2KeepsTheBrowserWhereItWas) {
     WriteScript(test::LoadBrowserEventsTypeInfo(), L"browser", root / L"main.WSC",
                 {{"BeforeNavigate2", "Params.Cancel = Params.URL.indexOf('blocked') >= 0;"}});
-    auto main = AttachMainScript(&urlTree);
+    auto main = AttachMainScript(urlTree);
     ASSERT_EQ(S_OK, Navigate(kNewsPage));
     browser->DescribePage({L"http://h.example/blocked.html", L"Blocked", {}, true});
     Navigate(L"http://h.example/blocked.html");

@@ -3,8 +3,11 @@
 // runtime, connected to an event source, and receiving events with Params.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 
+#include "AllocationFailure.h"
 #include "TestSupport.h"
 #include "component/FakeBar.h"
 #include "component/PelmoraApp.h"
@@ -25,25 +28,27 @@ namespace {
 // DIID_DWebBrowserEvents2.
 const IID kBrowserEvents = {0x34A715A0, 0x6587, 0x11D0, {0x92, 0x4A, 0x00, 0x20, 0xAF, 0xC7, 0xAC, 0x4D}};
 
-// A scriptlet of the browser's events, as the browser scriptlet configures itself.
+// The browser's events looked up in a type library that is not registered, and in the
+// right library under an interface id it does not describe.
+const EventInterface kUnregisteredLibrary = {L"{0E5E1B0C-0000-4000-8000-00000000BAD0}", 1,
+                                             L"{34A715A0-6587-11D0-924A-0020AFC7AC4D}", kBrowserEvents, L"browser"};
+const EventInterface kUndescribedInterface = {L"{EAB22AC0-30C1-11CF-A7EB-0000C05BAE0B}", 1,
+                                              L"{0E5E1B0C-0000-4000-8000-00000000BAD1}", kBrowserEvents, L"browser"};
+
+// A scriptlet of the browser's events, with a hook the test can watch and steer.
 class BrowserEventsScriptlet final : public CScriptlet {
 public:
-    BrowserEventsScriptlet(std::wstring root, std::wstring path) : CScriptlet(std::move(root), std::move(path)) {
-        typeLibraryId_ = L"{EAB22AC0-30C1-11CF-A7EB-0000C05BAE0B}";
-        eventInterfaceId_ = L"{34A715A0-6587-11D0-924A-0020AFC7AC4D}";
-        propertyName_ = L"browser";
-        typeLibraryMajorVersion_ = 1;
-    }
-    const IID& GetEventIID() const override { return kBrowserEvents; }
+    BrowserEventsScriptlet(const EventInterface& events, std::wstring root, std::wstring path)
+        : CScriptlet(events, std::move(root), std::move(path)) {}
     HRESULT PreInvoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
         hookedEvents.push_back(id);
+        if (onHook) onHook();
         return hookResult;
     }
-    void BreakTypeLibraryId() { typeLibraryId_ = L"{0E5E1B0C-0000-4000-8000-00000000BAD0}"; }
-    void BreakEventInterfaceId() { eventInterfaceId_ = L"{0E5E1B0C-0000-4000-8000-00000000BAD1}"; }
 
     std::vector<DISPID> hookedEvents;
     HRESULT hookResult = 0;
+    std::function<void()> onHook;
 };
 
 using test::Replaced;
@@ -87,8 +92,9 @@ protected:
         test::WriteFileBytes(root_.path() + path, script);
     }
 
-    com::ComPtr<BrowserEventsScriptlet> MakeScriptlet(const std::wstring& path) {
-        return com::ComPtr<BrowserEventsScriptlet>(new BrowserEventsScriptlet(root_.path(), path));
+    com::ComPtr<BrowserEventsScriptlet> MakeScriptlet(const std::wstring& path,
+                                                      const EventInterface& events = BrowserEvents()) {
+        return com::ComPtr<BrowserEventsScriptlet>(new BrowserEventsScriptlet(events, root_.path(), path));
     }
 
     HRESULT FireDocumentComplete(const wchar_t* url, WORD flags = DISPATCH_METHOD, VARIANT* result = nullptr) {
@@ -258,8 +264,7 @@ TEST_F(ScriptletTest, DetachWithoutConnectionFailsAndIsLogged) {
 
 TEST_F(ScriptletTest, UnknownTypeLibraryFailsAttachWithItsRecord) {
     WriteMainScript(L"\\main.WSC", {});
-    auto scriptlet = MakeScriptlet(L"\\main.WSC");
-    scriptlet->BreakTypeLibraryId();
+    auto scriptlet = MakeScriptlet(L"\\main.WSC", kUnregisteredLibrary);
     test::LogCapture log;
     EXPECT_EQ(E_FAIL, scriptlet->Attach(&source_));
     EXPECT_NE(std::string::npos,
@@ -270,8 +275,7 @@ TEST_F(ScriptletTest, UnknownTypeLibraryFailsAttachWithItsRecord) {
 
 TEST_F(ScriptletTest, EventInterfaceMissingFromItsLibraryFailsAttachWithItsRecord) {
     WriteMainScript(L"\\main.WSC", {});
-    auto scriptlet = MakeScriptlet(L"\\main.WSC");
-    scriptlet->BreakEventInterfaceId();
+    auto scriptlet = MakeScriptlet(L"\\main.WSC", kUndescribedInterface);
     test::LogCapture log;
     EXPECT_EQ(E_FAIL, scriptlet->Attach(&source_));
     EXPECT_NE(std::string::npos, log.Added().find("> No type info for {0E5E1B0C-0000-4000-8000-00000000BAD1}. in "
@@ -356,6 +360,52 @@ TEST_F(ScriptletTest, ReleasingAnAttachedScriptletAfterDetachFreesTheSource) {
         ASSERT_EQ(S_OK, scriptlet->Detach());
     }
     EXPECT_EQ(before, source_.References());
+}
+
+TEST_F(ScriptletTest, EventCompletesAgainstTheScriptObjectItBeganWithWhenTheHookReattaches) {
+    WriteMainScript(L"\\count.WSC", {{"DocumentComplete", "seen = (typeof seen == 'number' ? seen : 0) + 1; "
+                                                          "browser.Seen = seen;"}});
+    auto scriptlet = MakeScriptlet(L"\\count.WSC");
+    ASSERT_EQ(S_OK, scriptlet->Attach(&source_));
+    ASSERT_EQ(S_OK, FireDocumentComplete(L"u"));
+    ASSERT_EQ(1, source_[L"Seen"]->lVal);
+
+    // The hook swaps the script object under the event already on its way.
+    bool reattach = true;
+    scriptlet->onHook = [&] {
+        if (!std::exchange(reattach, false)) return;
+        EXPECT_EQ(S_OK, scriptlet->Detach());
+        EXPECT_EQ(S_OK, scriptlet->Attach(&source_));
+    };
+    EXPECT_EQ(S_OK, FireDocumentComplete(L"u"));
+    EXPECT_EQ(2, source_[L"Seen"]->lVal) << "the event reached the object whose function was looked up";
+    EXPECT_EQ(S_OK, FireDocumentComplete(L"u"));
+    EXPECT_EQ(1, source_[L"Seen"]->lVal) << "later events reach the fresh script object";
+    EXPECT_EQ(S_OK, scriptlet->Detach());
+}
+
+TEST_F(ScriptletTest, MemoryRunningOutOnceConnectedOrDisconnectedChangesNeitherTheStateNorTheAnswer) {
+    WriteMainScript(L"\\main.WSC", {});
+    auto scriptlet = MakeScriptlet(L"\\main.WSC");
+    test::AllocationFailure memory;
+    source_.afterAdvise = [&] { memory.Arm(); };
+    source_.afterUnadvise = [&] { memory.Arm(); };
+
+    const HRESULT attached = scriptlet->Attach(&source_);
+    memory.Disarm();
+    EXPECT_GT(test::AllocationFailure::Refused(), 0u) << "something was refused after the advise";
+    EXPECT_EQ(S_OK, attached);
+    EXPECT_TRUE(scriptlet->IsAttached());
+    EXPECT_EQ(1u, source_.Connections());
+
+    const HRESULT detached = scriptlet->Detach();
+    memory.Disarm();
+    EXPECT_GT(test::AllocationFailure::Refused(), 0u) << "something was refused after the unadvise";
+    EXPECT_EQ(S_OK, detached);
+    EXPECT_FALSE(scriptlet->IsAttached());
+    EXPECT_EQ(0u, source_.Connections());
+    // The bar could not take either label; it was told nothing half-made.
+    EXPECT_TRUE(bar_.events.empty());
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "library/SplitAtFirst.h"
+#include "core/SplitAtFirst.h"
 
 namespace pelmora {
 namespace {

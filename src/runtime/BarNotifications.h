@@ -1,11 +1,13 @@
 #pragma once
 // What the script runtime tells the bar whose window was created last: scriptlets
 // attached and detached (the form's "Attached scripts" list) and new document
-// locations (the form's New URL scripts button). The bar implements it; the
-// application object holds the current bar through it.
+// locations (the form's New URL scripts button). The bar implements it; the runtime
+// keeps the slot that holds the current bar, which the application object fills.
 #include <unknwn.h>
 
 #include <string>
+
+#include "framework/com/ComPtr.h"
 
 namespace pelmora {
 
@@ -15,5 +17,11 @@ public:
     virtual void OnScriptletDetached(const std::wstring& label) = 0;
     virtual void OnLocationsCollected() = 0;
 };
+
+// Makes bar the current bar (a reference taken) and releases the previous one; none
+// clears the slot.
+void SetCurrentBarSlot(IBarNotifications* bar) noexcept;
+// The current bar with a reference for the caller, or none.
+com::ComPtr<IBarNotifications> GetCurrentBarSlot() noexcept;
 
 }  // namespace pelmora

@@ -1,4 +1,4 @@
-#include "library/SplitAtFirst.h"
+#include "core/SplitAtFirst.h"
 
 namespace pelmora {
 

@@ -1,9 +1,9 @@
-#include "library/ScriptStore.h"
+#include "ui/ScriptStore.h"
 
 #include "core/Logger.h"
+#include "core/SplitAtFirst.h"
 #include "framework/ui/TreeView.h"
 #include "framework/win/Ansi.h"
-#include "library/SplitAtFirst.h"
 
 namespace pelmora {
 

@@ -12,7 +12,7 @@
 #include "framework/ui/TreeView.h"
 #include "library/ProductKeyValues.h"
 #include "library/ScriptLocation.h"
-#include "library/ScriptStore.h"
+#include "ui/ScriptStore.h"
 #include "ui/ScriptTreeHost.h"
 
 namespace pelmora {
