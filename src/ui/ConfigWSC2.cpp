@@ -6,10 +6,12 @@
 #include "framework/com/Bstr.h"
 #include "framework/com/Variant.h"
 #include "framework/ui/ApplicationBase.h"
+#include "framework/ui/ResourceString.h"
 #include "framework/ui/TreeView.h"
 #include "ui/AboutDlg.h"
 #include "ui/HelpUrl.h"
 #include "library/ScriptLocation.h"
+#include "resources/resource.h"
 
 namespace pelmora {
 
@@ -17,26 +19,14 @@ namespace {
 
 constexpr char kSourceFile[] = "ConfigWSC2";
 constexpr size_t kCaptionKeyLimit = 40;
-constexpr wchar_t kNewUrlScriptsDefaultText[] =
-    L"Create new URL scripts.\nBrowser main script must be checked and selected.";
-
-struct HoverText {
-    UINT controlId;
-    const wchar_t* text;
+// In template order, the order the popup text searches the controls. Each text is
+// the string-table entry with the control's id.
+constexpr UINT kHoverTextControls[] = {
+    IDC_TREE_IE_WSC,      IDC_TREE_URL_WSC,         IDC_BUTTON_NEW_IE_WSC, IDC_BUTTON_DEL_IE_WSC,
+    IDC_BUTTON_NEW_URL_WSC, IDC_BUTTON_DEL_URL_WSC, IDC_BUTTON_ABOUT,      IDC_BUTTON_HELP,
 };
 
-// In template order, the order the popup text searches the controls.
-constexpr HoverText kHoverTexts[] = {
-    {kMainScriptTreeId, L"Browser main scripts"},
-    {kUrlScriptTreeId, L"URL scripts"},
-    {CConfigWSC2::kNewMainScriptButton, L"Create new Browser main script."},
-    {CConfigWSC2::kDeleteMainScriptButton,
-     L"Delete selected Browser main script.\nYou can not delete \"Checked\" script."},
-    {CConfigWSC2::kNewUrlScriptsButton, kNewUrlScriptsDefaultText},
-    {CConfigWSC2::kDeleteUrlScriptButton, L"Delete selected URL script.\nYou can not delete \"Checked\" script."},
-    {CConfigWSC2::kAboutButton, L"About dialog."},
-    {CConfigWSC2::kHelpButton, L"Help resource."},
-};
+std::wstring HoverText(UINT controlId) { return ui::LoadResourceString(ui::CurrentModuleInstance(), controlId); }
 
 void LogError(const char* message, int code, const char* function, int line) noexcept {
     GetLogger().Log(LOG_ERROR, message, code, function, kSourceFile, line);
@@ -88,7 +78,7 @@ bool CConfigWSC2::CreateInParent(HWND parent) {
     ::SetWindowLongPtrW(parent, GWL_EXSTYLE, ::GetWindowLongPtrW(parent, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
 
     (void)popupText_.Create(0, 0, form);
-    for (const HoverText& hover : kHoverTexts) popupText_.SetText(hover.controlId, hover.text);
+    for (const UINT id : kHoverTextControls) popupText_.SetText(id, HoverText(id));
     return true;
 }
 
@@ -119,7 +109,7 @@ void CConfigWSC2::UpdateControls() {
     if (!selected) {
         EnableControl(kDeleteMainScriptButton, false);
         EnableControl(kNewUrlScriptsButton, false);
-        SetNewUrlScriptsText(kNewUrlScriptsDefaultText);
+        SetNewUrlScriptsText(HoverText(kNewUrlScriptsButton));
     } else {
         const bool marked = mainTree.IsItemChecked(selected);
         EnableControl(kDeleteMainScriptButton, !marked);
@@ -133,7 +123,7 @@ void CConfigWSC2::UpdateControls() {
             SetNewUrlScriptsText(text);
         } else {
             EnableControl(kNewUrlScriptsButton, false);
-            SetNewUrlScriptsText(kNewUrlScriptsDefaultText);
+            SetNewUrlScriptsText(HoverText(kNewUrlScriptsButton));
         }
     }
     const HTREEITEM urlSelected = ui::TreeView(::GetDlgItem(Handle(), kUrlScriptTreeId)).GetSelectedItem();
@@ -270,7 +260,7 @@ bool CConfigWSC2::OnNotify(const NMHDR& header, LPARAM lParam) {
         OnTreeClick(header);
         return true;
     case TVN_KEYDOWN:
-        OnTreeKeyDown(*reinterpret_cast<const NMTVKEYDOWNW*>(lParam));
+        OnTreeKeyDown(*reinterpret_cast<const NMTVKEYDOWN*>(lParam));
         return true;
     case TVN_SELCHANGEDW:
         if (id == kMainScriptTreeId) {
@@ -311,7 +301,7 @@ void CConfigWSC2::OnShowWindow(bool show) {
         EnableControl(kDeleteMainScriptButton, false);
         EnableControl(kDeleteUrlScriptButton, false);
         EnableControl(kNewUrlScriptsButton, false);
-        SetNewUrlScriptsText(kNewUrlScriptsDefaultText);
+        SetNewUrlScriptsText(HoverText(kNewUrlScriptsButton));
     }
     const bool checked = store_.HasCheckedMainScript();
     (void)DetachScriptlet();
@@ -342,7 +332,7 @@ void CConfigWSC2::OnTreeClick(const NMHDR& header) {
     }
 }
 
-void CConfigWSC2::OnTreeKeyDown(const NMTVKEYDOWNW& key) {
+void CConfigWSC2::OnTreeKeyDown(const NMTVKEYDOWN& key) {
     if (key.wVKey != VK_SPACE) return;
     const HTREEITEM selected = ui::TreeView(key.hdr.hwndFrom).GetSelectedItem();
     ::PostMessageW(Handle(), WM_CHECK_CHANGED, key.hdr.idFrom, reinterpret_cast<LPARAM>(selected));
@@ -379,7 +369,7 @@ void CConfigWSC2::OnMainTreeSelChanged(const NMTREEVIEWW& change) {
         store_.SelectMainScript(key);
     } else {
         EnableControl(kNewUrlScriptsButton, false);
-        SetNewUrlScriptsText(kNewUrlScriptsDefaultText);
+        SetNewUrlScriptsText(HoverText(kNewUrlScriptsButton));
         store_.ForgetCurrentUrlTree();
     }
     EnableControl(kDeleteUrlScriptButton, false);

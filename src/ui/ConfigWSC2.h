@@ -11,6 +11,7 @@
 
 #include "framework/com/ComPtr.h"
 #include "framework/ui/FormView.h"
+#include "resources/resource.h"
 #include "runtime/IEBrowserScriptlet.h"
 #include "ui/BandFocus.h"
 #include "ui/PopupText.h"
@@ -24,15 +25,15 @@ inline constexpr UINT WM_CHECK_CHANGED = WM_APP + 0x6F;
 
 class CConfigWSC2 final : public ui::FormView {
 public:
-    static constexpr UINT kTemplateId = 104;
-    static constexpr int kNewMainScriptButton = 211;
-    static constexpr int kDeleteMainScriptButton = 212;
-    static constexpr int kDeleteUrlScriptButton = 213;
-    static constexpr int kNewUrlScriptsButton = 217;
-    static constexpr int kHelpButton = 218;
-    static constexpr int kAboutButton = 219;
-    static constexpr int kUrlTreeCaption = 221;
-    static constexpr int kAttachedScriptsList = 222;
+    static constexpr UINT kTemplateId = IDD_CONFIGWSC2;
+    static constexpr int kNewMainScriptButton = IDC_BUTTON_NEW_IE_WSC;
+    static constexpr int kDeleteMainScriptButton = IDC_BUTTON_DEL_IE_WSC;
+    static constexpr int kDeleteUrlScriptButton = IDC_BUTTON_DEL_URL_WSC;
+    static constexpr int kNewUrlScriptsButton = IDC_BUTTON_NEW_URL_WSC;
+    static constexpr int kHelpButton = IDC_BUTTON_HELP;
+    static constexpr int kAboutButton = IDC_BUTTON_ABOUT;
+    static constexpr int kUrlTreeCaption = IDC_STATIC_URL_WSC_OWNER;
+    static constexpr int kAttachedScriptsList = IDC_LIST_ATTACHED_WSC;
 
     CConfigWSC2();
     ~CConfigWSC2() override;
@@ -75,7 +76,7 @@ private:
     void OnSetFocus();
     void OnKillFocus(HWND receiving);
     void OnTreeClick(const NMHDR& header);
-    void OnTreeKeyDown(const NMTVKEYDOWNW& key);
+    void OnTreeKeyDown(const NMTVKEYDOWN& key);
     void OnCheckChanged(int treeId, HTREEITEM item);
     void OnMainTreeSelChanged(const NMTREEVIEWW& change);
     void OnUrlTreeSelChanged(const NMTREEVIEWW& change);
