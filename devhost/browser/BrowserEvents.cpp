@@ -16,6 +16,14 @@ VARIANT ByReference(VARIANT* target) {
     return reference;
 }
 
+VARIANT CancelReference(VARIANT_BOOL* cancel) {
+    VARIANT reference;
+    ::VariantInit(&reference);
+    V_VT(&reference) = VT_BYREF | VT_BOOL;
+    V_BOOLREF(&reference) = cancel;
+    return reference;
+}
+
 VARIANT Object(IDispatch* frame) {
     VARIANT object;
     ::VariantInit(&object);
@@ -50,11 +58,7 @@ bool FireBeforeNavigate2(com::ConnectionPoint& events, IDispatch* frame, const s
     com::Variant postData;
     com::Variant headers = UrlValue(L"");
     VARIANT_BOOL cancel = VARIANT_FALSE;
-    VARIANT cancelReference;
-    ::VariantInit(&cancelReference);
-    V_VT(&cancelReference) = VT_BYREF | VT_BOOL;
-    V_BOOLREF(&cancelReference) = &cancel;
-    VARIANT arguments[7] = {cancelReference,
+    VARIANT arguments[7] = {CancelReference(&cancel),
                             ByReference(headers.get()),
                             ByReference(postData.get()),
                             ByReference(targetFrameName.get()),
@@ -72,6 +76,20 @@ void FireNavigateComplete2(com::ConnectionPoint& events, IDispatch* frame, const
 
 void FireDocumentComplete(com::ConnectionPoint& events, IDispatch* frame, const std::wstring& url) {
     FireFrameAndUrl(events, kDocumentComplete, frame, url);
+}
+
+bool FireNavigateError(com::ConnectionPoint& events, IDispatch* frame, const std::wstring& url, HRESULT status) {
+    com::Variant urlValue = UrlValue(url);
+    com::Variant targetFrameName = UrlValue(L"");
+    com::Variant statusCode;
+    V_VT(statusCode.get()) = VT_I4;
+    V_I4(statusCode.get()) = status;
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    VARIANT arguments[5] = {CancelReference(&cancel), ByReference(statusCode.get()),
+                            ByReference(targetFrameName.get()), ByReference(urlValue.get()), Object(frame)};
+    DISPPARAMS params = {arguments, nullptr, 5, 0};
+    events.Fire(kNavigateError, &params);
+    return cancel != VARIANT_FALSE;
 }
 
 }  // namespace pelmora::browser

@@ -14,5 +14,8 @@ namespace pelmora::browser {
 bool FireBeforeNavigate2(com::ConnectionPoint& events, IDispatch* frame, const std::wstring& url);
 void FireNavigateComplete2(com::ConnectionPoint& events, IDispatch* frame, const std::wstring& url);
 void FireDocumentComplete(com::ConnectionPoint& events, IDispatch* frame, const std::wstring& url);
+// NavigateError(pDisp, URL, Frame, StatusCode as VT_I4, Cancel); true when a sink set
+// Cancel.
+bool FireNavigateError(com::ConnectionPoint& events, IDispatch* frame, const std::wstring& url, HRESULT status);
 
 }  // namespace pelmora::browser

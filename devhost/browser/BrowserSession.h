@@ -5,6 +5,7 @@
 #include <string>
 
 #include "browser/PageDescription.h"
+#include "browser/ResourcePage.h"
 #include "browser/Transcript.h"
 
 namespace pelmora::browser {
@@ -13,10 +14,12 @@ struct BrowserSession {
     std::map<std::wstring, PageDescription> pages;
     Transcript transcript;
 
-    [[nodiscard]] PageDescription Describe(const std::wstring& url) const {
+    // A described page first, then the res: protocol, else a plain page.
+    [[nodiscard]] PageLoad Load(const std::wstring& url) const {
         const auto found = pages.find(url);
-        if (found != pages.end()) return found->second;
-        return PageDescription{url, url, {}, true};
+        if (found != pages.end()) return PageLoad{found->second, S_OK};
+        if (IsResUrl(url)) return LoadResPage(url);
+        return PageLoad{PageDescription{url, url, {}, true, {}}, S_OK};
     }
 };
 

@@ -16,6 +16,7 @@ constexpr WORD kMshtmlMajorVersion = 4;
 constexpr DISPID kBeforeNavigate2 = 250;
 constexpr DISPID kNavigateComplete2 = 252;
 constexpr DISPID kDocumentComplete = 259;
+constexpr DISPID kNavigateError = 271;
 constexpr DISPID kWindowOnload = 1003;
 constexpr DISPID kWindowOnunload = 1008;
 

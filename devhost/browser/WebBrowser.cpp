@@ -2,6 +2,7 @@
 
 #include <olectl.h>
 
+#include <cwchar>
 #include <new>
 
 #include "browser/BrowserEvents.h"
@@ -87,24 +88,44 @@ HRESULT STDMETHODCALLTYPE WebBrowser::Navigate2(VARIANT* URL, VARIANT* Flags, VA
     return E_INVALIDARG;  // item-id lists are not URLs this browser can show
 }
 
-HRESULT WebBrowser::NavigateTop(const std::wstring& url) {
+HRESULT WebBrowser::NavigateTop(const std::wstring& url, ptrdiff_t historyIndex) {
     if (navigating_) {
-        pendingUrls_.push_back(url);
+        pending_.push_back({url, historyIndex});
         return S_OK;
     }
     com::ComPtr<IWebBrowser2> keepAlive(static_cast<IWebBrowser2*>(this));
     navigating_ = true;
-    pendingUrls_.push_back(url);
-    while (!pendingUrls_.empty()) {
-        const std::wstring next = pendingUrls_.front();
-        pendingUrls_.erase(pendingUrls_.begin());
-        if (Begin(next, 0)) {
+    pending_.push_back({url, historyIndex});
+    while (!pending_.empty()) {
+        const PendingNavigation next = pending_.front();
+        pending_.erase(pending_.begin());
+        if (Begin(next.url, 0)) {
+            if (next.historyIndex >= 0 && static_cast<size_t>(next.historyIndex) < history_.size()) {
+                historyIndex_ = static_cast<size_t>(next.historyIndex);
+            } else {
+                // A new page drops the pages one could have gone forward to.
+                if (!history_.empty()) history_.resize(historyIndex_ + 1);
+                history_.push_back(next.url);
+                historyIndex_ = history_.size() - 1;
+            }
             FireOnloads();
             FireDocumentCompletes();
         }
     }
     navigating_ = false;
     return S_OK;
+}
+
+// As Internet Explorer, a step beyond either end of the history fails.
+HRESULT WebBrowser::Travel(ptrdiff_t step) {
+    if (isFrame_) return top_ ? top_->Travel(step) : E_FAIL;
+    const ptrdiff_t target = static_cast<ptrdiff_t>(historyIndex_) + step;
+    if (history_.empty() || target < 0 || target >= static_cast<ptrdiff_t>(history_.size())) return E_FAIL;
+    try {
+        return NavigateTop(history_[static_cast<size_t>(target)], target);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 bool WebBrowser::Begin(const std::wstring& url, int depth) {
@@ -115,14 +136,23 @@ bool WebBrowser::Begin(const std::wstring& url, int depth) {
         session_->transcript.Record(L"Cancelled", url);
         return false;
     }
+    const PageLoad load = session_->Load(url);
+    if (FAILED(load.status)) {
+        wchar_t status[16] = {};
+        swprintf(status, 16, L"0x%08lX", static_cast<unsigned long>(load.status));
+        session_->transcript.Record(L"NavigateError", url + L" " + status);
+        if (FireNavigateError(*events, AsDispatch(), url, load.status)) {
+            session_->transcript.Record(L"Cancelled", url);
+            return false;
+        }
+    }
     Unload(true);
     readyState_ = READYSTATE_LOADING;
-    const PageDescription page = session_->Describe(url);
-    BuildPage(page);
+    BuildPage(load.page);
     session_->transcript.Record(L"NavigateComplete2", url);
     FireNavigateComplete2(*events, AsDispatch(), url);
     if (depth < kMaxFrameDepth)
-        for (const std::wstring& frameUrl : page.frameUrls) AddFrame(frameUrl, depth + 1);
+        for (const std::wstring& frameUrl : load.page.frameUrls) AddFrame(frameUrl, depth + 1);
     return true;
 }
 

@@ -9,6 +9,12 @@
 // Frames are browser objects of their own; their events reach the top browser's
 // sinks with the frame's object as pDisp, as in Internet Explorer. A navigation a
 // sink starts during another one runs after it.
+// A page that cannot be loaded (a res: URL without its module or resource) fires
+// NavigateError after BeforeNavigate2, while the old page is still shown; unless a
+// sink cancels it, the error document then loads in its place like any page.
+// Completed navigations of the top browser form its history, for GoBack and GoForward.
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +37,8 @@ public:
     ~WebBrowser();
     HRESULT InternalQueryInterface(REFIID iid, void** out) noexcept;
 
+    HRESULT STDMETHODCALLTYPE GoBack() override { return Travel(-1); }
+    HRESULT STDMETHODCALLTYPE GoForward() override { return Travel(1); }
     HRESULT STDMETHODCALLTYPE Navigate(BSTR URL, VARIANT* Flags, VARIANT* TargetFrameName, VARIANT* PostData,
                                        VARIANT* Headers) override;
     HRESULT STDMETHODCALLTYPE Navigate2(VARIANT* URL, VARIANT* Flags, VARIANT* TargetFrameName, VARIANT* PostData,
@@ -52,6 +60,14 @@ public:
     // For the host and the tests.
     void DescribePage(const PageDescription& page) { session_->pages[page.url] = page; }
     [[nodiscard]] const Transcript& GetTranscript() const noexcept { return session_->transcript; }
+    // Hears every transcript line as it is recorded (see Transcript::listener).
+    void SetTranscriptListener(std::function<void(const std::wstring&)> listener) {
+        session_->transcript.listener = std::move(listener);
+    }
+    // The page last loaded, and whether its document is still shown.
+    [[nodiscard]] const PageDescription& CurrentPage() const noexcept { return page_; }
+    [[nodiscard]] bool HasDocument() const noexcept { return static_cast<bool>(document_); }
+    [[nodiscard]] bool CanGoBack() const noexcept { return !isFrame_ && historyIndex_ > 0; }
     // The window of the page shown, or none (nothing shown, or not an HTML page).
     [[nodiscard]] HtmlWindow* CurrentWindow() const noexcept { return window_.get(); }
     // The browser objects of the shown page's frames, in the page's order.
@@ -62,7 +78,10 @@ private:
 
     using BrowserObject = com::ComObject<WebBrowser>;
 
-    HRESULT NavigateTop(const std::wstring& url);
+    // A top navigation; historyIndex names the history entry it travels to, or none (-1)
+    // for a new entry.
+    HRESULT NavigateTop(const std::wstring& url, ptrdiff_t historyIndex = -1);
+    HRESULT Travel(ptrdiff_t step);
     // Steps of one navigation, each run over the frame tree; false when cancelled.
     bool Begin(const std::wstring& url, int depth);
     void FireOnloads();
@@ -85,7 +104,13 @@ private:
     com::ComPtr<com::ComObject<HtmlWindow>> window_;
     std::vector<com::ComPtr<BrowserObject>> frames_;
     bool navigating_ = false;
-    std::vector<std::wstring> pendingUrls_;
+    struct PendingNavigation {
+        std::wstring url;
+        ptrdiff_t historyIndex;
+    };
+    std::vector<PendingNavigation> pending_;
+    std::vector<std::wstring> history_;
+    size_t historyIndex_ = 0;
 };
 
 // A top browser whose get_HWND answers frameWindow (may be none).

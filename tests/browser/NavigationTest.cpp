@@ -171,5 +171,39 @@ TEST_F(NavigationTest, Navigate2TakesTheUrlAsStringOrReferenceToString) {
     EXPECT_EQ(6u, sink.calls.size());
 }
 
+TEST_F(NavigationTest, BackAndForwardTravelTheCompletedPagesWithTheirEvents) {
+    EXPECT_EQ(E_FAIL, browser->GoBack()) << "nothing shown yet";
+    ASSERT_EQ(S_OK, Navigate(L"http://a.example/"));
+    ASSERT_EQ(S_OK, Navigate(L"http://b.example/picture.png"));
+    sink.cancelUrl = L"http://never.example/";
+    ASSERT_EQ(S_OK, Navigate(L"http://never.example/"));  // cancelled: no history entry
+    EXPECT_TRUE(browser->CanGoBack());
+
+    const size_t before = browser->GetTranscript().lines.size();
+    ASSERT_EQ(S_OK, browser->GoBack());
+    const std::vector<std::wstring> back(browser->GetTranscript().lines.begin() + static_cast<std::ptrdiff_t>(before),
+                                         browser->GetTranscript().lines.end());
+    const std::vector<std::wstring> expected = {L"BeforeNavigate2 http://a.example/",
+                                                L"NavigateComplete2 http://a.example/", L"onload http://a.example/",
+                                                L"DocumentComplete http://a.example/"};
+    EXPECT_EQ(expected, back);
+    EXPECT_FALSE(browser->CanGoBack());
+    EXPECT_EQ(E_FAIL, browser->GoBack());
+
+    ASSERT_EQ(S_OK, browser->GoForward());
+    com::Bstr url;
+    ASSERT_EQ(S_OK, browser->get_LocationURL(url.put()));
+    EXPECT_EQ(L"http://b.example/picture.png", url.str());
+    EXPECT_EQ(E_FAIL, browser->GoForward());
+
+    // A new page after going back drops the pages ahead.
+    ASSERT_EQ(S_OK, browser->GoBack());
+    ASSERT_EQ(S_OK, Navigate(L"http://b.example/top.html"));
+    EXPECT_EQ(E_FAIL, browser->GoForward());
+    ASSERT_EQ(S_OK, browser->GoBack());
+    ASSERT_EQ(S_OK, browser->get_LocationURL(url.put()));
+    EXPECT_EQ(L"http://a.example/", url.str());
+}
+
 }  // namespace
 }  // namespace pelmora::browser

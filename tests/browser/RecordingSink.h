@@ -1,6 +1,6 @@
 #pragma once
 // An event sink that records each call's DISPID and argument types, and answers
-// BeforeNavigate2 with Cancel when asked to.
+// BeforeNavigate2 or NavigateError with Cancel when asked to.
 #include <oaidl.h>
 #include <ocidl.h>
 
@@ -16,6 +16,7 @@ struct RecordedCall {
     std::vector<VARTYPE> argumentTypes;  // in rgvarg order (reversed)
     std::wstring url;                    // the URL argument, when there is one
     com::ComPtr<IDispatch> frame;        // the pDisp argument, when there is one
+    LONG status = 0;                     // NavigateError's StatusCode
 };
 
 class RecordingSink final : public IDispatch {
@@ -34,7 +35,7 @@ public:
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
-        RecordedCall call{id, {}, {}, {}};
+        RecordedCall call{id, {}, {}, {}, 0};
         for (UINT i = 0; i < params->cArgs; ++i) call.argumentTypes.push_back(V_VT(&params->rgvarg[i]));
         if (params->cArgs >= 2) {
             const VARIANT& first = params->rgvarg[params->cArgs - 1];
@@ -45,12 +46,20 @@ public:
         }
         if (id == 250 && cancelUrl == call.url && V_VT(&params->rgvarg[0]) == (VT_BYREF | VT_BOOL))
             *V_BOOLREF(&params->rgvarg[0]) = VARIANT_TRUE;
+        if (id == 271 && params->cArgs == 5) {
+            const VARIANT& status = params->rgvarg[1];
+            if (V_VT(&status) == (VT_BYREF | VT_VARIANT) && V_VT(V_VARIANTREF(&status)) == VT_I4)
+                call.status = V_I4(V_VARIANTREF(&status));
+            if (cancelErrors && V_VT(&params->rgvarg[0]) == (VT_BYREF | VT_BOOL))
+                *V_BOOLREF(&params->rgvarg[0]) = VARIANT_TRUE;
+        }
         calls.push_back(call);
         return S_OK;
     }
 
     std::vector<RecordedCall> calls;
     std::wstring cancelUrl;  // BeforeNavigate2 of this URL is cancelled
+    bool cancelErrors = false;  // every NavigateError is cancelled
     long refs = 1;
 };
 

@@ -1,0 +1,88 @@
+#pragma once
+// A tour: what the development host does instead of waiting for a person, one
+// command a line, run in order. Blank lines and lines that start with '#' are
+// skipped. A command is its first word; a text argument is the rest of the line with
+// the blanks at both ends removed.
+//
+//   navigate URL               the browser goes to URL, as typed into the address box
+//   back                       the browser's Back
+//   check TREE PATH            clicks the check box (the state icon, with the pointer
+//   uncheck TREE PATH            there and posted button messages, as a user does) of
+//                              the item PATH of the band's tree view with control id
+//                              TREE, unless it is checked (unchecked) already; PATH is
+//                              the item texts from the top joined by '\', for example
+//                              \news\daily.WSC (the leading '\' may be left out). An
+//                              item counts as checked when its state image index is
+//                              even: 2 in a plain check-box tree; 2 (folder marked)
+//                              or 4 (checked) in the band's script trees
+//   click ID                   BM_CLICK to the band's control ID; a disabled or hidden
+//                              control cannot be clicked
+//   key KEY                    KEY pressed and released on the window that has the
+//                              focus: a letter or digit, Space, Tab, Enter, Escape,
+//                              Up, Down, Left, Right, Home, End, PageUp, PageDown,
+//                              Insert, Delete, Backspace, F1 to F12; Shift+, Ctrl+ and
+//                              Alt+ in front hold those keys down
+//   toggle-band                View > Explorer Bar: hides the band when it is shown,
+//                              shows it otherwise
+//   wait MS                    lets MS milliseconds (0 to 600000) pass, messages handled
+//   screenshot FILE            a PNG of the host window; a relative FILE lies in the
+//                              tour file's folder
+//   list-box ID                the band's list box the transcript follows and the
+//                              attached expectations read; 0 is the band's first list
+//                              box, which is followed until then
+//   expect-attached TEXT       an entry of that list box contains TEXT
+//   expect-not-attached TEXT   no entry contains TEXT
+//   expect-transcript TEXT     a transcript line after the one the previous
+//                              expect-transcript matched contains TEXT (the tour's own
+//                              lines do not count)
+//   quit                       ends the tour here
+//
+// A tour is parsed whole before it runs: a bad line stops it with "line N: ...".
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace pelmora::bandhost {
+
+enum class TourAction {
+    kNavigate,
+    kBack,
+    kCheck,
+    kUncheck,
+    kClick,
+    kKey,
+    kToggleBand,
+    kWait,
+    kScreenshot,
+    kListBox,
+    kExpectAttached,
+    kExpectNotAttached,
+    kExpectTranscript,
+    kQuit,
+};
+
+struct TourKey {
+    WORD virtualKey = 0;
+    bool shift = false;
+    bool control = false;
+    bool alt = false;
+};
+
+struct TourStep {
+    int line = 0;
+    TourAction action = TourAction::kQuit;
+    int number = 0;        // tree or control id, milliseconds
+    std::wstring text;     // URL, item path, file, expected text
+    TourKey key;
+    std::wstring source;   // the line as written
+};
+
+// False with "line N: why" for the first bad line; steps then holds nothing.
+[[nodiscard]] bool ParseTour(const std::wstring& text, std::vector<TourStep>& steps, std::wstring& error);
+[[nodiscard]] bool ParseKey(const std::wstring& name, TourKey& key);
+// A text file in UTF-8 (with or without its byte order mark) or, when it is not valid
+// UTF-8, in the ANSI code page.
+[[nodiscard]] bool ReadTextFile(const std::wstring& path, std::wstring& text, std::wstring& error);
+
+}  // namespace pelmora::bandhost
