@@ -3,19 +3,18 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <vector>
-
-#include "framework/win/Ansi.h"
+#include "core/ProductKey.h"
 #include "framework/win/ProcAddress.h"
 #include "framework/win/RegKey.h"
 #include "framework/win/UniqueHandle.h"
-#include "core/ProductKey.h"
 
 namespace pelmora {
 
 namespace {
 
-constexpr char kScriptLocationValue[] = "ScriptLocation";
+// Read and written through the wide functions: a profile path the ANSI code page cannot
+// hold would be stored with question marks and every later load would use that folder.
+constexpr wchar_t kScriptLocationValue[] = L"ScriptLocation";
 
 // The default: below the roaming application data before Vista, and from Vista on in
 // a folder "AppDataLocalLow" directly in the profile. The doubled backslash is part of
@@ -31,31 +30,6 @@ std::wstring DefaultScriptLocation() {
     return GetSpecialFolderPath(CSIDL_PROFILE, true) + L"\\AppDataLocalLow\\" L"\\Halvenne\\Pelmora";
 }
 
-bool WriteLocation(HKEY key, const std::wstring& location) {
-    const std::string text = win::WideToAnsi(location);
-    return ::RegSetValueExA(key, kScriptLocationValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                            static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
-}
-
-// The stored location, when it is a string value that can be read.
-bool ReadLocation(HKEY key, std::wstring& location) {
-    DWORD type = 0;
-    DWORD size = 0;
-    if (::RegQueryValueExA(key, kScriptLocationValue, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
-    // One byte more than reported, so a value stored without its terminating zero
-    // still ends inside the buffer.
-    std::vector<char> buffer(static_cast<size_t>(size) + 1, '\0');
-    DWORD read = size;
-    if (::RegQueryValueExA(key, kScriptLocationValue, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                           &read) != ERROR_SUCCESS) {
-        return false;
-    }
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
-    location = win::AnsiToWide(buffer.data());
-    return true;
-}
-
 std::wstring EnsuredSubfolder(const wchar_t* name) {
     std::wstring path = GetScriptLocation() + L"\\" + name;
     EnsureDirectory(path);
@@ -67,21 +41,23 @@ std::wstring EnsuredSubfolder(const wchar_t* name) {
 std::wstring GetScriptLocation() {
     const std::wstring defaultLocation = DefaultScriptLocation();
     win::UniqueHKey key;
-    if (win::OpenRegKey(HKEY_CURRENT_USER, kProductKeyPath, kProductKeyAccess, key) != ERROR_SUCCESS) {
-        if (win::CreateRegKey(HKEY_CURRENT_USER, kProductKeyPath, kProductKeyAccess, key) == ERROR_SUCCESS &&
-            WriteLocation(key.get(), defaultLocation)) {
-            key.reset();
-            EnsureDirectory(defaultLocation);
-            return defaultLocation;
-        }
-    } else {
-        std::wstring stored;
-        if (ReadLocation(key.get(), stored)) {
-            // Used as stored: environment variables are not expanded, and an empty
-            // value stays empty.
-            key.reset();
-            EnsureDirectory(stored);
-            return stored;
+    bool created = false;
+    if (OpenOrCreateProductKey(key, &created) == ERROR_SUCCESS) {
+        if (created) {
+            if (win::WriteRegString(key.get(), kScriptLocationValue, defaultLocation) == ERROR_SUCCESS) {
+                key.reset();
+                EnsureDirectory(defaultLocation);
+                return defaultLocation;
+            }
+        } else {
+            std::wstring stored;
+            if (win::ReadRegString(key.get(), kScriptLocationValue, stored) == ERROR_SUCCESS) {
+                // Used as stored: environment variables are not expanded, and an empty
+                // value stays empty.
+                key.reset();
+                EnsureDirectory(stored);
+                return stored;
+            }
         }
     }
     key.reset();

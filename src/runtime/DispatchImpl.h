@@ -1,19 +1,17 @@
 #pragma once
-// Base of every scriptlet: IDispatch with a plain reference count, counted in the
-// module lock count for its lifetime so the DLL stays loaded while any exists.
+// Base of every scriptlet: IDispatch on our one COM object shape (ComBase.h), counted
+// in the module lock count for its lifetime so the DLL stays loaded while any exists.
+// Every IDispatch method answers E_NOTIMPL until a scriptlet overrides it.
 #include <oaidl.h>
+
+#include "framework/com/ComBase.h"
 
 namespace pelmora {
 
-class CDispatchImpl : public IDispatch {
+class CDispatchImpl : public com::ComBase<IDispatch> {
 public:
-    CDispatchImpl();
-    CDispatchImpl(const CDispatchImpl&) = delete;
-    CDispatchImpl& operator=(const CDispatchImpl&) = delete;
+    CDispatchImpl() noexcept = default;
 
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
     STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** typeInfo) override;
     STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
@@ -21,10 +19,7 @@ public:
                         EXCEPINFO* exception, UINT* argumentError) override;
 
 protected:
-    virtual ~CDispatchImpl();
-
-private:
-    LONG refs_ = 0;
+    ~CDispatchImpl() override = default;
 };
 
 }  // namespace pelmora

@@ -1,8 +1,6 @@
 #include "runtime/Params.h"
 
-#include <new>
-
-#include "framework/com/DllModule.h"
+#include "framework/com/ExceptionBarrier.h"
 #include "framework/com/VariantByValue.h"
 #include "framework/win/HResult.h"
 
@@ -11,38 +9,16 @@ namespace pelmora {
 HRESULT CParams::Create(ITypeInfo* eventTypeInfo, com::ComPtr<CParams>& params) noexcept {
     params.reset();
     if (!eventTypeInfo) return E_POINTER;
-    try {
+    return com::ExceptionBarrier([&] {
         params = com::ComPtr<CParams>(new CParams(eventTypeInfo));
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
-}
-
-CParams::CParams(ITypeInfo* eventTypeInfo) : names_(new CParamsTypeInfo(eventTypeInfo)) {
-    com::LockProcessModule();
-}
-
-CParams::~CParams() { com::UnlockProcessModule(); }
-
-STDMETHODIMP CParams::QueryInterface(REFIID iid, void** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, __uuidof(IDispatchEx))) {
-        *out = static_cast<IDispatchEx*>(this);
-        AddRef();
         return S_OK;
-    }
-    return E_NOINTERFACE;
+    });
 }
 
-STDMETHODIMP_(ULONG) CParams::AddRef() { return static_cast<ULONG>(++refs_); }
+CParams::CParams(ITypeInfo* eventTypeInfo) : names_(new CParamsTypeInfo(eventTypeInfo)) {}
 
-STDMETHODIMP_(ULONG) CParams::Release() {
-    const LONG refs = --refs_;
-    if (refs == 0) delete this;
-    return static_cast<ULONG>(refs);
-}
+// The values are cleared and the names released with the members.
+CParams::~CParams() = default;
 
 STDMETHODIMP CParams::GetTypeInfoCount(UINT*) { return E_NOTIMPL; }
 STDMETHODIMP CParams::GetTypeInfo(UINT, LCID, ITypeInfo**) { return E_NOTIMPL; }
@@ -132,14 +108,15 @@ STDMETHODIMP CParams::GetNameSpaceParent(IUnknown**) { return E_NOTIMPL; }
 HRESULT CParams::AddValue(const wchar_t* name, const VARIANT& value) noexcept {
     com::Variant copy;
     PELMORA_RETURN_IF_FAILED(copy.CopyFrom(value));
-    PELMORA_RETURN_IF_FAILED(names_->AddName(name));
-    try {
-        values_.emplace(ValueCount(), std::move(copy));
-    } catch (...) {
-        names_->RemoveLastName();
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+    const ULONG id = ValueCount();
+    PELMORA_RETURN_IF_FAILED(com::ExceptionBarrier([&] {
+        values_.emplace(id, std::move(copy));
+        return S_OK;
+    }));
+    // Names and values keep the same ids: a name that cannot be stored takes its value back.
+    const HRESULT named = names_->AddName(name);
+    if (FAILED(named)) values_.erase(id);
+    return named;
 }
 
 const VARIANT* CParams::FindValue(const wchar_t* name) const noexcept {

@@ -6,20 +6,18 @@
 
 #include <map>
 
+#include "framework/com/ComBase.h"
 #include "framework/com/ComPtr.h"
 #include "framework/com/Variant.h"
 #include "runtime/ParamsTypeInfo.h"
 
 namespace pelmora {
 
-class CParams : public IDispatchEx {
+// Answers IUnknown, IDispatch and IDispatchEx.
+class CParams : public com::ComBase<IDispatchEx, IDispatch> {
 public:
     // A Params object without members, with a reference for the caller.
     [[nodiscard]] static HRESULT Create(ITypeInfo* eventTypeInfo, com::ComPtr<CParams>& params) noexcept;
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
     STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** typeInfo) override;
@@ -46,14 +44,13 @@ public:
 
 protected:
     explicit CParams(ITypeInfo* eventTypeInfo);
-    virtual ~CParams();
+    ~CParams() override;
 
 private:
     // The member an id names: ids n to 2n-1 stand for 0 to n-1. False beyond.
     [[nodiscard]] bool MapMemberId(DISPID id, ULONG& member) const noexcept;
     HRESULT PutValue(ULONG member, const DISPPARAMS* arguments) noexcept;
 
-    LONG refs_ = 0;
     com::ComPtr<CParamsTypeInfo> names_;
     std::map<ULONG, com::Variant> values_;
 };

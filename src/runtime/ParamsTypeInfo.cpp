@@ -1,10 +1,9 @@
 #include "runtime/ParamsTypeInfo.h"
 
 #include <cwchar>
-#include <iterator>
 #include <new>
 
-#include "framework/com/DllModule.h"
+#include "framework/com/ExceptionBarrier.h"
 #include "framework/win/HResult.h"
 
 namespace pelmora {
@@ -20,33 +19,11 @@ bool SameName(const com::Bstr& held, const wchar_t* requested) noexcept {
 
 }  // namespace
 
-CParamsTypeInfo::CParamsTypeInfo(ITypeInfo* eventTypeInfo) : eventTypeInfo_(eventTypeInfo) {
-    com::LockProcessModule();
-}
+CParamsTypeInfo::CParamsTypeInfo(ITypeInfo* eventTypeInfo) : eventTypeInfo_(eventTypeInfo) {}
 
 CParamsTypeInfo::~CParamsTypeInfo() {
     // Descriptions a caller never gave back still go back to the event type information.
     accessors_.clear();
-    com::UnlockProcessModule();
-}
-
-STDMETHODIMP CParamsTypeInfo::QueryInterface(REFIID iid, void** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ITypeInfo)) {
-        *out = static_cast<ITypeInfo*>(this);
-        AddRef();
-        return S_OK;
-    }
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CParamsTypeInfo::AddRef() { return static_cast<ULONG>(++refs_); }
-
-STDMETHODIMP_(ULONG) CParamsTypeInfo::Release() {
-    const LONG refs = --refs_;
-    if (refs == 0) delete this;
-    return static_cast<ULONG>(refs);
 }
 
 // The event interface's attributes, counting the members as a put and a get accessor each.
@@ -90,13 +67,11 @@ STDMETHODIMP CParamsTypeInfo::GetFuncDesc(UINT index, FUNCDESC** description) {
         made.lprgelemdescParam = nullptr;
     }
     accessor->borrowed = std::move(borrowed);
-    try {
+    return com::ExceptionBarrier([&] {
         accessors_.push_back(std::move(accessor));
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    *description = &made;
-    return S_OK;
+        *description = &made;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CParamsTypeInfo::GetVarDesc(UINT, VARDESC**) { return E_NOTIMPL; }
@@ -167,16 +142,10 @@ HRESULT CParamsTypeInfo::AddName(const wchar_t* name) noexcept {
         copy = com::Bstr(name);
         if (!copy.get()) return E_OUTOFMEMORY;
     }
-    try {
+    return com::ExceptionBarrier([&] {
         names_.emplace(NameCount(), std::move(copy));
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
-}
-
-void CParamsTypeInfo::RemoveLastName() noexcept {
-    if (!names_.empty()) names_.erase(std::prev(names_.end()));
+        return S_OK;
+    });
 }
 
 }  // namespace pelmora

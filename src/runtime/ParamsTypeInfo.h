@@ -8,19 +8,17 @@
 #include <vector>
 
 #include "framework/com/Bstr.h"
+#include "framework/com/ComBase.h"
 #include "framework/com/ComPtr.h"
 #include "framework/com/TypeDescriptions.h"
 
 namespace pelmora {
 
-class CParamsTypeInfo : public ITypeInfo {
+// Answers IUnknown and ITypeInfo.
+class CParamsTypeInfo : public com::ComBase<ITypeInfo> {
 public:
     // eventTypeInfo must not be null.
     explicit CParamsTypeInfo(ITypeInfo* eventTypeInfo);
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     STDMETHODIMP GetTypeAttr(TYPEATTR** attributes) override;
     STDMETHODIMP GetTypeComp(ITypeComp** typeComp) override;
@@ -46,12 +44,10 @@ public:
 
     // Stores name (null for a name the event did not supply) under the next id.
     [[nodiscard]] HRESULT AddName(const wchar_t* name) noexcept;
-    // Takes back the name added last, when its value could not be stored.
-    void RemoveLastName() noexcept;
     [[nodiscard]] ULONG NameCount() const noexcept { return static_cast<ULONG>(names_.size()); }
 
 protected:
-    virtual ~CParamsTypeInfo();
+    ~CParamsTypeInfo() override;
 
 private:
     // A property accessor handed out by GetFuncDesc: the event's description with our
@@ -62,7 +58,6 @@ private:
         com::FuncDescHolder borrowed;
     };
 
-    LONG refs_ = 0;
     com::ComPtr<ITypeInfo> eventTypeInfo_;
     std::map<ULONG, com::Bstr> names_;
     std::vector<std::unique_ptr<AccessorDescription>> accessors_;

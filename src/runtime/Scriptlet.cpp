@@ -6,6 +6,8 @@
 #include <string>
 
 #include "core/Logger.h"
+#include "framework/com/ExcepInfo.h"
+#include "framework/com/ExceptionBarrier.h"
 #include "framework/com/MemberNames.h"
 #include "framework/com/Variant.h"
 #include "framework/win/Ansi.h"
@@ -47,17 +49,6 @@ void TellCurrentBar(void (IBarNotifications::*notify)(const std::wstring&), cons
     }
 }
 
-// Keeps a COM method's body from letting an exception out.
-template <typename Body>
-HRESULT Guarded(Body&& body) noexcept {
-    try {
-        return body();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
-}
 
 }  // namespace
 
@@ -72,7 +63,7 @@ CScriptlet::~CScriptlet() = default;
 const IID& CScriptlet::GetEventIID() const { return events_->eventIid; }
 
 HRESULT CScriptlet::Load() {
-    return Guarded([&] {
+    return com::ExceptionBarrier([&] {
         scriptObject_.reset();
         const HRESULT hr = ::CoGetObject(monikerName_.c_str(), nullptr, IID_IDispatch, scriptObject_.put_void());
         if (FAILED(hr)) {
@@ -114,7 +105,7 @@ com::ComPtr<ITypeInfo> CScriptlet::GetEventTypeInfo(const EventInterface& events
 }
 
 HRESULT CScriptlet::SetProperty(const std::wstring& name, VARIANT* value) {
-    return Guarded([&] {
+    return com::ExceptionBarrier([&] {
         if (!scriptObject_) return E_FAIL;
         DISPID id = DISPID_UNKNOWN;
         auto* names = const_cast<LPOLESTR>(name.c_str());
@@ -137,7 +128,7 @@ HRESULT CScriptlet::SetProperty(const std::wstring& name, VARIANT* value) {
 }
 
 HRESULT CScriptlet::Attach(IDispatch* source) {
-    return Guarded([&] {
+    return com::ExceptionBarrier([&] {
         if (adviseCookie_ != 0) {
             LogError("Attach called before detach.", E_FAIL, "CScriptlet::Attach", __LINE__);
             return E_FAIL;
@@ -179,7 +170,7 @@ HRESULT CScriptlet::Connect() {
 }
 
 HRESULT CScriptlet::Detach() {
-    return Guarded([&] {
+    return com::ExceptionBarrier([&] {
         // Made before the unadvise: once disconnected, nothing may turn the detach into a failure.
         const std::wstring label = AttachmentLabel();
         const HRESULT hr = Disconnect();
@@ -210,7 +201,7 @@ STDMETHODIMP CScriptlet::Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DI
     // window's unload takes it out of its browser scriptlet and off the window, whose
     // connection point need not hold it while it calls. It lives until the call returns.
     const com::ComPtr<CScriptlet> self(this);
-    return Guarded([&]() -> HRESULT {
+    return com::ExceptionBarrier([&]() -> HRESULT {
         if (!scriptObject_) {
             LogError("Scriptlet object is NULL.", E_FAIL, "CScriptlet::Invoke", __LINE__);
             return E_FAIL;
@@ -263,14 +254,10 @@ HRESULT CScriptlet::CallScriptFunction(IDispatch* script, ITypeInfo* eventTypeIn
     argument->pdispVal = paramsObject.get();
     if (paramsObject) paramsObject->AddRef();
     com::Variant scriptResult;
-    EXCEPINFO scriptException{};
+    com::ExcepInfo scriptException;  // nothing reads the script's exception texts
     DISPPARAMS arguments{argument.get(), nullptr, 1, 0};
-    hr = script->Invoke(scriptId, iid, lcid, DISPATCH_METHOD, &arguments, scriptResult.get(), &scriptException,
+    hr = script->Invoke(scriptId, iid, lcid, DISPATCH_METHOD, &arguments, scriptResult.get(), scriptException.put(),
                        argumentError);
-    // Nothing reads the script's exception texts.
-    ::SysFreeString(scriptException.bstrSource);
-    ::SysFreeString(scriptException.bstrDescription);
-    ::SysFreeString(scriptException.bstrHelpFile);
     if (SUCCEEDED(hr)) {
         (void)translator.WriteBack();  // a value that cannot be copied back stays the caller's
     } else {

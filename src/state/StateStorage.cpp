@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "core/Logger.h"
-#include "framework/win/RegKey.h"
 #include "core/ProductKey.h"
 #include "core/SplitAtFirst.h"
+#include "framework/win/RegKey.h"
 
 namespace pelmora {
 
@@ -98,22 +98,16 @@ void CRootStorage::Load() noexcept {
     bool corrupted = false;
     try {
         win::UniqueHKey key;
-        if (win::OpenRegKey(HKEY_CURRENT_USER, kProductKeyPath, kProductKeyAccess, key) != ERROR_SUCCESS) return;
-        DWORD type = REG_NONE;
-        DWORD size = 0;
-        if (::RegQueryValueExW(key.get(), valueName_.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-            type != REG_BINARY) {
-            return;
-        }
-        std::vector<BYTE> data(size + 1);  // never empty, so the read gets a real buffer
-        DWORD read = size;
-        if (::RegQueryValueExW(key.get(), valueName_.c_str(), nullptr, &type, data.data(), &read) != ERROR_SUCCESS ||
-            type != REG_BINARY) {
-            return;
-        }
-        corrupted = !Parse(data.data(), read);
+        if (OpenProductKey(key) != ERROR_SUCCESS) return;
+        std::vector<BYTE> data;
+        const LONG status = win::ReadRegBinary(key.get(), valueName_.c_str(), data);
+        if (status == ERROR_NOT_ENOUGH_MEMORY) {
+            corrupted = true;  // no room for the value's bytes: reported like a parse that ran out
+        } else if (status == ERROR_SUCCESS) {
+            corrupted = !Parse(data.data(), data.size());  // an empty value is corrupt too
+        }  // otherwise absent, or not a state value
     } catch (...) {
-        corrupted = true;  // out of memory for the value's bytes
+        corrupted = true;
     }
     if (corrupted) {
         GetLogger().Log(LOG_ERROR, "State value is corrupted.", 0, "CRootStorage::Load", kSourceFile, __LINE__);
@@ -126,12 +120,8 @@ bool CRootStorage::Save() const noexcept {
         std::vector<BYTE> data(GetSerializedSize());
         if (data.empty() || Serialize(data.data(), data.size()) != data.size()) return false;
         win::UniqueHKey key;
-        if (win::OpenRegKey(HKEY_CURRENT_USER, kProductKeyPath, kProductKeyAccess, key) != ERROR_SUCCESS &&
-            win::CreateRegKey(HKEY_CURRENT_USER, kProductKeyPath, kProductKeyAccess, key) != ERROR_SUCCESS) {
-            return false;
-        }
-        return ::RegSetValueExW(key.get(), valueName_.c_str(), 0, REG_BINARY, data.data(),
-                                static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+        if (OpenOrCreateProductKey(key) != ERROR_SUCCESS) return false;
+        return win::WriteRegBinary(key.get(), valueName_.c_str(), data.data(), data.size()) == ERROR_SUCCESS;
     } catch (...) {
         return false;
     }

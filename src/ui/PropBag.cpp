@@ -1,59 +1,52 @@
 #include "ui/PropBag.h"
 
 #include <cstring>
-#include <new>
 
-#include "framework/com/DllModule.h"
+#include "framework/com/ComPtr.h"
+#include "framework/com/ExceptionBarrier.h"
 
 namespace pelmora {
 
-CPropBag::CPropBag() { com::LockProcessModule(); }
+namespace {
 
-CPropBag::~CPropBag() { com::UnlockProcessModule(); }
-
-STDMETHODIMP CPropBag::QueryInterface(REFIID iid, void** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IEnumString)) {
-        *out = static_cast<IEnumString*>(this);
-        AddRef();
-        return S_OK;
-    }
-    return E_NOINTERFACE;
+// A copy of entry in task memory, with room for its text and two more characters, or
+// null when there is no memory.
+wchar_t* TaskMemoryCopy(const com::Bstr& entry) noexcept {
+    const size_t length = entry.length();
+    auto* buffer = static_cast<wchar_t*>(::CoTaskMemAlloc((length + 2) * sizeof(wchar_t)));
+    if (!buffer) return nullptr;
+    if (length) std::memcpy(buffer, entry.get(), length * sizeof(wchar_t));
+    buffer[length] = L'\0';
+    return buffer;
 }
 
-STDMETHODIMP_(ULONG) CPropBag::AddRef() { return static_cast<ULONG>(++refs_); }
-
-STDMETHODIMP_(ULONG) CPropBag::Release() {
-    const LONG refs = --refs_;
-    if (refs == 0) delete this;
-    return static_cast<ULONG>(refs);
-}
+}  // namespace
 
 STDMETHODIMP CPropBag::Next(ULONG wanted, LPOLESTR* strings, ULONG* fetched) {
-    if (!strings || !fetched) return E_POINTER;
+    if (!strings || (wanted > 1 && !fetched)) return E_POINTER;
     ULONG handedOut = 0;
-    while (handedOut < wanted && cursor_ < strings_.size()) {
-        const com::Bstr& entry = *strings_[cursor_];
-        const size_t length = entry.length();
-        auto* buffer = static_cast<wchar_t*>(::CoTaskMemAlloc((length + 2) * sizeof(wchar_t)));
-        if (!buffer) break;
-        if (length) std::memcpy(buffer, entry.get(), length * sizeof(wchar_t));
-        buffer[length] = L'\0';
-        strings[handedOut++] = buffer;
-        ++cursor_;
+    {
+        win::CriticalSectionLock guard(lock_);
+        while (handedOut < wanted && cursor_ < strings_.size()) {
+            wchar_t* copy = TaskMemoryCopy(*strings_[cursor_]);
+            if (!copy) break;
+            strings[handedOut++] = copy;
+            ++cursor_;
+        }
     }
-    *fetched = handedOut;
+    if (fetched) *fetched = handedOut;
     return handedOut > 0 ? S_OK : S_FALSE;
 }
 
 STDMETHODIMP CPropBag::Skip(ULONG count) {
+    win::CriticalSectionLock guard(lock_);
     const size_t left = strings_.size() - cursor_;
     cursor_ += count < left ? count : left;
     return S_OK;
 }
 
 STDMETHODIMP CPropBag::Reset() {
+    win::CriticalSectionLock guard(lock_);
     cursor_ = 0;
     return S_OK;
 }
@@ -61,28 +54,24 @@ STDMETHODIMP CPropBag::Reset() {
 STDMETHODIMP CPropBag::Clone(IEnumString** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    CPropBag* clone = nullptr;
-    try {
-        clone = new CPropBag();
-        clone->strings_ = strings_;
-    } catch (...) {
-        delete clone;
-        return E_OUTOFMEMORY;
-    }
-    clone->cursor_ = cursor_;
-    clone->AddRef();
-    const HRESULT hr = clone->QueryInterface(IID_IEnumString, reinterpret_cast<void**>(out));
-    clone->Release();
-    return hr;
+    return com::ExceptionBarrier([&] {
+        com::ComPtr<CPropBag> clone(new CPropBag());
+        {
+            win::CriticalSectionLock guard(lock_);
+            clone->strings_ = strings_;
+            clone->cursor_ = cursor_;
+        }
+        return clone->QueryInterface(IID_IEnumString, reinterpret_cast<void**>(out));
+    });
 }
 
 HRESULT CPropBag::AddString(const wchar_t* text) {
-    try {
-        strings_.push_back(std::make_shared<const com::Bstr>(text ? text : L""));
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+    return com::ExceptionBarrier([&] {
+        auto entry = std::make_shared<const com::Bstr>(text ? text : L"");
+        win::CriticalSectionLock guard(lock_);
+        strings_.push_back(std::move(entry));
+        return S_OK;
+    });
 }
 
 }  // namespace pelmora

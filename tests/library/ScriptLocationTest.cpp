@@ -5,8 +5,8 @@
 
 #include <string>
 
+#include "ProductKeyFixture.h"
 #include "TestSupport.h"
-#include "library/ProductKeyValues.h"
 #include "library/ScriptLocation.h"
 
 namespace pelmora {
@@ -28,7 +28,7 @@ std::wstring ExpectedDefaultLocation() {
     return std::wstring(base) + L"\\AppDataLocalLow\\\\Halvenne\\Pelmora";
 }
 
-class ScriptLocationTest : public ::testing::Test {
+class ScriptLocationTest : public test::ProductKeyTest {
 protected:
     void SetLocation(DWORD type, const std::wstring& location) {
         ASSERT_EQ(ERROR_SUCCESS, test::WriteProductString("ScriptLocation", type, test::ToAnsi(location)));
@@ -41,7 +41,6 @@ protected:
         ASSERT_FALSE(DirectoryExists(defaultLocation_)) << "the default script folder holds files; use a fresh prefix";
     }
 
-    test::ScopedRegistryKey productKey_{HKEY_CURRENT_USER, test::kProductKeyForTests};
     test::TempDir dir_;
     const std::wstring defaultLocation_ = ExpectedDefaultLocation();
 };
@@ -122,6 +121,20 @@ TEST_F(ScriptLocationTest, StringStoredWithoutTerminatingZeroIsReadWhole) {
 
     EXPECT_EQ(GetScriptLocation(), dir_ / L"unterminated");
     EXPECT_TRUE(DirectoryExists(dir_ / L"unterminated"));
+}
+
+// Greek, Cyrillic and Devanagari: no ANSI code page holds all three.
+constexpr wchar_t kForeignName[] = L"\u03A9\u0416\u0915";
+
+TEST_F(ScriptLocationTest, LocationTheAnsiCodePageCannotHoldIsReadAndUsedWhole) {
+    const std::wstring location = dir_ / kForeignName;
+    ASSERT_FALSE(test::AnsiHolds(location));
+    ASSERT_EQ(ERROR_SUCCESS, test::WriteProductStringWide(L"ScriptLocation", REG_SZ, location));
+
+    EXPECT_EQ(GetScriptLocation(), location);
+    EXPECT_TRUE(DirectoryExists(location));
+    EXPECT_EQ(GetMainScriptDirectory(), location + kMainFolder);
+    EXPECT_TRUE(DirectoryExists(location + kMainFolder));
 }
 
 TEST_F(ScriptLocationTest, EmptyStringGivesAnEmptyLocation) {

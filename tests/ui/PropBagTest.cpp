@@ -2,8 +2,10 @@
 
 #include <objbase.h>
 
+#include <atomic>
 #include <initializer_list>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "component/Module.h"
@@ -173,14 +175,87 @@ TEST(PropBag, CloneSurvivesTheOriginal) {
 }
 
 TEST(PropBag, NullPointersAreRejectedWithoutMovingTheCursor) {
-    auto bag = MakeBag({L"a"});
-    LPOLESTR one = nullptr;
+    auto bag = MakeBag({L"a", L"b"});
+    LPOLESTR two[2] = {};
     ULONG fetched = 0;
     EXPECT_EQ(bag->Next(1, nullptr, &fetched), E_POINTER);
-    EXPECT_EQ(bag->Next(1, &one, nullptr), E_POINTER);
-    EXPECT_EQ(one, nullptr);
+    EXPECT_EQ(bag->Next(2, two, nullptr), E_POINTER);
+    EXPECT_EQ(two[0], nullptr);
     EXPECT_EQ(bag->Clone(nullptr), E_POINTER);
     EXPECT_EQ(Next(bag.get(), 1).strings, Strings{L"a"});
+}
+
+// The enumerator contract lets a caller that asks for one string leave out the count.
+TEST(PropBag, OneStringMayBeFetchedWithoutACount) {
+    auto bag = MakeBag({L"only.WSC"});
+    LPOLESTR one = nullptr;
+    ASSERT_EQ(bag->Next(1, &one, nullptr), S_OK);
+    ASSERT_NE(one, nullptr);
+    EXPECT_STREQ(one, L"only.WSC");
+    ::CoTaskMemFree(one);
+    one = nullptr;
+    EXPECT_EQ(bag->Next(1, &one, nullptr), S_FALSE);
+    EXPECT_EQ(one, nullptr);
+}
+
+// The shell's AutoComplete object enumerates on a worker thread of its own while the
+// dialog appends on the user-interface thread; both count references. The worker
+// checks that it sees every entry in order; each round runs a few times, since a race
+// shows only now and then.
+TEST(PropBag, ListIsEnumeratedOnAWorkerThreadWhileItGrows) {
+    constexpr int kRuns = 4;
+    constexpr int kEntries = 20000;
+    constexpr int kCounts = 20;  // references taken and given back per step, on both threads
+    const auto entry = [](int position) { return L"entry" + std::to_wstring(position) + L".WSC"; };
+    for (int run = 0; run < kRuns; ++run) {
+        SCOPED_TRACE(run);
+        auto bag = MakeBag({});
+        std::atomic<bool> started{false};
+        std::atomic<bool> appended{false};
+        std::atomic<int> mismatches{0};
+        std::atomic<int> seenAtEnd{0};
+        std::thread worker([&] {
+            int rounds = 0;
+            for (bool last = false; !last; ++rounds) {
+                last = appended.load();
+                started = true;  // the first round begins before the list is complete
+                int position = 0;
+                ASSERT_EQ(bag->Reset(), S_OK);
+                com::ComPtr<IEnumString> clone;
+                for (;;) {
+                    LPOLESTR strings[3] = {};
+                    ULONG fetched = 0;
+                    // One at a time without a count, as the AutoComplete object asks, or three.
+                    const bool single = position % 2 == 0;
+                    const HRESULT hr = single ? bag->Next(1, strings, nullptr) : bag->Next(3, strings, &fetched);
+                    if (single && hr == S_OK) fetched = 1;
+                    for (ULONG i = 0; i < fetched; ++i) {
+                        if (entry(position++) != strings[i]) ++mismatches;
+                        ::CoTaskMemFree(strings[i]);
+                    }
+                    if (hr != S_OK) break;
+                    for (int i = 0; i < kCounts; ++i) bag->AddRef();
+                    if (!clone) {
+                        ASSERT_EQ(bag->Clone(clone.put()), S_OK);
+                    }
+                    for (int i = 0; i < kCounts; ++i) bag->Release();
+                }
+                if (last) seenAtEnd = position;
+            }
+            EXPECT_GT(rounds, 1);
+        });
+        while (!started) std::this_thread::yield();
+        for (int i = 0; i < kEntries; ++i) {
+            EXPECT_EQ(bag->AddString(entry(i).c_str()), S_OK);
+            for (int c = 0; c < kCounts; ++c) bag->AddRef();
+            for (int c = 0; c < kCounts; ++c) bag->Release();
+        }
+        appended = true;
+        worker.join();
+        EXPECT_EQ(mismatches, 0);
+        EXPECT_EQ(seenAtEnd, kEntries);
+        EXPECT_EQ(RefCount(bag.get()), 1u);
+    }
 }
 
 TEST(PropBag, AnswersOnlyForUnknownAndEnumString) {

@@ -4,23 +4,27 @@
 
 namespace pelmora::com {
 
+namespace {
+// The module's own reference: the first, and the last to go.
+constexpr ULONG kModuleReference = 1;
+}  // namespace
+
 STDMETHODIMP ClassFactory::QueryInterface(REFIID iid, void** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-        *out = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    return E_NOINTERFACE;
+    const InterfaceEntry entries[] = {{&IID_IClassFactory, static_cast<IClassFactory*>(this)}};
+    return QueryInterfaceFromTable(entries, iid, out);
 }
 
-STDMETHODIMP_(ULONG) ClassFactory::AddRef() { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
+STDMETHODIMP_(ULONG) ClassFactory::AddRef() {
+    const ULONG references = references_.Add();
+    if (references > kModuleReference) module_.Lock();
+    return references;
+}
 
 STDMETHODIMP_(ULONG) ClassFactory::Release() {
-    const LONG refs = ::InterlockedDecrement(&refs_);
-    if (refs == 0) delete this;
-    return static_cast<ULONG>(refs);
+    const ULONG left = references_.Drop();
+    if (left >= kModuleReference) module_.Unlock();
+    if (left == 0) delete this;
+    return left;
 }
 
 STDMETHODIMP ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) {

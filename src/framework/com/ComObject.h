@@ -6,12 +6,12 @@
 // which stores the interface pointer for iid (IID_IUnknown included) without adding a
 // reference, or answers E_NOINTERFACE. ComObject<T> makes a stand-alone object of it,
 // ComAggObject<T> an aggregated one whose identity is the outer object. Either counts
-// itself in the process module's lock count for its lifetime.
+// itself in the process module's lock count for its lifetime. FindInterface over a
+// short table (ComBase.h) is the usual way to write InternalQueryInterface.
 #include <objbase.h>
 
-#include <new>
-
-#include "framework/com/DllModule.h"
+#include "framework/com/ComBase.h"
+#include "framework/com/ExceptionBarrier.h"
 
 namespace pelmora::com {
 
@@ -21,32 +21,28 @@ public:
     HRESULT FinalConstruct() noexcept { return S_OK; }
 };
 
+namespace detail {
+// QueryInterface through T's InternalQueryInterface: E_POINTER for a null out pointer,
+// out cleared first, GUID_NULL refused, the answer given a reference.
 template <class T>
-class ComObject final : public T {
-public:
-    ComObject() { LockProcessModule(); }
-    ~ComObject() { UnlockProcessModule(); }
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
+HRESULT QueryInternal(T& object, REFIID iid, void** out) noexcept {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (IsEqualIID(iid, GUID_NULL)) return E_NOINTERFACE;
+    const HRESULT hr = object.InternalQueryInterface(iid, out);
+    if (FAILED(hr) || !*out) {
         *out = nullptr;
-        const HRESULT hr = this->InternalQueryInterface(iid, out);
-        if (FAILED(hr) || !*out) {
-            *out = nullptr;
-            return FAILED(hr) ? hr : E_NOINTERFACE;
-        }
-        static_cast<IUnknown*>(*out)->AddRef();
-        return S_OK;
+        return FAILED(hr) ? hr : E_NOINTERFACE;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG refs = ::InterlockedDecrement(&refs_);
-        if (refs == 0) delete this;
-        return static_cast<ULONG>(refs);
-    }
+    static_cast<IUnknown*>(*out)->AddRef();
+    return S_OK;
+}
+}  // namespace detail
 
-private:
-    LONG refs_ = 0;
+template <class T>
+class ComObject final : public SelfDeletingObject<ModuleLocked<T>> {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override { return detail::QueryInternal(*this, iid, out); }
 };
 
 // T inside an aggregate: every IUnknown call goes to the outer object.
@@ -64,38 +60,24 @@ private:
 
 // The inner, non-delegating unknown the outer object holds.
 template <class T>
-class ComAggObject final : public IUnknown {
+class ComAggObject final : public SelfDeletingObject<ModuleLocked<IUnknown>> {
 public:
-    explicit ComAggObject(IUnknown* outer) : contained_(outer) { LockProcessModule(); }
-    ~ComAggObject() { UnlockProcessModule(); }
+    explicit ComAggObject(IUnknown* outer) : contained_(outer) {}
 
     HRESULT FinalConstruct() noexcept { return contained_.FinalConstruct(); }
 
+    // IUnknown is this inner unknown itself; the class's interfaces get their reference
+    // from the outer object.
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (IsEqualIID(iid, IID_IUnknown)) {
+        if (out && IsEqualIID(iid, IID_IUnknown)) {
             *out = static_cast<IUnknown*>(this);
             AddRef();
             return S_OK;
         }
-        const HRESULT hr = contained_.InternalQueryInterface(iid, out);
-        if (FAILED(hr) || !*out) {
-            *out = nullptr;
-            return FAILED(hr) ? hr : E_NOINTERFACE;
-        }
-        static_cast<IUnknown*>(*out)->AddRef();  // reaches the outer object
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG refs = ::InterlockedDecrement(&refs_);
-        if (refs == 0) delete this;
-        return static_cast<ULONG>(refs);
+        return detail::QueryInternal(contained_, iid, out);
     }
 
 private:
-    LONG refs_ = 0;
     ComContainedObject<T> contained_;
 };
 
@@ -117,14 +99,10 @@ HRESULT CreateComInstance(IUnknown* outer, REFIID iid, void** out) noexcept {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (outer && !IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
-    try {
+    return ExceptionBarrier([&] {
         if (outer) return detail::FinishCreation(new ComAggObject<T>(outer), iid, out);
         return detail::FinishCreation(new ComObject<T>(), iid, out);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    });
 }
 
 }  // namespace pelmora::com

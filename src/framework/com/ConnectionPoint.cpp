@@ -2,17 +2,14 @@
 
 #include <olectl.h>
 
-#include <new>
+#include "framework/com/ComBase.h"
+#include "framework/com/ExceptionBarrier.h"
 
 namespace pelmora::com {
 
 STDMETHODIMP ConnectionPoint::QueryInterface(REFIID iid, void** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IConnectionPoint)) return E_NOINTERFACE;
-    *out = static_cast<IConnectionPoint*>(this);
-    AddRef();
-    return S_OK;
+    const InterfaceEntry entries[] = {{&IID_IConnectionPoint, static_cast<IConnectionPoint*>(this)}};
+    return QueryInterfaceFromTable(entries, iid, out);
 }
 
 STDMETHODIMP ConnectionPoint::GetConnectionInterface(IID* iid) {
@@ -34,13 +31,11 @@ STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     if (!sink) return E_POINTER;
     ComPtr<IDispatch> dispatch;
     if (FAILED(sink->QueryInterface(IID_IDispatch, dispatch.put_void()))) return CONNECT_E_CANNOTCONNECT;
-    try {
+    return ExceptionBarrier([&] {
         sinks_.push_back(std::move(dispatch));
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    *cookie = static_cast<DWORD>(sinks_.size());
-    return S_OK;
+        *cookie = static_cast<DWORD>(sinks_.size());
+        return S_OK;
+    });
 }
 
 STDMETHODIMP ConnectionPoint::Unadvise(DWORD cookie) {

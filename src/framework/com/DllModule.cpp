@@ -3,6 +3,7 @@
 #include <new>
 
 #include "framework/com/ClassFactory.h"
+#include "framework/com/ExceptionBarrier.h"
 #include "framework/com/Registrar.h"
 #include "framework/win/HResult.h"
 
@@ -31,16 +32,14 @@ void UnlockProcessModule() noexcept {
 HRESULT GetModulePath(HMODULE module, std::wstring& path) noexcept {
     wchar_t buffer[MAX_PATH + 1] = {};
     const DWORD length = ::GetModuleFileNameW(module, buffer, MAX_PATH);
-    if (length == 0) return win::HResultFromLastError();
+    PELMORA_RETURN_LAST_ERROR_IF(length == 0);
     // A path that fills the buffer may have been cut; registering a cut path would
     // point the class at a file that does not exist.
     if (length >= MAX_PATH) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
-    try {
+    return ExceptionBarrier([&] {
         path.assign(buffer, length);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 DllModule::DllModule(const GUID& typeLibraryId, std::initializer_list<ObjectMapEntry> entries)
@@ -96,7 +95,7 @@ HRESULT DllModule::GetClassObject(REFCLSID clsid, REFIID iid, void** out) noexce
         if (!found->cachedFactory) {  // another thread may have made it meanwhile
             auto* factory = new (std::nothrow) ClassFactory(found->createInstance, *this);
             if (!factory) return E_OUTOFMEMORY;
-            found->cachedFactory = ComPtr<IClassFactory>(factory);
+            found->cachedFactory = ComPtr<IClassFactory>(factory);  // the factory's first reference
         }
     }
     const HRESULT hr = found->cachedFactory->QueryInterface(iid, out);

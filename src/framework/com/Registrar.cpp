@@ -1,7 +1,6 @@
 #include "framework/com/Registrar.h"
 
-#include <new>
-
+#include "framework/com/ExceptionBarrier.h"
 #include "framework/win/Ansi.h"
 #include "framework/win/HResult.h"
 #include "framework/win/RegKey.h"
@@ -13,21 +12,21 @@ namespace {
 
 constexpr REGSAM kKeyAccess = KEY_READ | KEY_WRITE;
 
+// The script names the type and gives the bytes, so the value is written as it comes.
 HRESULT SetValue(HKEY key, const RegistryValueSpec& value) {
-    const LONG status = ::RegSetValueExW(key, value.name.empty() ? nullptr : value.name.c_str(), 0, value.type,
-                                         value.data.data(), static_cast<DWORD>(value.data.size()));
-    return status == ERROR_SUCCESS ? S_OK : win::HResultFromWin32(status);
+    PELMORA_RETURN_IF_WIN32_ERROR(::RegSetValueExW(key, value.name.empty() ? nullptr : value.name.c_str(), 0,
+                                                   value.type, value.data.data(),
+                                                   static_cast<DWORD>(value.data.size())));
+    return S_OK;
 }
 
 HRESULT RegisterKey(HKEY parent, const RegistryKeySpec& spec) {
     if (spec.mode == RegistryKeyMode::Delete || spec.mode == RegistryKeyMode::ForceRemove) {
-        const LONG status = win::DeleteRegTree(parent, spec.name);
-        if (status != ERROR_SUCCESS) return win::HResultFromWin32(status);
+        PELMORA_RETURN_IF_WIN32_ERROR(win::DeleteRegTree(parent, spec.name));
         if (spec.mode == RegistryKeyMode::Delete) return S_OK;
     }
     win::UniqueHKey key;
-    const LONG status = win::CreateRegKey(parent, spec.name, kKeyAccess, key);
-    if (status != ERROR_SUCCESS) return win::HResultFromWin32(status);
+    PELMORA_RETURN_IF_WIN32_ERROR(win::CreateRegKey(parent, spec.name, kKeyAccess, key));
     for (const RegistryValueSpec& value : spec.values) PELMORA_RETURN_IF_FAILED(SetValue(key.get(), value));
     for (const RegistryKeySpec& subkey : spec.subkeys) PELMORA_RETURN_IF_FAILED(RegisterKey(key.get(), subkey));
     return S_OK;
@@ -50,10 +49,8 @@ HRESULT UnregisterKey(HKEY parent, const RegistryKeySpec& spec) {
     switch (spec.mode) {
     case RegistryKeyMode::Delete:
         return S_OK;
-    case RegistryKeyMode::ForceRemove: {
-        const LONG status = win::DeleteRegTree(parent, spec.name);
-        return status == ERROR_SUCCESS ? S_OK : win::HResultFromWin32(status);
-    }
+    case RegistryKeyMode::ForceRemove:
+        return win::HResultFromWin32(win::DeleteRegTree(parent, spec.name));
     case RegistryKeyMode::NoRemove:
     case RegistryKeyMode::Plain:
         break;
@@ -61,7 +58,7 @@ HRESULT UnregisterKey(HKEY parent, const RegistryKeySpec& spec) {
     win::UniqueHKey key;
     LONG status = win::OpenRegKey(parent, spec.name, kKeyAccess, key);
     if (status == ERROR_FILE_NOT_FOUND) return S_OK;  // nothing of ours is there
-    if (status != ERROR_SUCCESS) return win::HResultFromWin32(status);
+    PELMORA_RETURN_IF_WIN32_ERROR(status);
     for (const RegistryValueSpec& value : spec.values) {
         if (value.name.empty()) continue;
         status = ::RegDeleteValueW(key.get(), value.name.c_str());
@@ -78,29 +75,23 @@ HRESULT UnregisterKey(HKEY parent, const RegistryKeySpec& spec) {
 
 HRESULT Registrar::AddReplacement(std::wstring_view name, std::wstring_view value) noexcept {
     if (name.empty()) return E_INVALIDARG;
-    try {
+    return ExceptionBarrier([&] {
         replacements_[std::wstring(name)] = std::wstring(value);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 HRESULT Registrar::RunScript(std::wstring_view script, bool registering) noexcept {
     std::vector<RegistryRootSpec> roots;
     PELMORA_RETURN_IF_FAILED(ParseRegistrationScript(script, replacements_, roots));
-    try {
+    return ExceptionBarrier([&] {
         for (const RegistryRootSpec& root : roots) {
             for (const RegistryKeySpec& key : root.keys) {
                 PELMORA_RETURN_IF_FAILED(registering ? RegisterKey(root.root, key) : UnregisterKey(root.root, key));
             }
         }
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 HRESULT Registrar::ResourceScript(HMODULE module, UINT resourceId, const wchar_t* resourceType,
@@ -108,11 +99,10 @@ HRESULT Registrar::ResourceScript(HMODULE module, UINT resourceId, const wchar_t
     std::string_view bytes;
     PELMORA_RETURN_IF_FAILED(win::LoadResourceBytes(module, resourceId, resourceType, bytes));
     std::wstring script;
-    try {
+    PELMORA_RETURN_IF_FAILED(ExceptionBarrier([&] {
         script = win::AnsiToWide(bytes);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    }));
     return RunScript(script, registering);
 }
 

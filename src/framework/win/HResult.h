@@ -16,8 +16,25 @@ inline HRESULT HResultFromWin32(LONG error) noexcept {
 
 }  // namespace pelmora::win
 
+// Returns a failing HRESULT.
 #define PELMORA_RETURN_IF_FAILED(expr)               \
     do {                                             \
         const HRESULT pelmoraHr_ = (expr);           \
         if (FAILED(pelmoraHr_)) return pelmoraHr_;   \
+    } while (0)
+
+// Returns a Win32 status other than ERROR_SUCCESS (a registry call's LONG, say) as an
+// HRESULT.
+#define PELMORA_RETURN_IF_WIN32_ERROR(expr)                                              \
+    do {                                                                                 \
+        const LONG pelmoraStatus_ = static_cast<LONG>(expr);                             \
+        if (pelmoraStatus_ != ERROR_SUCCESS) return ::pelmora::win::HResultFromWin32(pelmoraStatus_); \
+    } while (0)
+
+// Returns the last Win32 error as an HRESULT when condition holds; the condition is
+// the failing call's own test (a null handle, a zero length), so nothing runs between
+// the call and the read of its error.
+#define PELMORA_RETURN_LAST_ERROR_IF(condition)                               \
+    do {                                                                      \
+        if (condition) return ::pelmora::win::HResultFromLastError();         \
     } while (0)

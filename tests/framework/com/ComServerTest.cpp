@@ -6,8 +6,10 @@
 
 #include <string>
 
+#include "FakeCom.h"
 #include "RegistryTree.h"
 #include "TestSupport.h"
+#include "framework/com/ComBase.h"
 #include "framework/com/ComObject.h"
 #include "framework/com/ComPtr.h"
 #include "framework/com/DllModule.h"
@@ -33,11 +35,9 @@ public:
     ~Widget() { --g_liveWidgets; }
 
     HRESULT InternalQueryInterface(REFIID iid, void** out) noexcept {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPersist)) {
-            *out = static_cast<IPersist*>(this);
-            return S_OK;
-        }
-        return E_NOINTERFACE;
+        const InterfaceEntry entries[] = {{&IID_IPersist, static_cast<IPersist*>(this)}};
+        *out = FindInterface(entries, 1, iid);
+        return *out ? S_OK : E_NOINTERFACE;
     }
     STDMETHODIMP GetClassID(CLSID* clsid) override {
         *clsid = kWidgetClsid;
@@ -78,24 +78,11 @@ private:
     DllModule* previous_;
 };
 
-// An outer object that counts what reaches it; it lives on the stack.
-class CountingOuter final : public IUnknown {
+// An outer object that counts what reaches it and answers IUnknown only; it lives on
+// the stack, and any other call fails the test.
+class CountingOuter : public test::FakeCom {
 public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        ++queries;
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown)) return E_NOINTERFACE;
-        *out = static_cast<IUnknown*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++addRefs - releases); }
-    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(addRefs - ++releases); }
-
-    int queries = 0;
-    int addRefs = 0;
-    int releases = 0;
+    CountingOuter() : FakeCom("outer object") { Answer<IUnknown>(); }
 };
 
 class ComServerTest : public ::testing::Test {
@@ -135,8 +122,40 @@ TEST_F(ComServerTest, ClassFactoryIsMadeOnceAndKeptByTheModule) {
     EXPECT_HRESULT_SUCCEEDED(factory->CreateInstance(nullptr, IID_IPersist, widget.put_void()));
     EXPECT_TRUE(widget);
 
-    // Holding a class object does not keep the module loaded; only LockServer does.
+    // The module's own reference does not keep it loaded.
     widget.reset();
+    factory.reset();
+    EXPECT_EQ(module_.CanUnloadNow(), S_OK);
+}
+
+// A caller that holds a class object without LockServer may create objects with it at
+// any time: the DLL must stay loaded while it does.
+TEST_F(ComServerTest, HeldClassObjectKeepsTheModuleLoadedUntilItsLastOutsideReferenceGoes) {
+    ASSERT_EQ(module_.GetLockCount(), 0);
+    IUnknown* unknown = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(module_.GetClassObject(kWidgetClsid, IID_IUnknown, reinterpret_cast<void**>(&unknown)));
+    EXPECT_EQ(module_.CanUnloadNow(), S_FALSE);
+    EXPECT_EQ(module_.GetLockCount(), 1);
+
+    IClassFactory* factory = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(unknown->QueryInterface(IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+    EXPECT_EQ(module_.GetLockCount(), 2);
+    unknown->Release();
+    EXPECT_EQ(module_.GetLockCount(), 1);
+    EXPECT_EQ(module_.CanUnloadNow(), S_FALSE);
+
+    ASSERT_HRESULT_SUCCEEDED(factory->LockServer(TRUE));
+    EXPECT_EQ(module_.GetLockCount(), 2);
+    ASSERT_HRESULT_SUCCEEDED(factory->LockServer(FALSE));
+    EXPECT_EQ(factory->Release(), 1u) << "the module keeps its own reference";
+    EXPECT_EQ(module_.GetLockCount(), 0);
+    EXPECT_EQ(module_.CanUnloadNow(), S_OK);
+
+    // The cached factory comes back, and counts again for its new holder.
+    ComPtr<IClassFactory> again = Factory(kWidgetClsid);
+    EXPECT_EQ(again.get(), factory);
+    EXPECT_EQ(module_.CanUnloadNow(), S_FALSE);
+    again.reset();
     EXPECT_EQ(module_.CanUnloadNow(), S_OK);
 }
 
@@ -157,6 +176,7 @@ TEST_F(ComServerTest, NullOutPointersAreRefused) {
     EXPECT_EQ(factory->CreateInstance(nullptr, IID_IPersist, nullptr), E_POINTER);
     EXPECT_EQ(CreateComInstance<Widget>(nullptr, IID_IPersist, nullptr), E_POINTER);
     EXPECT_EQ(g_liveWidgets, 0);
+    factory.reset();
     EXPECT_EQ(module_.CanUnloadNow(), S_OK);
 }
 
@@ -182,24 +202,32 @@ TEST_F(ComServerTest, ModuleCanUnloadOnlyWithoutLiveObjectsAndServerLocks) {
     EXPECT_EQ(module_.CanUnloadNow(), S_OK);
     ComPtr<IClassFactory> factory = Factory(kWidgetClsid);
     ASSERT_TRUE(factory);
+    const LONG heldFactory = module_.GetLockCount();  // the test's own reference to the factory
 
     ComPtr<IPersist> first;
     ComPtr<IPersist> second;
     ASSERT_HRESULT_SUCCEEDED(factory->CreateInstance(nullptr, IID_IPersist, first.put_void()));
-    EXPECT_EQ(module_.CanUnloadNow(), S_FALSE);
+    EXPECT_EQ(module_.GetLockCount(), heldFactory + 1);
     ASSERT_HRESULT_SUCCEEDED(factory->CreateInstance(nullptr, IID_IPersist, second.put_void()));
     first.reset();
-    EXPECT_EQ(module_.CanUnloadNow(), S_FALSE);
+    EXPECT_EQ(module_.GetLockCount(), heldFactory + 1);
     second.reset();
     EXPECT_EQ(g_liveWidgets, 0);
-    EXPECT_EQ(module_.CanUnloadNow(), S_OK);
+    EXPECT_EQ(module_.GetLockCount(), heldFactory);
 
     EXPECT_HRESULT_SUCCEEDED(factory->LockServer(TRUE));
     EXPECT_HRESULT_SUCCEEDED(factory->LockServer(TRUE));
-    EXPECT_EQ(module_.CanUnloadNow(), S_FALSE);
+    EXPECT_EQ(module_.GetLockCount(), heldFactory + 2);
     EXPECT_HRESULT_SUCCEEDED(factory->LockServer(FALSE));
-    EXPECT_EQ(module_.CanUnloadNow(), S_FALSE);
+    EXPECT_EQ(module_.GetLockCount(), heldFactory + 1);
     EXPECT_HRESULT_SUCCEEDED(factory->LockServer(FALSE));
+    EXPECT_EQ(module_.GetLockCount(), heldFactory);
+
+    // A server lock outlives the class object it was taken through.
+    EXPECT_HRESULT_SUCCEEDED(factory->LockServer(TRUE));
+    factory.reset();
+    EXPECT_EQ(module_.CanUnloadNow(), S_FALSE);
+    ASSERT_HRESULT_SUCCEEDED(Factory(kWidgetClsid)->LockServer(FALSE));
     EXPECT_EQ(module_.CanUnloadNow(), S_OK);
 }
 
@@ -212,11 +240,12 @@ TEST_F(ComServerTest, FailedConstructionLeavesNoObjectAndNoLock) {
 
     CountingOuter outer;
     out = kGarbage;
-    EXPECT_EQ(factory->CreateInstance(&outer, IID_IUnknown, &out), E_ABORT);
+    EXPECT_EQ(factory->CreateInstance(outer.Unknown(), IID_IUnknown, &out), E_ABORT);
     EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(outer.addRefs, outer.releases);
+    EXPECT_EQ(outer.AddRefs(), outer.Releases());
 
     EXPECT_EQ(g_liveWidgets, 0);
+    factory.reset();
     EXPECT_EQ(module_.CanUnloadNow(), S_OK);
 }
 
@@ -265,12 +294,13 @@ TEST_F(ComServerTest, AggregationAsksForIUnknownOnly) {
     ASSERT_TRUE(factory);
     CountingOuter outer;
     void* out = kGarbage;
-    EXPECT_EQ(factory->CreateInstance(&outer, IID_IPersist, &out), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(factory->CreateInstance(outer.Unknown(), IID_IPersist, &out), CLASS_E_NOAGGREGATION);
     EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(CreateComInstance<Widget>(&outer, IID_IPersist, &out), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(CreateComInstance<Widget>(outer.Unknown(), IID_IPersist, &out), CLASS_E_NOAGGREGATION);
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(g_liveWidgets, 0);
-    EXPECT_EQ(outer.addRefs + outer.releases + outer.queries, 0);
+    EXPECT_EQ(outer.AddRefs() + outer.Releases() + outer.Queries(), 0);
+    factory.reset();
     EXPECT_EQ(module_.CanUnloadNow(), S_OK);
 }
 
@@ -278,11 +308,11 @@ TEST_F(ComServerTest, AggregatedObjectDelegatesItsInterfacesToTheOuterObject) {
     CountingOuter outer;
     IUnknown* inner = nullptr;
     ASSERT_HRESULT_SUCCEEDED(
-        Factory(kWidgetClsid)->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&inner)));
+        Factory(kWidgetClsid)->CreateInstance(outer.Unknown(), IID_IUnknown, reinterpret_cast<void**>(&inner)));
     ASSERT_NE(inner, nullptr);
-    EXPECT_NE(inner, static_cast<IUnknown*>(&outer));
+    EXPECT_NE(inner, static_cast<IUnknown*>(outer.Unknown()));
     // Making the inner object must not hold the outer one: that would be a cycle.
-    EXPECT_EQ(outer.addRefs - outer.releases, 0);
+    EXPECT_EQ(outer.AddRefs() - outer.Releases(), 0);
     EXPECT_EQ(module_.CanUnloadNow(), S_FALSE);
 
     // The inner unknown answers IUnknown with itself and counts on its own.
@@ -290,7 +320,7 @@ TEST_F(ComServerTest, AggregatedObjectDelegatesItsInterfacesToTheOuterObject) {
     ASSERT_HRESULT_SUCCEEDED(inner->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&innerAgain)));
     EXPECT_EQ(innerAgain, inner);
     innerAgain->Release();
-    EXPECT_EQ(outer.addRefs + outer.releases + outer.queries, 0);
+    EXPECT_EQ(outer.AddRefs() + outer.Releases() + outer.Queries(), 0);
 
     void* out = kGarbage;
     EXPECT_EQ(inner->QueryInterface(GUID_NULL, &out), E_NOINTERFACE);
@@ -302,17 +332,17 @@ TEST_F(ComServerTest, AggregatedObjectDelegatesItsInterfacesToTheOuterObject) {
     ASSERT_HRESULT_SUCCEEDED(inner->QueryInterface(IID_IPersist, reinterpret_cast<void**>(&persist)));
     ASSERT_NE(persist, nullptr);
     EXPECT_NE(static_cast<void*>(persist), static_cast<void*>(inner));
-    EXPECT_EQ(outer.addRefs, 1);
+    EXPECT_EQ(outer.AddRefs(), 1);
 
     persist->AddRef();
-    EXPECT_EQ(outer.addRefs, 2);
+    EXPECT_EQ(outer.AddRefs(), 2);
     persist->Release();
-    EXPECT_EQ(outer.releases, 1);
+    EXPECT_EQ(outer.Releases(), 1);
 
     IUnknown* identity = nullptr;
     ASSERT_HRESULT_SUCCEEDED(persist->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)));
-    EXPECT_EQ(outer.queries, 1);
-    EXPECT_EQ(identity, static_cast<IUnknown*>(&outer));
+    EXPECT_EQ(outer.Queries(), 1);
+    EXPECT_EQ(identity, static_cast<IUnknown*>(outer.Unknown()));
     identity->Release();
 
     CLSID clsid = GUID_NULL;
@@ -320,7 +350,7 @@ TEST_F(ComServerTest, AggregatedObjectDelegatesItsInterfacesToTheOuterObject) {
     EXPECT_TRUE(IsEqualCLSID(clsid, kWidgetClsid));
 
     persist->Release();  // as an outer object gives back what its inner one handed out
-    EXPECT_EQ(outer.addRefs, outer.releases);
+    EXPECT_EQ(outer.AddRefs(), outer.Releases());
     EXPECT_EQ(g_liveWidgets, 1);
 
     EXPECT_EQ(inner->Release(), 0u);
