@@ -20,7 +20,7 @@ void LogError(const char* message, HRESULT hr, const char* function, int line) n
 
 }  // namespace
 
-CIEBar::CIEBar() : com::TypeInfoDispatch<IIEBar>(LIBID_PelmoraLib, 1, IID_IIEBar), events_(this, DIID__IIEBarEvents) {}
+CIEBar::CIEBar() : com::TypeInfoDispatch<IIEBar>(LIBID_PelmoraLib, 1, IID_IIEBar), events_(this, DIID__IIEBarEvents, DIID__IIEBarEvents) {}
 
 CIEBar::~CIEBar() {
     // The browser closes the form first; a host that did not must not leave the form

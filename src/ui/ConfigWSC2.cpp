@@ -116,7 +116,8 @@ void CConfigWSC2::UpdateControls() {
         const bool checkedScript = marked && mainTree.IsScriptItem(selected);
         if (checkedScript && runningScriptlet_ && runningScriptlet_->GetCollectedCount() != 0) {
             std::wstring text = L"Create URL script(s) for collected URL(s):\n\n";
-            for (const auto& location : *runningScriptlet_->GetCollectedLocations()) {
+            const auto collected = runningScriptlet_->GetCollectedLocations();  // held through the loop
+            for (const auto& location : *collected) {
                 text += location->GetProtocol() + L"//" + location->GetHostName() + location->GetPathName() + L"\n";
             }
             EnableControl(kNewUrlScriptsButton, true);
