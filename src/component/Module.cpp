@@ -1,6 +1,7 @@
 #include "component/Module.h"
 
 #include "component/Guids.h"
+#include "component/IEBar.h"
 #include "framework/ui/ApplicationBase.h"
 #include "resources/resource.h"
 
@@ -9,9 +10,7 @@ namespace pelmora {
 CPelmoraModule::CPelmoraModule()
     : com::DllModule(LIBID_PelmoraLib,
                      {
-                         // The bar is registered by its script; its class object is
-                         // served once the bar class is part of the DLL.
-                         com::ObjectMapEntry{&CLSID_IEBar, IDR_IEBAR, nullptr, {}},
+                         com::ObjectMapEntry{&CLSID_IEBar, IDR_IEBAR, CreateIEBar, {}},
                      }) {
     SetInstance(ui::CurrentModuleInstance());
     com::SetProcessModule(this);

@@ -47,7 +47,7 @@ win::UniqueModule InitCommonControlsFromManifest(HINSTANCE instance) noexcept {
 CPelmoraApp::~CPelmoraApp() = default;
 
 bool CPelmoraApp::InitInstance() noexcept {
-    SetCurrentBarSlot(nullptr);
+    ReleaseAllCurrentBars();
     sharedPropertyBag_.reset();
     commonControls_ = InitCommonControlsFromManifest(Instance());
     return ApplicationBase::InitInstance();
@@ -56,7 +56,7 @@ bool CPelmoraApp::InitInstance() noexcept {
 int CPelmoraApp::ExitInstance() noexcept {
     // The static objects go after this, the logger first: whatever a bar or a type
     // library does when it is let go must find the logger still there.
-    SetCurrentBarSlot(nullptr);
+    ReleaseAllCurrentBars();
     ReleaseCachedEventTypeInfo();
     sharedPropertyBag_.reset();
     commonControls_.reset();

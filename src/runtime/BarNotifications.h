@@ -2,7 +2,7 @@
 // What the script runtime tells the bar whose window was created last: scriptlets
 // attached and detached (the form's "Attached scripts" list) and new document
 // locations (the form's New URL scripts button). The bar implements it; the runtime
-// keeps the slot that holds the current bar, which the application object fills.
+// keeps the slots that hold the current bars, which the application object fills.
 #include <unknwn.h>
 
 #include <string>
@@ -18,10 +18,13 @@ public:
     virtual void OnLocationsCollected() = 0;
 };
 
+// The current bar is the calling thread's: each browser frame window has its thread.
 // Makes bar the current bar (a reference taken) and releases the previous one; none
 // clears the slot.
 void SetCurrentBarSlot(IBarNotifications* bar) noexcept;
 // The current bar with a reference for the caller, or none.
 com::ComPtr<IBarNotifications> GetCurrentBarSlot() noexcept;
+// Every thread's current bar, at unload.
+void ReleaseAllCurrentBars() noexcept;
 
 }  // namespace pelmora

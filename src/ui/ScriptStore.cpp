@@ -57,6 +57,11 @@ void CScriptStore::Clear() {
     currentUrlTree_.reset();
 }
 
+void CScriptStore::ForgetCurrentUrlTree() {
+    if (currentUrlTree_) currentUrlTree_->Clear();
+    currentUrlTree_.reset();
+}
+
 bool CScriptStore::SetCheck(int treeId, HTREEITEM item, int markIndex, bool exclusive) {
     if (treeId == kMainScriptTreeId) return mainTree_.ChangeCheck(item, markIndex, exclusive);
     if (treeId == kUrlScriptTreeId && currentUrlTree_) return currentUrlTree_->ChangeCheck(item, markIndex, exclusive);

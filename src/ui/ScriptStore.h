@@ -41,6 +41,8 @@ public:
     void SaveState();
     // Empties both trees; the current URL-script model is forgotten, not destroyed.
     void Clear();
+    // Empties the URL-script tree and forgets its model (a folder was selected).
+    void ForgetCurrentUrlTree();
     // Applies a check-box change in the tree with that control id (see
     // CFileBrowser::ChangeCheck); false for any other id.
     bool SetCheck(int treeId, HTREEITEM item, int markIndex, bool exclusive);

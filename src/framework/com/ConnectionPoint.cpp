@@ -30,7 +30,7 @@ STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     *cookie = 0;
     if (!sink) return E_POINTER;
     ComPtr<IDispatch> dispatch;
-    if (FAILED(sink->QueryInterface(IID_IDispatch, dispatch.put_void()))) return CONNECT_E_CANNOTCONNECT;
+    if (FAILED(sink->QueryInterface(sinkInterface_, dispatch.put_void())) || !dispatch) return CONNECT_E_CANNOTCONNECT;
     return ExceptionBarrier([&] {
         sinks_.push_back(std::move(dispatch));
         *cookie = static_cast<DWORD>(sinks_.size());

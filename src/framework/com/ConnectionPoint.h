@@ -13,9 +13,11 @@ namespace pelmora::com {
 
 class ConnectionPoint final : public IConnectionPoint {
 public:
-    // container: the object that holds this point (not counted here).
-    ConnectionPoint(IConnectionPointContainer* container, REFIID events) noexcept
-        : container_(container), events_(events) {}
+    // container: the object that holds this point (not counted here). A sink must
+    // answer sinkInterface (a dispinterface, so the answer is a dispatch pointer);
+    // the browser's points take any dispatch sink.
+    ConnectionPoint(IConnectionPointContainer* container, REFIID events, REFIID sinkInterface = IID_IDispatch) noexcept
+        : container_(container), events_(events), sinkInterface_(sinkInterface) {}
     ConnectionPoint(const ConnectionPoint&) = delete;
     ConnectionPoint& operator=(const ConnectionPoint&) = delete;
 
@@ -43,6 +45,7 @@ public:
 private:
     IConnectionPointContainer* container_;
     IID events_;
+    IID sinkInterface_;
     std::vector<ComPtr<IDispatch>> sinks_;
 };
 

@@ -1,0 +1,14 @@
+#pragma once
+// What the form tells the band object that holds it: the keyboard focus entered or
+// left the band. The band passes it on to the browser's input-object site.
+namespace pelmora {
+
+class IBandFocus {
+public:
+    virtual void NotifyFocusChange(bool gained) noexcept = 0;
+
+protected:
+    ~IBandFocus() = default;
+};
+
+}  // namespace pelmora

@@ -1,0 +1,398 @@
+#include "ui/ConfigWSC2.h"
+
+#include <commctrl.h>
+
+#include "core/Logger.h"
+#include "framework/com/Bstr.h"
+#include "framework/com/Variant.h"
+#include "framework/ui/ApplicationBase.h"
+#include "framework/ui/ResourceString.h"
+#include "framework/ui/TreeView.h"
+#include "ui/AboutDlg.h"
+#include "ui/HelpUrl.h"
+#include "library/ScriptLocation.h"
+#include "resources/resource.h"
+
+namespace pelmora {
+
+namespace {
+
+constexpr char kSourceFile[] = "ConfigWSC2";
+constexpr size_t kCaptionKeyLimit = 40;
+// In template order, the order the popup text searches the controls. Each text is
+// the string-table entry with the control's id.
+constexpr UINT kHoverTextControls[] = {
+    IDC_TREE_IE_WSC,      IDC_TREE_URL_WSC,         IDC_BUTTON_NEW_IE_WSC, IDC_BUTTON_DEL_IE_WSC,
+    IDC_BUTTON_NEW_URL_WSC, IDC_BUTTON_DEL_URL_WSC, IDC_BUTTON_ABOUT,      IDC_BUTTON_HELP,
+};
+
+std::wstring HoverText(UINT controlId) { return ui::LoadResourceString(ui::CurrentModuleInstance(), controlId); }
+
+void LogError(const char* message, int code, const char* function, int line) noexcept {
+    GetLogger().Log(LOG_ERROR, message, code, function, kSourceFile, line);
+}
+
+// "for \"key\"", the key cut to its last characters when it is long.
+std::wstring UrlTreeCaption(const std::wstring& key) {
+    const std::wstring shown =
+        key.size() < kCaptionKeyLimit ? key : L"..." + key.substr(key.size() - kCaptionKeyLimit);
+    return L"for \"" + shown + L"\"";
+}
+
+}  // namespace
+
+CConfigWSC2::CConfigWSC2() : ui::FormView(ui::CurrentModuleInstance(), kTemplateId) {}
+
+CConfigWSC2::~CConfigWSC2() {
+    (void)DetachScriptlet();
+    popupText_.Destroy();
+}
+
+void CConfigWSC2::SetSite(IUnknown* site, IBandFocus* bar) {
+    if (!site) return;
+    if (site != site_.get()) site_ = com::ComPtr<IUnknown>(site);
+    bar_ = bar;
+
+    com::ComPtr<IServiceProvider> services;
+    HRESULT hr = site_->QueryInterface(IID_IServiceProvider, services.put_void());
+    if (FAILED(hr) || !services) {
+        LogError("Failed to query for IServiceProvider.", FAILED(hr) ? hr : E_NOINTERFACE, "CConfigWSC2::SetSite",
+                 __LINE__);
+        return;
+    }
+    hr = services->QueryService(IID_IWebBrowserApp, IID_IWebBrowserApp, browser_.put_void());
+    if (FAILED(hr) || !browser_) {
+        browser_.reset();
+        LogError("Failed to query for IWebBrowserApp.", FAILED(hr) ? hr : E_NOINTERFACE, "CConfigWSC2::SetSite",
+                 __LINE__);
+    }
+}
+
+bool CConfigWSC2::CreateInParent(HWND parent) {
+    RECT client{};
+    if (!parent || !::GetClientRect(parent, &client)) return false;
+    if (!Create(parent, client, kTemplateId, WS_CHILD)) return false;
+    HWND form = Handle();
+    // Dialog navigation keys reach the form's controls only through such parents.
+    ::SetWindowLongPtrW(form, GWL_EXSTYLE, ::GetWindowLongPtrW(form, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+    ::SetWindowLongPtrW(parent, GWL_EXSTYLE, ::GetWindowLongPtrW(parent, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+
+    (void)popupText_.Create(0, 0, form);
+    for (const UINT id : kHoverTextControls) popupText_.SetText(id, HoverText(id));
+    return true;
+}
+
+HWND CConfigWSC2::HasFocus(bool remember) {
+    HWND focus = ::GetFocus();
+    if (!focus || !Handle() || !::IsChild(Handle(), focus)) return nullptr;
+    if (remember) rememberedFocus_ = static_cast<UINT>(::GetDlgCtrlID(focus));
+    return focus;
+}
+
+void CConfigWSC2::EnableControl(int id, bool enable) const noexcept {
+    if (HWND control = ::GetDlgItem(Handle(), id)) ::EnableWindow(control, enable ? TRUE : FALSE);
+}
+
+void CConfigWSC2::SetNewUrlScriptsText(const std::wstring& text) { popupText_.SetText(kNewUrlScriptsButton, text); }
+
+bool CConfigWSC2::IsSelectedUrlScriptMarked() const {
+    const auto& urlTree = store_.GetCurrentUrlTree();
+    const ui::TreeView tree(::GetDlgItem(Handle(), kUrlScriptTreeId));
+    const HTREEITEM selected = tree.GetSelectedItem();
+    return selected && urlTree && urlTree->IsItemChecked(selected);
+}
+
+void CConfigWSC2::UpdateControls() {
+    if (!Handle()) return;
+    const CFileBrowser& mainTree = store_.GetMainTree();
+    const HTREEITEM selected = ui::TreeView(::GetDlgItem(Handle(), kMainScriptTreeId)).GetSelectedItem();
+    if (!selected) {
+        EnableControl(kDeleteMainScriptButton, false);
+        EnableControl(kNewUrlScriptsButton, false);
+        SetNewUrlScriptsText(HoverText(kNewUrlScriptsButton));
+    } else {
+        const bool marked = mainTree.IsItemChecked(selected);
+        EnableControl(kDeleteMainScriptButton, !marked);
+        const bool checkedScript = marked && mainTree.IsScriptItem(selected);
+        if (checkedScript && runningScriptlet_ && runningScriptlet_->GetCollectedCount() != 0) {
+            std::wstring text = L"Create URL script(s) for collected URL(s):\n\n";
+            const auto collected = runningScriptlet_->GetCollectedLocations();  // held through the loop
+            for (const auto& location : *collected) {
+                text += location->GetProtocol() + L"//" + location->GetHostName() + location->GetPathName() + L"\n";
+            }
+            EnableControl(kNewUrlScriptsButton, true);
+            SetNewUrlScriptsText(text);
+        } else {
+            EnableControl(kNewUrlScriptsButton, false);
+            SetNewUrlScriptsText(HoverText(kNewUrlScriptsButton));
+        }
+    }
+    const HTREEITEM urlSelected = ui::TreeView(::GetDlgItem(Handle(), kUrlScriptTreeId)).GetSelectedItem();
+    EnableControl(kDeleteUrlScriptButton, urlSelected && !IsSelectedUrlScriptMarked());
+}
+
+void CConfigWSC2::AddAttachedScript(const std::wstring& text) {
+    if (!Handle()) return;
+    ::SendDlgItemMessageW(Handle(), kAttachedScriptsList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void CConfigWSC2::RemoveAttachedScript(const std::wstring& text) {
+    if (!Handle()) return;
+    const LRESULT found = ::SendDlgItemMessageW(Handle(), kAttachedScriptsList, LB_FINDSTRING, static_cast<WPARAM>(-1),
+                                                reinterpret_cast<LPARAM>(text.c_str()));
+    if (found != LB_ERR) ::SendDlgItemMessageW(Handle(), kAttachedScriptsList, LB_DELETESTRING, found, 0);
+}
+
+bool CConfigWSC2::PreTranslateMessage(MSG& message) noexcept {
+    if (!Handle()) return false;
+    // Decided before the dialog navigation moves the focus on from the Help button.
+    if (message.message == WM_KEYDOWN && message.wParam == VK_TAB &&
+        ::GetFocus() == ::GetDlgItem(Handle(), kHelpButton)) {
+        LeaveBand();
+        return true;
+    }
+    return ui::FormView::PreTranslateMessage(message);
+}
+
+void CConfigWSC2::LeaveBand() noexcept {
+    rememberedFocus_ = 0;
+    if (bar_) bar_->NotifyFocusChange(false);
+    if (!browser_) return;
+    SHANDLE_PTR top = 0;
+    if (SUCCEEDED(browser_->get_HWND(&top)) && top) ::SetFocus(reinterpret_cast<HWND>(top));
+}
+
+HRESULT CConfigWSC2::AttachScriptlet(const std::wstring& directory, const std::wstring& key) {
+    if (!site_ || !browser_) {
+        LogError("Site or WebBrowser is not set.", 1, "CConfigWSC2::AttachScriptlet", __LINE__);
+        return 1;
+    }
+    com::ComPtr<CIEBrowserScriptlet> scriptlet;
+    try {
+        scriptlet = com::ComPtr<CIEBrowserScriptlet>(
+            new CIEBrowserScriptlet(store_.GetCurrentUrlTree(), directory, key));
+    } catch (...) {
+        LogError("Can not attach scriptlet", 1, "CConfigWSC2::AttachScriptlet", __LINE__);
+        return E_OUTOFMEMORY;
+    }
+    if (!(scriptlet == runningScriptlet_)) runningScriptlet_ = scriptlet;
+    const com::ComPtr<IWebBrowserApp> browser = browser_;
+    com::ComPtr<IDispatch> source;
+    HRESULT hr = browser.As(source);
+    if (SUCCEEDED(hr)) hr = runningScriptlet_->Attach(source.get());
+    if (hr != S_OK) LogError("Can not attach scriptlet", 1, "CConfigWSC2::AttachScriptlet", __LINE__);
+    return hr;
+}
+
+HRESULT CConfigWSC2::DetachScriptlet() {
+    if (!runningScriptlet_) return S_OK;
+    const com::ComPtr<CIEBrowserScriptlet> running = std::move(runningScriptlet_);
+    // Only an attached scriptlet has anything to undo; a failed attach left nothing.
+    if (running->IsAttached()) {
+        const HRESULT hr = running->Detach();
+        if (hr != S_OK) {
+            GetLogger().Log(LOG_WARNING, "Can not detach browser scriptlet.", hr, "CConfigWSC2::DetachScriptlet",
+                            kSourceFile, __LINE__);
+        }
+    }
+    return S_OK;
+}
+
+void CConfigWSC2::AttachChecked(bool attach) {
+    (void)DetachScriptlet();
+    if (attach) (void)AttachScriptlet(store_.GetMainDirectory(), store_.GetCheckedMainScriptKey());
+}
+
+bool CConfigWSC2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    MSG relayed{Handle(), message, wParam, lParam, static_cast<DWORD>(::GetMessageTime()), {}};
+    const DWORD position = ::GetMessagePos();
+    relayed.pt = POINT{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+    popupText_.RelayEvent(relayed);
+
+    switch (message) {
+    case WM_SHOWWINDOW:
+        OnShowWindow(wParam != FALSE);
+        return false;
+    case WM_SETFOCUS:
+        OnSetFocus();
+        result = 0;
+        return true;
+    case WM_KILLFOCUS:
+        OnKillFocus(reinterpret_cast<HWND>(wParam));
+        result = 0;
+        return true;
+    case WM_MOUSEACTIVATE:
+        ::SetFocus(Handle());
+        result = MA_ACTIVATE;
+        return true;
+    case WM_CHECK_CHANGED:
+        OnCheckChanged(static_cast<int>(wParam), reinterpret_cast<HTREEITEM>(lParam));
+        result = 0;
+        return true;
+    case WM_NOTIFY:
+        if (lParam && OnNotify(*reinterpret_cast<const NMHDR*>(lParam), lParam)) {
+            result = 0;
+            return true;
+        }
+        return false;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED) {
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            result = 0;
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void CConfigWSC2::OnFinalMessage() noexcept {
+    // No focus notification may reach a bar that is closing.
+    bar_ = nullptr;
+    ui::FormView::OnFinalMessage();
+}
+
+bool CConfigWSC2::OnNotify(const NMHDR& header, LPARAM lParam) {
+    const int id = static_cast<int>(header.idFrom);
+    if (id != kMainScriptTreeId && id != kUrlScriptTreeId) return false;
+    switch (header.code) {
+    case NM_CLICK:
+        OnTreeClick(header);
+        return true;
+    case TVN_KEYDOWN:
+        OnTreeKeyDown(*reinterpret_cast<const NMTVKEYDOWN*>(lParam));
+        return true;
+    case TVN_SELCHANGEDW:
+        if (id == kMainScriptTreeId) {
+            OnMainTreeSelChanged(*reinterpret_cast<const NMTREEVIEWW*>(lParam));
+        } else {
+            OnUrlTreeSelChanged(*reinterpret_cast<const NMTREEVIEWW*>(lParam));
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CConfigWSC2::OnCommand(int id, int) {
+    switch (id) {
+    case kAboutButton:
+        OnBnClickedButtonAbout();
+        break;
+    case kHelpButton:
+        OnBnClickedButtonHelp();
+        break;
+    default:
+        break;
+    }
+}
+
+void CConfigWSC2::OnShowWindow(bool show) {
+    if (!show) {
+        hidden_ = true;
+        store_.SaveState();
+        (void)DetachScriptlet();
+        store_.Clear();
+        return;
+    }
+    hidden_ = false;
+    (void)store_.Load(Handle(), GetMainScriptDirectory());
+    if (ui::TreeView(::GetDlgItem(Handle(), kMainScriptTreeId)).GetCount() == 0) {
+        EnableControl(kDeleteMainScriptButton, false);
+        EnableControl(kDeleteUrlScriptButton, false);
+        EnableControl(kNewUrlScriptsButton, false);
+        SetNewUrlScriptsText(HoverText(kNewUrlScriptsButton));
+    }
+    const bool checked = store_.HasCheckedMainScript();
+    (void)DetachScriptlet();
+    if (checked) (void)AttachScriptlet(store_.GetMainDirectory(), store_.GetCheckedMainScriptKey());
+}
+
+void CConfigWSC2::OnSetFocus() {
+    HWND target = rememberedFocus_ ? ::GetDlgItem(Handle(), static_cast<int>(rememberedFocus_)) : nullptr;
+    if (!target) target = ::GetDlgItem(Handle(), kMainScriptTreeId);
+    if (target && ::GetFocus() != target) ::SetFocus(target);
+    if (bar_) bar_->NotifyFocusChange(true);
+}
+
+void CConfigWSC2::OnKillFocus(HWND receiving) {
+    if (receiving && ::IsChild(Handle(), receiving)) return;
+    rememberedFocus_ = 0;
+    if (bar_) bar_->NotifyFocusChange(false);
+}
+
+void CConfigWSC2::OnTreeClick(const NMHDR& header) {
+    const DWORD position = ::GetMessagePos();
+    POINT point{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+    ::ScreenToClient(header.hwndFrom, &point);
+    UINT flags = 0;
+    const HTREEITEM item = ui::TreeView(header.hwndFrom).HitTest(point, flags);
+    if (item && (flags & TVHT_ONITEMSTATEICON)) {
+        ::PostMessageW(Handle(), WM_CHECK_CHANGED, header.idFrom, reinterpret_cast<LPARAM>(item));
+    }
+}
+
+void CConfigWSC2::OnTreeKeyDown(const NMTVKEYDOWN& key) {
+    if (key.wVKey != VK_SPACE) return;
+    const HTREEITEM selected = ui::TreeView(key.hdr.hwndFrom).GetSelectedItem();
+    ::PostMessageW(Handle(), WM_CHECK_CHANGED, key.hdr.idFrom, reinterpret_cast<LPARAM>(selected));
+}
+
+void CConfigWSC2::OnCheckChanged(int treeId, HTREEITEM item) {
+    if (!item) return;
+    if (treeId == kUrlScriptTreeId) {
+        const auto urlTree = store_.GetCurrentUrlTree();
+        if (!urlTree) return;
+        const int markIndex = urlTree->CompleteCheckAdvance(item);
+        (void)store_.SetCheck(kUrlScriptTreeId, item, markIndex, false);
+        EnableControl(kDeleteUrlScriptButton, !IsSelectedUrlScriptMarked());
+        return;
+    }
+    if (treeId != kMainScriptTreeId) return;
+    const int markIndex = store_.GetMainTree().CompleteCheckAdvance(item);
+    const bool attach = store_.SetCheck(kMainScriptTreeId, item, markIndex, true);
+    EnableControl(kDeleteMainScriptButton, !store_.IsSelectedMainScriptChecked());
+    AttachChecked(attach);
+}
+
+void CConfigWSC2::OnMainTreeSelChanged(const NMTREEVIEWW& change) {
+    // Emptying the tree reports selections without a new item; the emptying or the
+    // rebuild that follows replaces whatever they would change.
+    const HTREEITEM item = change.itemNew.hItem;
+    if (!item) return;
+    if (!change.itemOld.hItem && hidden_) return;
+    UpdateControls();
+    CFileBrowser& mainTree = store_.GetMainTree();
+    const std::wstring key = mainTree.GetItemKey(item);
+    if (const auto& urlTree = store_.GetCurrentUrlTree()) urlTree->SaveState();
+    if (mainTree.IsScriptItem(item)) {
+        store_.SelectMainScript(key);
+    } else {
+        EnableControl(kNewUrlScriptsButton, false);
+        SetNewUrlScriptsText(HoverText(kNewUrlScriptsButton));
+        store_.ForgetCurrentUrlTree();
+    }
+    EnableControl(kDeleteUrlScriptButton, false);
+    ::SetDlgItemTextW(Handle(), kUrlTreeCaption, UrlTreeCaption(key).c_str());
+}
+
+void CConfigWSC2::OnUrlTreeSelChanged(const NMTREEVIEWW& change) {
+    const auto& urlTree = store_.GetCurrentUrlTree();
+    const bool marked = urlTree && urlTree->IsStateChecked(change.itemNew.state);
+    EnableControl(kDeleteUrlScriptButton, !marked);
+}
+
+void CConfigWSC2::OnBnClickedButtonAbout() {
+    CAboutDlg about;
+    (void)about.DoModal(Handle());
+}
+
+void CConfigWSC2::OnBnClickedButtonHelp() {
+    if (!browser_) return;
+    const com::Bstr url(HelpPageUrl(ui::CurrentModuleInstance()).c_str());
+    com::Variant none;
+    (void)browser_->Navigate(url.get(), none.get(), none.get(), none.get(), none.get());
+}
+
+}  // namespace pelmora

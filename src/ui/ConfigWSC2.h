@@ -1,0 +1,101 @@
+#pragma once
+// The band's whole user interface: a form on dialog template 104 with the tree of
+// browser main scripts, the tree of the selected main script's URL scripts, the list
+// of scripts attached right now and the New, Delete, About and Help buttons with their
+// hover texts. The checked main script runs exactly while the form is shown. The form
+// object deletes itself with its window.
+#include <windows.h>
+#include <exdisp.h>
+
+#include <string>
+
+#include "framework/com/ComPtr.h"
+#include "framework/ui/FormView.h"
+#include "resources/resource.h"
+#include "runtime/IEBrowserScriptlet.h"
+#include "ui/BandFocus.h"
+#include "ui/PopupText.h"
+#include "ui/ScriptStore.h"
+
+namespace pelmora {
+
+// Posted by a window to itself after a check box of one of its trees was clicked or
+// toggled with Space: wParam the tree's id, lParam the item.
+inline constexpr UINT WM_CHECK_CHANGED = WM_APP + 0x6F;
+
+class CConfigWSC2 final : public ui::FormView {
+public:
+    static constexpr UINT kTemplateId = IDD_CONFIGWSC2;
+    static constexpr int kNewMainScriptButton = IDC_BUTTON_NEW_IE_WSC;
+    static constexpr int kDeleteMainScriptButton = IDC_BUTTON_DEL_IE_WSC;
+    static constexpr int kDeleteUrlScriptButton = IDC_BUTTON_DEL_URL_WSC;
+    static constexpr int kNewUrlScriptsButton = IDC_BUTTON_NEW_URL_WSC;
+    static constexpr int kHelpButton = IDC_BUTTON_HELP;
+    static constexpr int kAboutButton = IDC_BUTTON_ABOUT;
+    static constexpr int kUrlTreeCaption = IDC_STATIC_URL_WSC_OWNER;
+    static constexpr int kAttachedScriptsList = IDC_LIST_ATTACHED_WSC;
+
+    CConfigWSC2();
+    ~CConfigWSC2() override;
+
+    // Keeps the band's input-object site and the band, and finds the browser.
+    void SetSite(IUnknown* site, IBandFocus* bar);
+    // Creates the hidden form window filling parent; false when it cannot be made (the
+    // object is then still the caller's to delete). Afterwards the window owns it.
+    bool CreateInParent(HWND parent);
+    // The focused window when it is inside the form, else none; remember keeps its id
+    // to give the focus back to it later.
+    HWND HasFocus(bool remember);
+    // The enabled states of the Delete and New URL scripts buttons and the hover text
+    // of New URL scripts.
+    void UpdateControls();
+    void AddAttachedScript(const std::wstring& text);
+    // Removes the first entry that begins with text, ignoring case.
+    void RemoveAttachedScript(const std::wstring& text);
+    // The Tab that leaves the band from the Help button, then dialog navigation; true
+    // when the message was used.
+    bool PreTranslateMessage(MSG& message) noexcept override;
+
+    // 0 on success; 1 without site or browser; otherwise the attach's result.
+    HRESULT AttachScriptlet(const std::wstring& directory, const std::wstring& key);
+    HRESULT DetachScriptlet();
+    void AttachChecked(bool attach);
+    // The bar is going away without having closed the form first.
+    void ForgetBar() noexcept { bar_ = nullptr; }
+
+    [[nodiscard]] CScriptStore& Store() noexcept { return store_; }
+    [[nodiscard]] CIEBrowserScriptlet* RunningScriptlet() const noexcept { return runningScriptlet_.get(); }
+
+private:
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnFinalMessage() noexcept override;
+
+    bool OnNotify(const NMHDR& header, LPARAM lParam);
+    void OnCommand(int id, int code);
+    void OnShowWindow(bool show);
+    void OnSetFocus();
+    void OnKillFocus(HWND receiving);
+    void OnTreeClick(const NMHDR& header);
+    void OnTreeKeyDown(const NMTVKEYDOWN& key);
+    void OnCheckChanged(int treeId, HTREEITEM item);
+    void OnMainTreeSelChanged(const NMTREEVIEWW& change);
+    void OnUrlTreeSelChanged(const NMTREEVIEWW& change);
+    void OnBnClickedButtonAbout();
+    void OnBnClickedButtonHelp();
+
+    void EnableControl(int id, bool enable) const noexcept;
+    void SetNewUrlScriptsText(const std::wstring& text);
+    [[nodiscard]] bool IsSelectedUrlScriptMarked() const;
+    void LeaveBand() noexcept;
+
+    CScriptStore store_;
+    com::ComPtr<IUnknown> site_;
+    com::ComPtr<IWebBrowserApp> browser_;
+    com::ComPtr<CIEBrowserScriptlet> runningScriptlet_;
+    IBandFocus* bar_ = nullptr;  // not counted: the bar outlives its form window
+    UINT rememberedFocus_ = 0;
+    bool hidden_ = false;
+    CPopupText popupText_;
+};
+
+}  // namespace pelmora

@@ -1,0 +1,409 @@
+// The Explorer Bar as the browser drives it: its band answers, its site handling, and
+// the configuration form it puts into the band, driven with real messages.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "LogCapture.h"
+#include "TestSupport.h"
+#include "component/BandSite.h"
+#include "component/FakeBar.h"
+#include "component/Guids.h"
+#include "component/IEBar.h"
+#include "component/PelmoraApp.h"
+#include "framework/com/Bstr.h"
+#include "framework/ui/TreeView.h"
+#include "library/ProductKeyValues.h"
+#include "library/ScriptLocation.h"
+#include "library/ScriptletCode.h"
+#include "runtime/EventTestSupport.h"
+#include "runtime/ScriptEditing.h"
+#include "ui/ConfigWSC2.h"
+#include "ui/UiTestSupport.h"
+
+namespace pelmora {
+namespace {
+
+using com::ComPtr;
+
+const std::wstring kBrowserEventsId = L"{34A715A0-6587-11D0-924A-0020AFC7AC4D}";
+
+ComPtr<IDeskBand> MakeBar() {
+    ComPtr<IDeskBand> bar;
+    EXPECT_EQ(S_OK, CreateIEBar(nullptr, IID_IDeskBand, bar.put_void()));
+    return bar;
+}
+
+CIEBar* BarObject(const ComPtr<IDeskBand>& band) { return static_cast<CIEBar*>(band.get()); }
+
+// A top-level frame with one child: the band window the site hands out.
+struct Frame {
+    Frame() {
+        frame = ::CreateWindowExW(0, L"STATIC", L"frame", WS_POPUP | WS_VISIBLE, 20, 20, 520, 820, nullptr, nullptr,
+                                  nullptr, nullptr);
+        band = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 460, 780, frame, nullptr, nullptr,
+                                 nullptr);
+    }
+    ~Frame() { ::DestroyWindow(frame); }
+    HWND frame = nullptr;
+    HWND band = nullptr;
+};
+
+std::vector<std::wstring> ListEntries(HWND form) {
+    std::vector<std::wstring> entries;
+    const HWND list = ::GetDlgItem(form, CConfigWSC2::kAttachedScriptsList);
+    const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        std::wstring text(static_cast<size_t>(::SendMessageW(list, LB_GETTEXTLEN, i, 0)), L'\0');
+        ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        entries.push_back(text);
+    }
+    return entries;
+}
+
+TEST(IEBarTest, AnswersTheBrowsersBandQuestionsWithoutASite) {
+    const LONG locksBefore = test::ModuleLockCount();
+    ComPtr<IDeskBand> bar = MakeBar();
+    ASSERT_TRUE(bar);
+    EXPECT_EQ(locksBefore + 1, test::ModuleLockCount());
+
+    DESKBANDINFO info{};
+    info.dwMask = DBIM_MINSIZE | DBIM_MAXSIZE | DBIM_INTEGRAL | DBIM_ACTUAL | DBIM_TITLE | DBIM_MODEFLAGS | DBIM_BKCOLOR;
+    EXPECT_EQ(S_OK, bar->GetBandInfo(0, DBIF_VIEWMODE_VERTICAL, &info));
+    EXPECT_EQ(50, info.ptMinSize.x);
+    EXPECT_EQ(50, info.ptMinSize.y);
+    EXPECT_EQ(-1, info.ptMaxSize.x);
+    EXPECT_EQ(-1, info.ptMaxSize.y);
+    EXPECT_EQ(1, info.ptIntegral.y);
+    EXPECT_EQ(0, info.ptActual.x);
+    EXPECT_STREQ(L"Pelmora", info.wszTitle);
+    EXPECT_EQ(static_cast<DWORD>(DBIMF_VARIABLEHEIGHT), info.dwModeFlags);
+    EXPECT_EQ(0u, info.dwMask & DBIM_BKCOLOR);
+    EXPECT_EQ(E_INVALIDARG, bar->GetBandInfo(0, 0, nullptr));
+
+    HWND window = reinterpret_cast<HWND>(1);
+    EXPECT_EQ(S_OK, bar->GetWindow(&window));
+    EXPECT_EQ(nullptr, window);
+    ComPtr<IObjectWithSite> withSite;
+    ASSERT_EQ(S_OK, bar.As(withSite));
+    void* site = reinterpret_cast<void*>(1);
+    EXPECT_EQ(E_FAIL, withSite->GetSite(IID_IUnknown, &site));
+    EXPECT_EQ(nullptr, site);
+
+    ComPtr<IPersistStream> persist;
+    ASSERT_EQ(S_OK, bar.As(persist));
+    EXPECT_EQ(S_FALSE, persist->IsDirty());
+    ComPtr<IStream> stream;
+    ASSERT_EQ(S_OK, ::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()));
+    EXPECT_EQ(S_OK, persist->Save(stream.get(), TRUE));
+    STATSTG stat{};
+    ASSERT_EQ(S_OK, stream->Stat(&stat, STATFLAG_NONAME));
+    EXPECT_EQ(0u, stat.cbSize.QuadPart);
+    CLSID clsid{};
+    EXPECT_EQ(S_OK, persist->GetClassID(&clsid));
+    EXPECT_TRUE(IsEqualCLSID(CLSID_IEBar, clsid));
+
+    // Deactivating never makes the form; closing without one leaves the current bar.
+    ComPtr<IInputObject> input;
+    ASSERT_EQ(S_OK, bar.As(input));
+    test::FakeBar other;
+    GetPelmoraApp().SetCurrentBar(&other);
+    EXPECT_EQ(S_OK, input->UIActivateIO(FALSE, nullptr));
+    EXPECT_EQ(nullptr, BarObject(bar)->Form());
+    EXPECT_EQ(S_FALSE, input->HasFocusIO());
+    EXPECT_EQ(S_OK, bar->CloseDW(0));
+    EXPECT_EQ(&other, static_cast<IBarNotifications*>(GetPelmoraApp().GetCurrentBar().get()));
+    GetPelmoraApp().SetCurrentBar(nullptr);
+
+    // IIEBar is the identity; the rest of the list answers; the events need their sink.
+    ComPtr<IUnknown> identity;
+    ComPtr<IIEBar> automation;
+    ASSERT_EQ(S_OK, bar->QueryInterface(IID_IUnknown, identity.put_void()));
+    ASSERT_EQ(S_OK, bar.As(automation));
+    EXPECT_EQ(static_cast<IUnknown*>(automation.get()), identity.get());
+    for (const IID* iid : {&IID_IDockingWindow, &IID_IOleWindow, &IID_IPersist, &IID_IDispatch,
+                           &IID_IConnectionPointContainer}) {
+        ComPtr<IUnknown> answer;
+        EXPECT_EQ(S_OK, bar->QueryInterface(*iid, answer.put_void()));
+    }
+    UINT typeInfoCount = 0;
+    EXPECT_EQ(S_OK, automation->GetTypeInfoCount(&typeInfoCount));
+    EXPECT_EQ(1u, typeInfoCount);
+    EXPECT_EQ(S_OK, automation->Init());
+    ComPtr<IConnectionPointContainer> container;
+    ASSERT_EQ(S_OK, bar.As(container));
+    ComPtr<IConnectionPoint> point;
+    ASSERT_EQ(S_OK, container->FindConnectionPoint(DIID__IIEBarEvents, point.put()));
+    test::CountingDispatch plainSink;
+    DWORD cookie = 7;
+    EXPECT_EQ(CONNECT_E_CANNOTCONNECT, point->Advise(&plainSink, &cookie));
+    EXPECT_EQ(CONNECT_E_NOCONNECTION, point->Unadvise(5));
+
+    point.reset();
+    container.reset();
+    automation.reset();
+    identity.reset();
+    input.reset();
+    persist.reset();
+    withSite.reset();
+    bar.reset();
+    EXPECT_EQ(locksBefore, test::ModuleLockCount());
+}
+
+TEST(IEBarTest, SiteWithoutAPieceTheBarNeedsIsRefusedWithItsRecord) {
+    struct Case {
+        const char* name;
+        bool withWindow, failGetWindow, withInputSite;
+        const char* record;
+    };
+    const Case cases[] = {
+        {"no IOleWindow", false, false, true, "Failed to query for IOleWindow Interface. in CIEBar::SetSite at IEBar"},
+        {"GetWindow fails", true, true, true, "Can not get parent window. in CIEBar::SetSite at IEBar"},
+        {"no IInputObjectSite", true, false, false,
+         "Failed to query for IInputObjectSite Interface. in CIEBar::SetSite at IEBar"},
+    };
+    test::ScopedRegistryKey productKey{HKEY_CURRENT_USER, test::kProductKeyForTests};
+    test::LogCapture log;
+    Frame frame;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto site = test::MakeBandSite();
+        site->withWindow = c.withWindow;
+        site->failGetWindow = c.failGetWindow;
+        site->withInputSite = c.withInputSite;
+        site->bandWindow = frame.band;
+        ComPtr<IDeskBand> bar = MakeBar();
+        ComPtr<IObjectWithSite> withSite;
+        ASSERT_EQ(S_OK, bar.As(withSite));
+        EXPECT_EQ(E_FAIL, withSite->SetSite(static_cast<IOleWindow*>(site.get())));
+        EXPECT_EQ(nullptr, BarObject(bar)->Form());
+        EXPECT_EQ(1u, test::CountOf(log.NewText(), c.record));
+        EXPECT_EQ(S_OK, withSite->SetSite(nullptr));
+    }
+}
+
+// The form in a band of a frame, with main scripts that announce themselves.
+class BandFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(ERROR_SUCCESS, test::WriteProductString("ScriptLocation", REG_SZ, test::ToAnsi(location.path())));
+        ASSERT_EQ(ERROR_SUCCESS, test::WriteProductDword("LogErrors", LOG_ERROR | LOG_WARNING));
+        mainDirectory = GetMainScriptDirectory();
+        ASSERT_TRUE(::CreateDirectoryW((mainDirectory + L"\\news").c_str(), nullptr));
+        for (const wchar_t* name : {L"\\a.WSC", L"\\b.WSC", L"\\news\\c.WSC"}) WriteMainScript(name);
+        site->bandWindow = frame.band;
+        site->browser = browser;
+        browser->DescribePage({L"http://h.example/index.html", L"Index", {}, true});
+    }
+    void TearDown() override {
+        if (bar) (void)bar->CloseDW(0);
+        bar.reset();
+    }
+
+    void WriteMainScript(const std::wstring& name) {
+        const auto events = test::LoadBrowserEventsTypeInfo();
+        ASSERT_TRUE(events);
+        CScriptletCode code(events.get());
+        code.AddProperty(L"browser");
+        const std::wstring path = mainDirectory + name;
+        ASSERT_EQ(S_OK, code.Save(path));
+        test::WriteFileBytes(path, test::WithBody(test::ReadFileBytes(path), "DocumentComplete",
+                                                  "browser.Document.parentWindow.alert('main complete');"));
+    }
+
+    // Sites the bar, which makes the form, and shows it.
+    void Show() {
+        bar = MakeBar();
+        ComPtr<IObjectWithSite> withSite;
+        ASSERT_EQ(S_OK, bar.As(withSite));
+        ASSERT_EQ(S_OK, withSite->SetSite(static_cast<IOleWindow*>(site.get())));
+        ASSERT_TRUE(Form());
+        ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
+        test::PumpPending();
+    }
+    CConfigWSC2* Form() const { return BarObject(bar)->Form(); }
+    HWND Control(int id) const { return ::GetDlgItem(Form()->Handle(), id); }
+    bool Enabled(int id) const { return ::IsWindowEnabled(Control(id)) != FALSE; }
+    HTREEITEM MainItem(const std::wstring& path) const {
+        return Form()->Store().GetMainTree().FindItemByPath(nullptr, path);
+    }
+
+    // Clicks the item's check box as the user does and waits for the form to apply it.
+    void ClickCheckBox(int treeId, HTREEITEM item) {
+        const HWND tree = Control(treeId);
+        RECT rect{};
+        ASSERT_TRUE(ui::TreeView(tree).GetItemRect(item, rect, true));
+        POINT point{rect.left - 16 - 8, (rect.top + rect.bottom) / 2};
+        POINT screen = point;
+        ::ClientToScreen(tree, &screen);
+        ASSERT_TRUE(test::MovePointerTo(screen));
+        const UINT before = ui::TreeView(tree).GetItemState(item, TVIS_STATEIMAGEMASK);
+        ::PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+        ::PostMessageW(tree, WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+        ASSERT_TRUE(test::PumpUntil([&] { return ui::TreeView(tree).GetItemState(item, TVIS_STATEIMAGEMASK) != before; }));
+        test::PumpFor(100);
+    }
+    void PressSpace(int treeId, HTREEITEM item) {
+        const HWND tree = Control(treeId);
+        ui::TreeView(tree).SelectItem(item);
+        ::SetFocus(tree);
+        ::PostMessageW(tree, WM_KEYDOWN, VK_SPACE, 0x00390001);
+        ::PostMessageW(tree, WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0390001u));
+        test::PumpFor(200);
+    }
+
+    test::ScopedRegistryKey productKey{HKEY_CURRENT_USER, test::kProductKeyForTests};
+    test::TempDir location;
+    std::wstring mainDirectory;
+    Frame frame;
+    ComPtr<com::ComObject<browser::WebBrowser>> browser = browser::CreateWebBrowser(frame.frame);
+    ComPtr<com::ComObject<test::BandSite>> site = test::MakeBandSite();
+    ComPtr<IDeskBand> bar;
+};
+
+TEST_F(BandFormTest, CheckedMainScriptRunsWhileShownAndTheListFollowsEveryAttach) {
+    test::LogCapture log;
+    Show();
+    EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
+
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\a.WSC"}, ListEntries(Form()->Handle()));
+    ASSERT_TRUE(Form()->RunningScriptlet());
+
+    // Space on another script moves the one check mark and the running script with it.
+    PressSpace(kMainScriptTreeId, MainItem(L"b.WSC"));
+    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\b.WSC"}, ListEntries(Form()->Handle()));
+    EXPECT_FALSE(Enabled(CConfigWSC2::kDeleteMainScriptButton));  // the selected script is checked
+
+    // A completed document reaches the script and lets New URL scripts be used.
+    const size_t before = browser->GetTranscript().lines.size();
+    com::Bstr url(L"http://h.example/index.html");
+    ASSERT_EQ(S_OK, browser->Navigate(url.get(), nullptr, nullptr, nullptr, nullptr));
+    const auto& lines = browser->GetTranscript().lines;
+    EXPECT_NE(std::find(lines.begin() + static_cast<std::ptrdiff_t>(before), lines.end(), L"alert main complete"),
+              lines.end());
+    EXPECT_TRUE(Enabled(CConfigWSC2::kNewUrlScriptsButton));
+
+    // A folder shows no URL scripts; its key names it in the caption.
+    ui::TreeView(Control(kMainScriptTreeId)).SelectItem(MainItem(L"news"));
+    test::PumpPending();
+    wchar_t caption[80] = {};
+    ::GetDlgItemTextW(Form()->Handle(), CConfigWSC2::kUrlTreeCaption, caption, 80);
+    EXPECT_STREQ(L"for \"\\news\\\"", caption);
+    EXPECT_EQ(0u, ui::TreeView(Control(kUrlScriptTreeId)).GetCount());
+    EXPECT_FALSE(Enabled(CConfigWSC2::kNewUrlScriptsButton));
+    EXPECT_FALSE(Enabled(CConfigWSC2::kDeleteUrlScriptButton));
+
+    // Hiding stops the script and keeps the mark; showing again runs it again.
+    ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
+    EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
+    EXPECT_EQ(nullptr, Form()->RunningScriptlet());
+    ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
+    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\b.WSC"}, ListEntries(Form()->Handle()));
+
+    // Unchecking leaves nothing running.
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"b.WSC"));
+    EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
+    EXPECT_EQ(0u, test::CountOf(log.Added(), "<ERROR"));
+
+    ASSERT_EQ(S_OK, bar->CloseDW(0));
+    EXPECT_EQ(nullptr, Form());
+    EXPECT_FALSE(GetPelmoraApp().GetCurrentBar());
+}
+
+TEST_F(BandFormTest, FocusEntersTheRememberedControlAndTabOnHelpLeavesForTheBrowser) {
+    Show();
+    ComPtr<IInputObject> input;
+    ASSERT_EQ(S_OK, bar.As(input));
+    ::SetForegroundWindow(frame.frame);
+    ASSERT_EQ(S_OK, input->UIActivateIO(TRUE, nullptr));
+    test::PumpPending();
+    EXPECT_EQ(Control(kMainScriptTreeId), ::GetFocus());
+    EXPECT_EQ(S_OK, input->HasFocusIO());
+    ASSERT_FALSE(site->focusChanges.empty());
+    EXPECT_TRUE(site->focusChanges.back());
+
+    // Tab inside the form moves within it; from Help it leaves the band.
+    ::SetFocus(Control(CConfigWSC2::kAboutButton));
+    MSG tab{Control(CConfigWSC2::kAboutButton), WM_KEYDOWN, VK_TAB, 0x000F0001, 0, {}};
+    EXPECT_EQ(S_OK, input->TranslateAcceleratorIO(&tab));
+    EXPECT_EQ(Control(CConfigWSC2::kHelpButton), ::GetFocus());
+    tab.hwnd = Control(CConfigWSC2::kHelpButton);
+    EXPECT_EQ(S_OK, input->TranslateAcceleratorIO(&tab));
+    EXPECT_EQ(frame.frame, ::GetFocus());
+    EXPECT_FALSE(site->focusChanges.back());
+    EXPECT_EQ(S_FALSE, input->HasFocusIO());
+}
+
+TEST_F(BandFormTest, SiteWithoutABrowserKeepsTheFormWorkingAndSaysWhyNothingRuns) {
+    test::LogCapture log;
+    site->withServices = false;
+    Show();
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+    EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
+    const std::string added = log.Added();
+    EXPECT_EQ(1u, test::CountOf(added, "Failed to query for IServiceProvider. in CConfigWSC2::SetSite"));
+    EXPECT_EQ(1u, test::CountOf(added, "Site or WebBrowser is not set. in CConfigWSC2::AttachScriptlet"));
+    // Help without a browser does nothing, and nothing breaks.
+    ::SendMessageW(Control(CConfigWSC2::kHelpButton), BM_CLICK, 0, 0);
+    EXPECT_TRUE(::IsWindow(Form()->Handle()));
+}
+
+// Two browser frame windows of one process, each on its own thread with its own bar:
+// each list shows only its own scripts, and closing one leaves the other following.
+TEST_F(BandFormTest, EachFrameThreadsBarListsOnlyItsOwnScripts) {
+    ASSERT_EQ(S_OK, test::WriteProductDword("LogErrors", 0));
+    Show();
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+    ASSERT_EQ(1u, ListEntries(Form()->Handle()).size());
+    Form()->Store().SaveState();
+
+    HANDLE otherShown = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE firstClosed = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::vector<std::wstring> otherAtStart, otherAfterReattach;
+    std::thread other([&] {
+        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        {
+            Frame otherFrame;
+            auto otherSite = test::MakeBandSite();
+            otherSite->bandWindow = otherFrame.band;
+            otherSite->browser = browser::CreateWebBrowser(otherFrame.frame);
+            ComPtr<IDeskBand> otherBar = MakeBar();
+            ComPtr<IObjectWithSite> withSite;
+            if (otherBar && SUCCEEDED(otherBar.As(withSite)) &&
+                SUCCEEDED(withSite->SetSite(static_cast<IOleWindow*>(otherSite.get())))) {
+                (void)otherBar->ShowDW(TRUE);
+                CConfigWSC2* form = BarObject(otherBar)->Form();
+                otherAtStart = ListEntries(form->Handle());
+                ::SetEvent(otherShown);
+                ::WaitForSingleObject(firstClosed, 10000);
+                form->AttachChecked(false);
+                form->AttachChecked(true);
+                otherAfterReattach = ListEntries(form->Handle());
+                (void)otherBar->CloseDW(0);
+            } else {
+                ::SetEvent(otherShown);
+            }
+        }
+        ::CoUninitialize();
+    });
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(otherShown, 10000));
+    // This thread's scriptlet attaches again after the other bar became its thread's.
+    Form()->AttachChecked(false);
+    Form()->AttachChecked(true);
+    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\a.WSC"}, ListEntries(Form()->Handle()));
+    ASSERT_EQ(S_OK, bar->CloseDW(0));
+    ::SetEvent(firstClosed);
+    other.join();
+    ::CloseHandle(otherShown);
+    ::CloseHandle(firstClosed);
+    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\a.WSC"}, otherAtStart);
+    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\a.WSC"}, otherAfterReattach);
+}
+
+}  // namespace
+}  // namespace pelmora
