@@ -364,7 +364,7 @@ TEST_F(BandFormTest, EachFrameThreadsBarListsOnlyItsOwnScripts) {
 
     HANDLE otherShown = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE firstClosed = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::vector<std::wstring> otherAtStart, otherAfterReattach;
+    std::vector<std::wstring> otherAtStart, otherAfterDetach, otherAfterReattach;
     std::thread other([&] {
         ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         {
@@ -382,6 +382,7 @@ TEST_F(BandFormTest, EachFrameThreadsBarListsOnlyItsOwnScripts) {
                 ::SetEvent(otherShown);
                 ::WaitForSingleObject(firstClosed, 10000);
                 form->AttachChecked(false);
+                otherAfterDetach = ListEntries(form->Handle());
                 form->AttachChecked(true);
                 otherAfterReattach = ListEntries(form->Handle());
                 (void)otherBar->CloseDW(0);
@@ -394,6 +395,7 @@ TEST_F(BandFormTest, EachFrameThreadsBarListsOnlyItsOwnScripts) {
     ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(otherShown, 10000));
     // This thread's scriptlet attaches again after the other bar became its thread's.
     Form()->AttachChecked(false);
+    EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
     Form()->AttachChecked(true);
     EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\a.WSC"}, ListEntries(Form()->Handle()));
     ASSERT_EQ(S_OK, bar->CloseDW(0));
@@ -402,6 +404,7 @@ TEST_F(BandFormTest, EachFrameThreadsBarListsOnlyItsOwnScripts) {
     ::CloseHandle(otherShown);
     ::CloseHandle(firstClosed);
     EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\a.WSC"}, otherAtStart);
+    EXPECT_TRUE(otherAfterDetach.empty());
     EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\a.WSC"}, otherAfterReattach);
 }
 
