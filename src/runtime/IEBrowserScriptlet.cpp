@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "core/Logger.h"
+#include "framework/win/Ansi.h"
 #include "runtime/BarNotifications.h"
 #include "runtime/UrlScriptName.h"
 
@@ -95,14 +96,14 @@ void CIEBrowserScriptlet::OnDocumentComplete(com::ComPtr<IDispatch> frame) noexc
         const auto completed = std::make_shared<const CLocation>(std::move(location));
         collected_->insert(completed);  // an href already collected keeps its first location
 
-        if (urlTree_ && completed->IsSiteScriptNameUsable()) {
+        if (urlTree_) {
             const std::wstring siteKey = UrlScriptKey(completed->GetSiteScriptName());
-            AttachIfChecked(siteKey, window);
+            AttachIfChecked(siteKey, completed->IsSiteScriptNameUsable(), window);
             const std::wstring pageName = completed->GetPageScriptName();
             // A page without a path name would name the site script a second time.
-            if (!pageName.empty() && completed->IsPageScriptNameUsable()) {
+            if (!pageName.empty()) {
                 const std::wstring pageKey = UrlScriptKey(pageName);
-                if (pageKey != siteKey) AttachIfChecked(pageKey, window);
+                if (pageKey != siteKey) AttachIfChecked(pageKey, completed->IsPageScriptNameUsable(), window);
             }
         }
         if (const auto bar = GetCurrentBarSlot()) bar->OnLocationsCollected();
@@ -111,8 +112,16 @@ void CIEBrowserScriptlet::OnDocumentComplete(com::ComPtr<IDispatch> frame) noexc
     }
 }
 
-void CIEBrowserScriptlet::AttachIfChecked(const std::wstring& key, const com::ComPtr<IHTMLWindow2>& window) {
-    if (urlTree_->IsScriptChecked(key)) (void)AttachWindowScriptlet(key, window);  // failures are logged
+void CIEBrowserScriptlet::AttachIfChecked(const std::wstring& key, bool usable,
+                                          const com::ComPtr<IHTMLWindow2>& window) {
+    if (!urlTree_->IsScriptChecked(key)) return;
+    if (!usable) {
+        // The user checked it, so say why it never runs; an unchecked one is no news.
+        const std::string text = "Unusable URL script name (" + win::WideToAnsi(key) + ").";
+        LogOnDocumentComplete(LOG_ERROR, text.c_str(), 1, __LINE__);
+        return;
+    }
+    (void)AttachWindowScriptlet(key, window);  // failures are logged
 }
 
 HRESULT CIEBrowserScriptlet::AttachWindowScriptlet(const std::wstring& key, com::ComPtr<IHTMLWindow2> window) noexcept {

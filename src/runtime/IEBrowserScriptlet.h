@@ -45,7 +45,8 @@ public:
 private:
     ~CIEBrowserScriptlet() override;
 
-    void AttachIfChecked(const std::wstring& key, const com::ComPtr<IHTMLWindow2>& window);
+    // A checked script whose name is not usable is refused with one error record.
+    void AttachIfChecked(const std::wstring& key, bool usable, const com::ComPtr<IHTMLWindow2>& window);
 
     win::CriticalSection lock_;
     const std::shared_ptr<const IUrlScriptTree> urlTree_;

@@ -15,19 +15,6 @@ namespace {
 
 constexpr char kSourceFile[] = "FileBrowserScripts";
 
-// Names come from web sites: every folder level and the file name must be a name
-// Windows accepts and must stay inside the URL-script folder.
-bool IsUsableItemPath(const std::wstring& folder, const std::wstring& name) {
-    // folder is "\\a\\b": a backslash before each level, none after the last.
-    for (size_t start = 1; start <= folder.size();) {
-        size_t end = folder.find(L'\\', start);
-        if (end == std::wstring::npos) end = folder.size();
-        if (!IsUsableUrlNameComponent(std::wstring_view(folder).substr(start, end - start))) return false;
-        start = end + 1;
-    }
-    return name.empty() || IsUsableUrlNameComponent(name);
-}
-
 bool FileExists(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -52,7 +39,16 @@ void CFileBrowser::CreateCheckedScripts(const std::wstring& directory) {
         if (!IsItemChecked(item)) return false;
         const std::wstring folder = GetItemFolder(item);
         const std::wstring name = GetItemFileName(item);
-        if (!IsUsableItemPath(folder, name)) {
+        // Names come from web sites: each item's own text must be a name Windows accepts
+        // that stays inside the folder, so "a\b" is one unusable name, not two folders.
+        bool usable = IsUsableUrlNameComponent(tree_.GetItemText(item));
+        for (HTREEITEM above = tree_.GetParentItem(item); above; above = tree_.GetParentItem(above)) {
+            // A script's text is no folder of the items below it.
+            if (IsScriptItem(above) || IsUsableUrlNameComponent(tree_.GetItemText(above))) continue;
+            if (IsItemChecked(above)) return false;  // refused with the folder's own record
+            usable = false;
+        }
+        if (!usable) {
             const std::string text = "Unusable URL script name (" + win::WideToAnsi(folder + L"\\" + name) + ").";
             GetLogger().Log(LOG_ERROR, text.c_str(), 1, "CFileBrowser::CreateCheckedScripts", kSourceFile, __LINE__);
             return false;

@@ -266,6 +266,7 @@ TEST_F(BrowserScriptletTest, NoScriptIsAttachedByANameAWebSiteCouldMisuse) {
         CRootStorage saved(kStateName);
         saved.Load();
         ASSERT_TRUE(saved.SetValue(L"\\.WSC", ui::StateImageBits(kChecked)));
+        ASSERT_TRUE(saved.SetValue(L"\\h.example\\con.html.WSC", ui::StateImageBits(kChecked)));
         ASSERT_TRUE(saved.Save());
     }
     urlTree->Clear();
@@ -277,6 +278,15 @@ TEST_F(BrowserScriptletTest, NoScriptIsAttachedByANameAWebSiteCouldMisuse) {
     EXPECT_EQ(L"", (*main->GetCollectedLocations()->begin())->GetHostName());
     EXPECT_EQ((Lines{L"locations collected"}), bar.events);
     EXPECT_EQ(0u, main->GetWindowScriptletCount());
+    // Each checked one refused says so once; the unchecked device name aux says nothing.
+    const test::LogCapture refusals;
+    for (const wchar_t* url : {L"file:///C:/pages/b.html", L"http://h.example/con.html", L"http://h.example/aux.html"})
+        ASSERT_EQ(S_OK, Navigate(url));
+    const std::string added = refusals.Added();
+    EXPECT_EQ(1u, test::CountOf(added, "Unusable URL script name (\\.WSC). in CIEBrowserScriptlet::OnDocumentComplete "
+                                       "at IEBrowserScriptlet")) << added;
+    EXPECT_EQ(1u, test::CountOf(added, "Unusable URL script name (\\h.example\\con.html.WSC).")) << added;
+    EXPECT_EQ(2u, test::CountOf(added, "Unusable URL script name")) << added;
     EXPECT_EQ(S_OK, main->Detach());
 }
 

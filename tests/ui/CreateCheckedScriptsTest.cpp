@@ -57,16 +57,21 @@ TEST_F(CreateCheckedScriptsTest, PageAndSiteItemsBecomeFoldersAndWindowScripts) 
 
 TEST_F(CreateCheckedScriptsTest, UnusableNamesAreSkippedWithARecordAndNothingLeavesTheFolder) {
     test::LogCapture log;
-    Create({L"../evil", L"a:b", L"ok"});
+    Create({L"../evil", L"a:b", L"back\\slash/x", L"ok"});
     EXPECT_TRUE(IsWindowScript(test::ReadFileBytes(urlFolder + L"\\ok.WSC")));
     EXPECT_FALSE(test::FileExists(root / L"evil.WSC"));
     EXPECT_FALSE(test::FileExists(urlFolder + L"\\..\\evil.WSC"));
     EXPECT_FALSE(test::FileExists(urlFolder + L"\\a:b.WSC"));
     const std::string added = log.Added();
-    EXPECT_NE(std::string::npos, added.find("> Unusable URL script name (\\..\\evil). in "
+    EXPECT_NE(std::string::npos, added.find("> Unusable URL script name (\\..\\). in "
                                             "CFileBrowser::CreateCheckedScripts at FileBrowserScripts"))
         << added;
     EXPECT_NE(std::string::npos, added.find("Unusable URL script name (\\a:b)")) << added;
+    // One record per refused name: none again for the items below it, and a folder
+    // text holding a backslash is one name, not two folders.
+    EXPECT_NE(std::string::npos, added.find("Unusable URL script name (\\back\\slash\\)")) << added;
+    EXPECT_EQ(3u, test::CountOf(added, "Unusable URL script name (")) << added;
+    EXPECT_FALSE(test::FileExists(urlFolder + L"\\back\\slash\\x.WSC"));
     EXPECT_EQ(std::string::npos, added.find("(\\ok)")) << added;
     EXPECT_TRUE(boxes.boxes().empty());
 }
