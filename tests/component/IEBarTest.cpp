@@ -315,6 +315,43 @@ TEST_F(BandFormTest, CheckedMainScriptRunsWhileShownAndTheListFollowsEveryAttach
     EXPECT_FALSE(GetPelmoraApp().GetCurrentBar());
 }
 
+TEST_F(BandFormTest, CheckingAMainScriptSelectsItSoItRunsWithItsOwnUrlScripts) {
+    // a.WSC has a site script for h.example; b.WSC has none.
+    const std::wstring siteScript = GetUrlScriptDirectory() + L"\\a.WSC\\h.example.WSC";
+    ASSERT_TRUE(::CreateDirectoryW((GetUrlScriptDirectory() + L"\\a.WSC").c_str(), nullptr));
+    CScriptletCode code(test::LoadWindowEventsTypeInfo().get());
+    code.AddProperty(L"window");
+    ASSERT_EQ(S_OK, code.Save(siteScript));
+    Show();
+    ui::TreeView(Control(kMainScriptTreeId)).SelectItem(MainItem(L"a.WSC"));
+    test::PumpPending();
+    const HTREEITEM site = Form()->Store().GetCurrentUrlTree()->FindItemByPath(nullptr, L"h.example.WSC");
+    ASSERT_TRUE(site);
+    ClickCheckBox(kUrlScriptTreeId, site);
+
+    const auto navigate = [&] {
+        com::Bstr url(L"http://h.example/index.html");
+        ASSERT_EQ(S_OK, browser->Navigate(url.get(), nullptr, nullptr, nullptr, nullptr));
+        test::PumpPending();
+    };
+    const std::wstring siteLabel = L"{96A0A4E0-D062-11CF-94B6-00AA0060275C}\\h.example.WSC";
+    struct Case {
+        const wchar_t* check;
+        std::vector<std::wstring> listed;
+    };
+    const Case cases[] = {
+        {L"b.WSC", {kBrowserEventsId + L"\\b.WSC"}},
+        {L"a.WSC", {kBrowserEventsId + L"\\a.WSC", siteLabel}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.check);
+        ClickCheckBox(kMainScriptTreeId, MainItem(c.check));
+        EXPECT_EQ(MainItem(c.check), ui::TreeView(Control(kMainScriptTreeId)).GetSelectedItem());
+        navigate();
+        EXPECT_EQ(c.listed, ListEntries(Form()->Handle()));
+    }
+}
+
 TEST_F(BandFormTest, FocusEntersTheRememberedControlAndTabOnHelpLeavesForTheBrowser) {
     Show();
     ComPtr<IInputObject> input;
