@@ -352,6 +352,58 @@ TEST_F(BandFormTest, CheckingAMainScriptSelectsItSoItRunsWithItsOwnUrlScripts) {
     }
 }
 
+// What a user can do wrong, or find broken, leaves a record and a form that works.
+TEST_F(BandFormTest, BrokenScriptsFoldersAndMarksLeaveARecordAndAWorkingForm) {
+    const auto navigate = [&] {
+        com::Bstr url(L"http://h.example/index.html");
+        ASSERT_EQ(S_OK, browser->Navigate(url.get(), nullptr, nullptr, nullptr, nullptr));
+        test::PumpPending();
+    };
+    const auto checked = [&] { return Form()->Store().GetCheckedMainScriptKey(); };
+    test::LogCapture log;
+
+    // A corrupt state value: the trees load with default marks, nothing checked.
+    Show();
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"b.WSC"));
+    ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
+    const BYTE garbage[] = {0xFF, 0x01, 0x7F, 0x00, 0x13};
+    ASSERT_EQ(ERROR_SUCCESS, test::WriteProductValue(test::ToAnsi(kMainTreeStateValueName).c_str(), REG_BINARY,
+                                                      garbage, sizeof garbage));
+    (void)log.NewText();
+    ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
+    EXPECT_EQ(L"", checked());
+    EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
+    EXPECT_EQ(1u, test::CountOf(log.NewText(), "State value is corrupted."));
+
+    // A main script that does not compile is checked but does not run.
+    test::WriteFileBytes(mainDirectory + L"\\a.WSC", test::Replaced(test::ReadFileBytes(mainDirectory + L"\\a.WSC"),
+                                                                    "<![CDATA[", "<![CDATA[ function ( {"));
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+    EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
+    EXPECT_EQ(1u, test::CountOf(log.NewText(), "Can not attach scriptlet"));
+
+    // A main script that throws in an event: one record, and the browser goes on.
+    test::WriteFileBytes(mainDirectory + L"\\b.WSC",
+                         test::Replaced(test::ReadFileBytes(mainDirectory + L"\\b.WSC"),
+                                        "browser.Document.parentWindow.alert('main complete');",
+                                        "throw new Error('broken on purpose');"));
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"b.WSC"));
+    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\b.WSC"}, ListEntries(Form()->Handle()));
+    navigate();
+    navigate();
+    EXPECT_EQ(2u, test::CountOf(log.NewText(), "Invoke of DocumentComplete scriptlet function failed."));
+    EXPECT_EQ(L"DocumentComplete http://h.example/index.html", browser->GetTranscript().lines.back());
+
+    // The main-script folder removed while hidden: shown again, an empty tree, nothing runs.
+    ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
+    test::RemoveTree(mainDirectory);
+    ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
+    EXPECT_EQ(0u, ui::TreeView(Control(kMainScriptTreeId)).GetCount());
+    EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
+    EXPECT_TRUE(Enabled(CConfigWSC2::kNewMainScriptButton));
+    EXPECT_EQ(0u, test::CountOf(log.Added(), "Exception"));
+}
+
 TEST_F(BandFormTest, FocusEntersTheRememberedControlAndTabOnHelpLeavesForTheBrowser) {
     Show();
     ComPtr<IInputObject> input;
