@@ -296,6 +296,12 @@ void FrameWindow::AppendTranscriptLine(const std::wstring& line) {
     ::SendMessageW(transcriptPane_, EM_SETSEL, static_cast<WPARAM>(length), length);
     const std::wstring text = (length > 0 ? L"\r\n" : L"") + line;
     ::SendMessageW(transcriptPane_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+    // The caret at the start of the new line: the pane shows the last lines from their
+    // beginnings, not scrolled to the right by a long one.
+    const LRESULT lastLine = ::SendMessageW(transcriptPane_, EM_GETLINECOUNT, 0, 0) - 1;
+    const LRESULT lineStart = ::SendMessageW(transcriptPane_, EM_LINEINDEX, static_cast<WPARAM>(lastLine), 0);
+    ::SendMessageW(transcriptPane_, EM_SETSEL, static_cast<WPARAM>(lineStart), lineStart);
+    ::SendMessageW(transcriptPane_, EM_SCROLLCARET, 0, 0);
 }
 
 void FrameWindow::SetBackEnabled(bool enabled) {

@@ -44,11 +44,16 @@ LRESULT ListBoxWatch::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
     }
     case LB_DELETESTRING: {
         const std::wstring text = ListBoxEntry(window, static_cast<int>(wParam));
+        // Wine's list box deletes its last entry by sending itself LB_RESETCONTENT,
+        // which must not report that entry a second time.
+        deleting_ = true;
         const LRESULT left = ::DefSubclassProc(window, message, wParam, lParam);
+        deleting_ = false;
         if (left != LB_ERR) Tell(false, text);
         return left;
     }
     case LB_RESETCONTENT: {
+        if (deleting_) return ::DefSubclassProc(window, message, wParam, lParam);
         const std::vector<std::wstring> texts = ListBoxEntries(window);
         const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
         for (const std::wstring& text : texts) Tell(false, text);

@@ -35,6 +35,7 @@ private:
 
     Listener listener_;
     HWND listBox_ = nullptr;
+    bool deleting_ = false;
 };
 
 // The texts of a list box, top to bottom.

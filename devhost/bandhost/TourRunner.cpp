@@ -68,6 +68,12 @@ bool TourRunner::Do(const TourStep& step, std::wstring& why) {
         if (FAILED(hr)) why = L"the browser answers " + HResultText(hr);
         return SUCCEEDED(hr);
     }
+    case TourAction::kFrames:
+        host_.Browser().DescribePage({step.text, step.text, step.words});
+        return true;
+    case TourAction::kNotHtml:
+        host_.Browser().DescribePage({step.text, step.text, {}, false});
+        return true;
     case TourAction::kBack:
         if (SUCCEEDED(host_.Back())) return true;
         why = L"there is no page to go back to";
@@ -75,6 +81,8 @@ bool TourRunner::Do(const TourStep& step, std::wstring& why) {
     case TourAction::kCheck:
     case TourAction::kUncheck:
         return CheckItem(step, step.action == TourAction::kCheck, why);
+    case TourAction::kSelect:
+        return SelectItem(step, why);
     case TourAction::kClick:
         return Click(step.number, why);
     case TourAction::kKey:
@@ -113,8 +121,8 @@ bool TourRunner::Do(const TourStep& step, std::wstring& why) {
     return false;
 }
 
-bool TourRunner::CheckItem(const TourStep& step, bool check, std::wstring& why) {
-    const HWND tree = host_.FindBandControl(step.number);
+bool TourRunner::FindItem(const TourStep& step, HWND& tree, HTREEITEM& item, std::wstring& why) {
+    tree = host_.FindBandControl(step.number);
     if (!tree) {
         why = L"the band has no control " + std::to_wstring(step.number);
         return false;
@@ -127,11 +135,44 @@ bool TourRunner::CheckItem(const TourStep& step, bool check, std::wstring& why) 
         why = L"the tree is hidden";
         return false;
     }
-    HTREEITEM item = FindTreeItem(tree, step.text);
+    item = FindTreeItem(tree, step.text);
     if (!item) {
         why = L"the tree has no item \"" + step.text + L"\"";
         return false;
     }
+    return true;
+}
+
+bool TourRunner::SelectItem(const TourStep& step, std::wstring& why) {
+    HWND tree = nullptr;
+    HTREEITEM item = nullptr;
+    if (!FindItem(step, tree, item, why)) return false;
+    if (TreeView_GetSelection(tree) == item) return true;
+    host_.PumpPending();
+    TreeView_EnsureVisible(tree, item);
+    RECT label{};
+    if (!TreeView_GetItemRect(tree, item, &label, TRUE)) {
+        why = L"the item's label cannot be seen";
+        return false;
+    }
+    const POINT point{(label.left + label.right) / 2, (label.top + label.bottom) / 2};
+    if (!MovePointer(tree, point, [this] { host_.PumpPending(); })) {
+        why = L"the pointer cannot be moved onto the item";
+        return false;
+    }
+    const LPARAM at = MAKELPARAM(point.x, point.y);
+    ::PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageW(tree, WM_LBUTTONUP, 0, at);
+    if (host_.PumpUntil([&] { return TreeView_GetSelection(tree) == FindTreeItem(tree, step.text); }, kMarkTimeoutMs))
+        return true;
+    why = L"after the click the item is not selected";
+    return false;
+}
+
+bool TourRunner::CheckItem(const TourStep& step, bool check, std::wstring& why) {
+    HWND tree = nullptr;
+    HTREEITEM item = nullptr;
+    if (!FindItem(step, tree, item, why)) return false;
     if (IsChecked(TreeItemMark(tree, item)) == check) return true;
     host_.PumpPending();  // expanding folders on the way may have moved things
     POINT point{};

@@ -4,6 +4,9 @@
 // each one that fails there too ("failed: line N: ...: why"). A failed step does not
 // stop the tour: every expectation is checked. The messages of the host's thread are
 // handled after every step.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <string>
 #include <vector>
 
@@ -24,6 +27,8 @@ public:
 
 private:
     bool Do(const TourStep& step, std::wstring& why);
+    bool FindItem(const TourStep& step, HWND& tree, HTREEITEM& item, std::wstring& why);
+    bool SelectItem(const TourStep& step, std::wstring& why);
     bool CheckItem(const TourStep& step, bool check, std::wstring& why);
     bool Click(int id, std::wstring& why);
     bool PressKey(const TourKey& key, std::wstring& why);

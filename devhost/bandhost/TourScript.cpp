@@ -12,7 +12,7 @@ namespace {
 constexpr int kMaxWaitMs = 600000;
 constexpr int kMaxControlId = 0xFFFF;
 
-enum class Argument { kNone, kText, kId, kIdAndText, kMilliseconds, kListBoxId, kKey };
+enum class Argument { kNone, kText, kUrlAndUrls, kId, kIdAndText, kMilliseconds, kListBoxId, kKey };
 
 struct CommandSpec {
     const wchar_t* name;
@@ -22,9 +22,12 @@ struct CommandSpec {
 
 constexpr CommandSpec kCommands[] = {
     {L"navigate", TourAction::kNavigate, Argument::kText},
+    {L"frames", TourAction::kFrames, Argument::kUrlAndUrls},
+    {L"not-html", TourAction::kNotHtml, Argument::kText},
     {L"back", TourAction::kBack, Argument::kNone},
     {L"check", TourAction::kCheck, Argument::kIdAndText},
     {L"uncheck", TourAction::kUncheck, Argument::kIdAndText},
+    {L"select", TourAction::kSelect, Argument::kIdAndText},
     {L"click", TourAction::kClick, Argument::kId},
     {L"key", TourAction::kKey, Argument::kKey},
     {L"toggle-band", TourAction::kToggleBand, Argument::kNone},
@@ -80,6 +83,17 @@ bool ParseArguments(const CommandSpec& command, const std::wstring& rest, TourSt
         if (rest.empty()) why = name + L" needs a text after it";
         step.text = rest;
         break;
+    case Argument::kUrlAndUrls: {
+        std::wstring word;
+        std::wstring remaining = rest;
+        while (!remaining.empty()) {
+            SplitWord(remaining, word, remaining);
+            if (step.text.empty()) step.text = word;
+            else step.words.push_back(word);
+        }
+        if (step.words.empty()) why = name + L" needs a page's URL and at least one frame's URL after it";
+        break;
+    }
     case Argument::kId: {
         if (!ParseNumber(rest, kMaxControlId, step.number) || step.number == 0)
             why = name + L" needs a control id from 1 to 65535, not \"" + rest + L"\"";

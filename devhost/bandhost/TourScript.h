@@ -5,6 +5,11 @@
 // the blanks at both ends removed.
 //
 //   navigate URL               the browser goes to URL, as typed into the address box
+//   frames URL FRAME...        from now on URL loads as an HTML page that holds the
+//                              frames FRAME... (URLs separated by blanks), each of
+//                              which loads as a page of its own
+//   not-html URL               from now on URL loads as a document the HTML engine
+//                              does not render (an image, a PDF): no window, no frames
 //   back                       the browser's Back
 //   check TREE PATH            clicks the check box (the state icon, with the pointer
 //   uncheck TREE PATH            there and posted button messages, as a user does) of
@@ -15,6 +20,8 @@
 //                              item counts as checked when its state image index is
 //                              even: 2 in a plain check-box tree; 2 (folder marked)
 //                              or 4 (checked) in the band's script trees
+//   select TREE PATH           clicks the label of the item PATH of tree TREE, which
+//                              selects it, unless it is selected already
 //   click ID                   BM_CLICK to the band's control ID; a disabled or hidden
 //                              control cannot be clicked
 //   key KEY                    KEY pressed and released on the window that has the
@@ -47,9 +54,12 @@ namespace pelmora::bandhost {
 
 enum class TourAction {
     kNavigate,
+    kFrames,
+    kNotHtml,
     kBack,
     kCheck,
     kUncheck,
+    kSelect,
     kClick,
     kKey,
     kToggleBand,
@@ -74,6 +84,7 @@ struct TourStep {
     TourAction action = TourAction::kQuit;
     int number = 0;        // tree or control id, milliseconds
     std::wstring text;     // URL, item path, file, expected text
+    std::vector<std::wstring> words;  // the frames' URLs
     TourKey key;
     std::wstring source;   // the line as written
 };

@@ -3,10 +3,28 @@
 #include <olectl.h>
 
 #include <new>
+#include <string>
 
 #include "browser/WebBrowser.h"
 
 namespace pelmora::browser {
+
+namespace {
+
+// A function's source text on one transcript line: each run of blanks and line ends
+// becomes one blank.
+std::wstring OnOneLine(const std::wstring& text) {
+    std::wstring line;
+    for (const wchar_t c : text) {
+        const bool blank = c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
+        if (!blank) line += c;
+        else if (!line.empty() && line.back() != L' ') line += L' ';
+    }
+    if (!line.empty() && line.back() == L' ') line.pop_back();
+    return line;
+}
+
+}  // namespace
 
 HtmlWindow::HtmlWindow() noexcept
     : MshtmlDispatch(IID_IHTMLWindow2), events_(this, DIID_HTMLWindowEvents) {}
@@ -31,6 +49,24 @@ HRESULT HtmlWindow::InternalQueryInterface(REFIID iid, void** out) noexcept {
         return S_OK;
     }
     return E_NOINTERFACE;
+}
+
+STDMETHODIMP HtmlWindow::Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                              EXCEPINFO* exception, UINT* argumentError) {
+    static DISPID setIntervalId = DISPID_UNKNOWN;
+    if (setIntervalId == DISPID_UNKNOWN) {
+        LPOLESTR name = const_cast<LPOLESTR>(L"setInterval");
+        if (FAILED(GetIDsOfNames(IID_NULL, &name, 1, lcid, &setIntervalId))) setIntervalId = DISPID_UNKNOWN;
+    }
+    // Arguments come last first: the expression is the last one.
+    if (id == setIntervalId && setIntervalId != DISPID_UNKNOWN && (flags & DISPATCH_METHOD) && params &&
+        params->cArgs >= 2) {
+        const VARIANT& expression = params->rgvarg[params->cArgs - 1];
+        if (V_VT(&expression) == VT_DISPATCH) functionBeingSet_ = com::ComPtr<IDispatch>(V_DISPATCH(&expression));
+    }
+    const HRESULT hr = MshtmlDispatch::Invoke(id, iid, lcid, flags, params, result, exception, argumentError);
+    functionBeingSet_.reset();
+    return hr;
 }
 
 HRESULT STDMETHODCALLTYPE HtmlWindow::get_location(IHTMLLocation** p) {
@@ -76,7 +112,9 @@ HRESULT STDMETHODCALLTYPE HtmlWindow::setInterval(BSTR expression, LONG msec, VA
     const ULONG period = msec < 10 ? 10 : static_cast<ULONG>(msec);
     try {
         intervals_.push_back({nextIntervalId_, period, clock_ + period,
-                              std::wstring(expression, ::SysStringLen(expression))});
+                              functionBeingSet_ ? OnOneLine(std::wstring(expression, ::SysStringLen(expression)))
+                                                : std::wstring(expression, ::SysStringLen(expression)),
+                              functionBeingSet_});
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
@@ -104,6 +142,14 @@ void HtmlWindow::AdvanceClock(ULONG milliseconds) {
         clock_ = next->due;
         next->due += next->period;
         session_->transcript.Record(L"interval", next->expression);
+        // The function may clear intervals or end the page: next is not used after it.
+        const com::ComPtr<IDispatch> function = next->function;
+        if (function) {
+            DISPPARAMS none = {nullptr, nullptr, 0, 0};
+            const HRESULT hr = function->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none,
+                                                nullptr, nullptr, nullptr);
+            if (FAILED(hr)) session_->transcript.Record(L"interval", L"function failed");
+        }
     }
     clock_ = until;
 }

@@ -24,6 +24,11 @@ public:
               com::ComPtr<IHTMLLocation> location, std::wstring url);
     HRESULT InternalQueryInterface(REFIID iid, void** out) noexcept;
 
+    // A script hands setInterval a function object, which the type library's BSTR
+    // would turn into its source text: the object is kept so the interval can call it.
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* exception, UINT* argumentError) override;
+
     HRESULT STDMETHODCALLTYPE get_location(IHTMLLocation** p) override;
     HRESULT STDMETHODCALLTYPE get_document(IHTMLDocument2** p) override;
     HRESULT STDMETHODCALLTYPE alert(BSTR message) override;
@@ -42,8 +47,9 @@ public:
     void Close() noexcept;
 
     // Advances the window's clock; every interval that fell due is recorded in the
-    // transcript as often as it fell due ("interval <expression>"). The stand-in has no
-    // script engine of its own to run the expression text. Intervals end with the page.
+    // transcript as often as it fell due ("interval <expression>"), and one set with a
+    // function object calls it each time. The stand-in has no script engine of its own
+    // to run an expression's text. Intervals end with the page.
     void AdvanceClock(ULONG milliseconds);
     [[nodiscard]] size_t IntervalCount() const noexcept { return intervals_.size(); }
 
@@ -53,6 +59,7 @@ private:
         ULONG period;
         ULONGLONG due;
         std::wstring expression;
+        com::ComPtr<IDispatch> function;
     };
 
     std::shared_ptr<BrowserSession> session_;
@@ -62,6 +69,7 @@ private:
     std::wstring url_;
     com::ConnectionPoint events_;
     std::vector<Interval> intervals_;
+    com::ComPtr<IDispatch> functionBeingSet_;  // during an Invoke of setInterval
     LONG nextIntervalId_ = 1;
     ULONGLONG clock_ = 0;
 };

@@ -352,6 +352,10 @@ void CConfigWSC2::OnCheckChanged(int treeId, HTREEITEM item) {
     if (treeId != kMainScriptTreeId) return;
     const int markIndex = store_.GetMainTree().CompleteCheckAdvance(item);
     const bool attach = store_.SetCheck(kMainScriptTreeId, item, markIndex, true);
+    // A main script runs with the URL scripts of the selected one: select the script
+    // just checked, so that it never runs with another main script's URL scripts.
+    const ui::TreeView mainTree(::GetDlgItem(Handle(), kMainScriptTreeId));
+    if (attach && mainTree.GetSelectedItem() != item) (void)mainTree.SelectItem(item);
     EnableControl(kDeleteMainScriptButton, !store_.IsSelectedMainScriptChecked());
     AttachChecked(attach);
 }

@@ -31,11 +31,14 @@ TEST(TourScriptTest, EveryCommandParsesAndBadLinesAreRefusedWithTheirNumber) {
         L"expect-attached {34A715A0-6587-11D0-924A-0020AFC7AC4D}\\alerts.WSC\n"
         L"expect-not-attached page.WSC\n"
         L"expect-transcript alert: complete URL: http://a.example/\n"
+        L"frames http://f.example/  http://f.example/left.html http://f.example/right.html\n"
+        L"not-html http://f.example/report.pdf\n"
+        L"select 208 \\news.example.WSC\n"
         L"quit";
     std::vector<TourStep> steps;
     std::wstring error;
     ASSERT_TRUE(bandhost::ParseTour(tour, steps, error)) << error;
-    ASSERT_EQ(14u, steps.size());
+    ASSERT_EQ(17u, steps.size());
     EXPECT_EQ(TourAction::kNavigate, steps[0].action);
     EXPECT_EQ(3, steps[0].line);
     EXPECT_EQ(L"res://C:\\Program Files\\Pelmora\\Pelmora.dll/219", steps[0].text);
@@ -51,8 +54,15 @@ TEST(TourScriptTest, EveryCommandParsesAndBadLinesAreRefusedWithTheirNumber) {
     EXPECT_EQ(L"shots\\first.png", steps[8].text);
     EXPECT_EQ(222, steps[9].number);
     EXPECT_EQ(L"alert: complete URL: http://a.example/", steps[12].text);
-    EXPECT_EQ(TourAction::kQuit, steps[13].action);
-    EXPECT_EQ(16, steps[13].line);
+    EXPECT_EQ(TourAction::kFrames, steps[13].action);
+    EXPECT_EQ(L"http://f.example/", steps[13].text);
+    EXPECT_EQ((std::vector<std::wstring>{L"http://f.example/left.html", L"http://f.example/right.html"}),
+              steps[13].words);
+    EXPECT_EQ(TourAction::kNotHtml, steps[14].action);
+    EXPECT_EQ(TourAction::kSelect, steps[15].action);
+    EXPECT_EQ(208, steps[15].number);
+    EXPECT_EQ(TourAction::kQuit, steps[16].action);
+    EXPECT_EQ(19, steps[16].line);
 
     struct Case {
         std::wstring tour;
@@ -71,6 +81,8 @@ TEST(TourScriptTest, EveryCommandParsesAndBadLinesAreRefusedWithTheirNumber) {
         {L"key Hyper+Q", L"line 1: \"key\" does not know the key \"Hyper+Q\""},
         {L"key F13", L"line 1: \"key\" does not know the key \"F13\""},
         {L"expect-attached", L"line 1: \"expect-attached\" needs a text after it"},
+        {L"frames http://f.example/",
+         L"line 1: \"frames\" needs a page's URL and at least one frame's URL after it"},
         {L"list-box abc", L"line 1: \"list-box\" needs a control id from 0 to 65535, not \"abc\""},
     };
     for (const Case& c : bad) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "FakeCom.h"
 #include "browser/WebBrowser.h"
 #include "framework/com/Bstr.h"
 #include "runtime/DispatchCalls.h"
@@ -109,6 +110,35 @@ TEST_F(ScriptAccessTest, IntervalsRecurUntilClearedAndEndWithThePage) {
     window->AdvanceClock(1000);
     const auto& lines = browser->GetTranscript().lines;
     EXPECT_EQ(2, std::count(lines.begin(), lines.end(), L"interval tick()"));
+
+    // A script's function object is called each time, and may clear its own interval.
+    test::FakeCom function("interval function");
+    int calls = 0;
+    LONG functionTimer = 0;
+    function.Answer<IDispatch>();
+    function.On<&IDispatch::Invoke>(
+        "Invoke", [&](DISPID member, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) {
+            if (member != DISPID_VALUE) return DISP_E_MEMBERNOTFOUND;
+            if (flags & DISPATCH_PROPERTYGET) {  // its source text, as JScript gives it
+                V_VT(result) = VT_BSTR;
+                V_BSTR(result) = ::SysAllocString(L"function ()\r\n{\r\n    tick();\r\n}");
+                return S_OK;
+            }
+            if (++calls == 2) window->clearInterval(functionTimer);
+            return S_OK;
+        });
+    VARIANT withFunction[2] = {test::IntValue(100), {}};
+    V_VT(&withFunction[1]) = VT_DISPATCH;
+    V_DISPATCH(&withFunction[1]) = function.Get<IDispatch>();
+    params = {withFunction, nullptr, 2, 0};
+    com::Variant functionId;
+    ASSERT_EQ(S_OK, script->Invoke(LookUp(script, L"setInterval"), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                   &params, functionId.get(), nullptr, nullptr));
+    functionTimer = V_I4(functionId.get());
+    window->AdvanceClock(1000);
+    EXPECT_EQ(2, calls);
+    EXPECT_EQ(2, std::count(lines.begin(), lines.end(), L"interval function () { tick(); }"));
+    EXPECT_EQ(0u, window->IntervalCount()) << "the cleared interval lets its function go";
 }
 
 TEST_F(ScriptAccessTest, UnknownNamesAndUnsupportedMembersFailClearly) {

@@ -315,6 +315,95 @@ TEST_F(BandFormTest, CheckedMainScriptRunsWhileShownAndTheListFollowsEveryAttach
     EXPECT_FALSE(GetPelmoraApp().GetCurrentBar());
 }
 
+TEST_F(BandFormTest, CheckingAMainScriptSelectsItSoItRunsWithItsOwnUrlScripts) {
+    // a.WSC has a site script for h.example; b.WSC has none.
+    const std::wstring siteScript = GetUrlScriptDirectory() + L"\\a.WSC\\h.example.WSC";
+    ASSERT_TRUE(::CreateDirectoryW((GetUrlScriptDirectory() + L"\\a.WSC").c_str(), nullptr));
+    CScriptletCode code(test::LoadWindowEventsTypeInfo().get());
+    code.AddProperty(L"window");
+    ASSERT_EQ(S_OK, code.Save(siteScript));
+    Show();
+    ui::TreeView(Control(kMainScriptTreeId)).SelectItem(MainItem(L"a.WSC"));
+    test::PumpPending();
+    const HTREEITEM site = Form()->Store().GetCurrentUrlTree()->FindItemByPath(nullptr, L"h.example.WSC");
+    ASSERT_TRUE(site);
+    ClickCheckBox(kUrlScriptTreeId, site);
+
+    const auto navigate = [&] {
+        com::Bstr url(L"http://h.example/index.html");
+        ASSERT_EQ(S_OK, browser->Navigate(url.get(), nullptr, nullptr, nullptr, nullptr));
+        test::PumpPending();
+    };
+    const std::wstring siteLabel = L"{96A0A4E0-D062-11CF-94B6-00AA0060275C}\\h.example.WSC";
+    struct Case {
+        const wchar_t* check;
+        std::vector<std::wstring> listed;
+    };
+    const Case cases[] = {
+        {L"b.WSC", {kBrowserEventsId + L"\\b.WSC"}},
+        {L"a.WSC", {kBrowserEventsId + L"\\a.WSC", siteLabel}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.check);
+        ClickCheckBox(kMainScriptTreeId, MainItem(c.check));
+        EXPECT_EQ(MainItem(c.check), ui::TreeView(Control(kMainScriptTreeId)).GetSelectedItem());
+        navigate();
+        EXPECT_EQ(c.listed, ListEntries(Form()->Handle()));
+    }
+}
+
+// What a user can do wrong, or find broken, leaves a record and a form that works.
+TEST_F(BandFormTest, BrokenScriptsFoldersAndMarksLeaveARecordAndAWorkingForm) {
+    const auto navigate = [&] {
+        com::Bstr url(L"http://h.example/index.html");
+        ASSERT_EQ(S_OK, browser->Navigate(url.get(), nullptr, nullptr, nullptr, nullptr));
+        test::PumpPending();
+    };
+    const auto checked = [&] { return Form()->Store().GetCheckedMainScriptKey(); };
+    test::LogCapture log;
+
+    // A corrupt state value: the trees load with default marks, nothing checked.
+    Show();
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"b.WSC"));
+    ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
+    const BYTE garbage[] = {0xFF, 0x01, 0x7F, 0x00, 0x13};
+    ASSERT_EQ(ERROR_SUCCESS, test::WriteProductValue(test::ToAnsi(kMainTreeStateValueName).c_str(), REG_BINARY,
+                                                      garbage, sizeof garbage));
+    (void)log.NewText();
+    ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
+    EXPECT_EQ(L"", checked());
+    EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
+    EXPECT_EQ(1u, test::CountOf(log.NewText(), "State value is corrupted."));
+
+    // A main script that does not compile is checked but does not run.
+    test::WriteFileBytes(mainDirectory + L"\\a.WSC", test::Replaced(test::ReadFileBytes(mainDirectory + L"\\a.WSC"),
+                                                                    "<![CDATA[", "<![CDATA[ function ( {"));
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+    EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
+    EXPECT_EQ(1u, test::CountOf(log.NewText(), "Can not attach scriptlet"));
+
+    // A main script that throws in an event: one record, and the browser goes on.
+    test::WriteFileBytes(mainDirectory + L"\\b.WSC",
+                         test::Replaced(test::ReadFileBytes(mainDirectory + L"\\b.WSC"),
+                                        "browser.Document.parentWindow.alert('main complete');",
+                                        "throw new Error('broken on purpose');"));
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"b.WSC"));
+    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\b.WSC"}, ListEntries(Form()->Handle()));
+    navigate();
+    navigate();
+    EXPECT_EQ(2u, test::CountOf(log.NewText(), "Invoke of DocumentComplete scriptlet function failed."));
+    EXPECT_EQ(L"DocumentComplete http://h.example/index.html", browser->GetTranscript().lines.back());
+
+    // The main-script folder removed while hidden: shown again, an empty tree, nothing runs.
+    ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
+    test::RemoveTree(mainDirectory);
+    ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
+    EXPECT_EQ(0u, ui::TreeView(Control(kMainScriptTreeId)).GetCount());
+    EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
+    EXPECT_TRUE(Enabled(CConfigWSC2::kNewMainScriptButton));
+    EXPECT_EQ(0u, test::CountOf(log.Added(), "Exception"));
+}
+
 TEST_F(BandFormTest, FocusEntersTheRememberedControlAndTabOnHelpLeavesForTheBrowser) {
     Show();
     ComPtr<IInputObject> input;
