@@ -391,7 +391,10 @@ TEST_F(BandFormTest, BrokenScriptsFoldersAndMarksLeaveARecordAndAWorkingForm) {
     EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\b.WSC"}, ListEntries(Form()->Handle()));
     navigate();
     navigate();
-    EXPECT_EQ(2u, test::CountOf(log.NewText(), "Invoke of DocumentComplete scriptlet function failed."));
+    const std::string thrown = log.NewText();
+    EXPECT_EQ(2u, test::CountOf(thrown, "Invoke of DocumentComplete scriptlet function failed."));
+    // The script's own words follow each failure record, for the person writing it.
+    EXPECT_EQ(2u, test::CountOf(thrown, "Script error: broken on purpose")) << thrown;
     EXPECT_EQ(L"DocumentComplete http://h.example/index.html", browser->GetTranscript().lines.back());
 
     // The main-script folder removed while hidden: shown again, an empty tree, nothing runs.
