@@ -31,6 +31,7 @@ HRESULT ScriptComponent::Create(const std::wstring& path, REFIID iid, void** out
     if (!created) return E_OUTOFMEMORY;
     const com::ComPtr<ScriptComponent> component(created);
     component->members_ = std::move(definition.members);
+    if (definition.reportErrors) component->engine_.ReportErrorsFor(path);
     PELMORA_RETURN_IF_FAILED(component->engine_.Start(definition.scripts));
     return component->QueryInterface(iid, out);
 }

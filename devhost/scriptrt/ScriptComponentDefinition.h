@@ -20,6 +20,9 @@ struct ScriptBlock {
 struct ScriptComponentDefinition {
     std::vector<PublicMember> members;  // in declaration order
     std::vector<ScriptBlock> scripts;   // run in file order
+    // <?component error="true"?>: script errors are shown to the person, not only
+    // returned to the caller.
+    bool reportErrors = false;
 };
 
 }  // namespace pelmora::scriptrt

@@ -83,6 +83,9 @@ public:
             case XmlNodeType_Whitespace:
                 OnText();
                 break;
+            case XmlNodeType_ProcessingInstruction:
+                OnProcessingInstruction();
+                break;
             default:
                 break;
             }
@@ -137,6 +140,20 @@ private:
     void OnText() {
         if (scriptDepth_ == kNone || open_.size() != scriptDepth_ + 1) return;
         definition_.scripts.back().text.append(NodeValue(reader_));
+    }
+
+    // <?component error="true" debug="false"?> in the package or the component.
+    void OnProcessingInstruction() {
+        if (LocalName(reader_) != L"component" || open_.size() > 2) return;
+        const std::wstring value(NodeValue(reader_));
+        const size_t at = value.find(L"error");
+        if (at == std::wstring::npos) return;
+        size_t quote = value.find_first_of(L"\"'", at);
+        if (quote == std::wstring::npos) return;
+        const size_t end = value.find(value[quote], quote + 1);
+        if (end == std::wstring::npos) return;
+        const std::wstring flag = value.substr(quote + 1, end - quote - 1);
+        definition_.reportErrors = EqualsIgnoringCase(flag, L"true");
     }
 
     void EnterComponent(size_t depth) {

@@ -2,10 +2,13 @@
 
 #include <dispex.h>
 
+#include <cwchar>
 #include <new>
+#include <string>
 
 #include "ExceptionInfo.h"
 #include "framework/com/Bstr.h"
+#include "framework/ui/MessageBoxes.h"
 #include "framework/win/HResult.h"
 
 namespace pelmora::scriptrt {
@@ -15,13 +18,12 @@ namespace {
 // The platform's JScript engine.
 constexpr CLSID kJScriptEngine = {0xF414C260, 0x6AC0, 0x11CF, {0xB6, 0xD1, 0x00, 0xAA, 0x00, 0xBB, 0xBB, 0x58}};
 
-// The code to fail with when the engine reported an error through the site.
-HRESULT ReportedErrorCode(ScriptSite& site, HRESULT engineResult) noexcept {
-    EXCEPINFO reported{};
-    if (!site.TakeError(reported)) return engineResult;
-    const HRESULT code = FAILED(reported.scode) ? reported.scode : engineResult;
-    ClearExceptionInfo(reported);
-    return code;
+// The error the engine described in the block it was given or, with a site present,
+// through the site; false when it described none.
+bool TakeDescribedError(ScriptSite& site, EXCEPINFO& given) noexcept {
+    FillInExceptionInfo(given);
+    if (HoldsException(given)) return true;
+    return site.TakeError(given);
 }
 
 }  // namespace
@@ -56,9 +58,11 @@ HRESULT ScriptEngine::Start(const std::vector<ScriptBlock>& scripts) noexcept {
         hr = parser->ParseScriptText(scripts[i].text.c_str(), nullptr, nullptr, nullptr, 0, scripts[i].firstLine,
                                      0, nullptr, &exception);
         if (FAILED(hr)) {
-            FillInExceptionInfo(exception);
-            if (FAILED(exception.scode)) hr = exception.scode;
-            hr = ReportedErrorCode(*site_.get(), hr);
+            const ULONG line = site_->ErrorLine();
+            if (TakeDescribedError(*site_.get(), exception)) {
+                if (FAILED(exception.scode)) hr = exception.scode;
+                Report(exception, line);
+            }
         }
         ClearExceptionInfo(exception);
     }
@@ -100,15 +104,31 @@ HRESULT ScriptEngine::Invoke(DISPID id, WORD flags, DISPPARAMS& params, VARIANT*
         ClearExceptionInfo(own);
         return hr;
     }
-    // The engine describes a script error either in the block it was given or, with
-    // a site present, through the site; take whichever it used.
-    FillInExceptionInfo(own);
-    if (!HoldsException(own) && !site_->TakeError(own)) return hr;
+    const ULONG line = site_->ErrorLine();
+    if (!TakeDescribedError(*site_.get(), own)) return hr;
+    Report(own, line);
     if (exception)
         *exception = own;
     else
         ClearExceptionInfo(own);
     return DISP_E_EXCEPTION;
+}
+
+void ScriptEngine::Report(const EXCEPINFO& error, ULONG line) const noexcept {
+    if (reportedFile_.empty()) return;
+    try {
+        const auto text = [](BSTR value) { return value ? std::wstring(value, ::SysStringLen(value)) : std::wstring(); };
+        wchar_t code[16] = {};
+        swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(error.scode));
+        std::wstring message = L"File: " + reportedFile_ + L"\n";
+        if (line > 0) message += L"Line: " + std::to_wstring(line) + L"\n";
+        message += L"Error: " + text(error.bstrDescription) + L"\nCode: " + code + L"\nSource: " +
+                   text(error.bstrSource);
+        // Owned by the window the person is working in, as the call came from there.
+        (void)ui::ShowMessageBox(::GetActiveWindow(), message, kScriptErrorCaption, MB_OK | MB_ICONERROR);
+    } catch (...) {
+        // No memory for the text: the call fails all the same, unreported.
+    }
 }
 
 }  // namespace pelmora::scriptrt

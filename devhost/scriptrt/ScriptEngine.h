@@ -12,6 +12,9 @@
 
 namespace pelmora::scriptrt {
 
+// The caption of the box that shows a script error to the person.
+inline constexpr wchar_t kScriptErrorCaption[] = L"Script component error";
+
 class ScriptEngine {
 public:
     ScriptEngine() noexcept = default;
@@ -23,6 +26,10 @@ public:
     // does not compile or throws fails with the error's own code; the engine is then
     // closed again.
     [[nodiscard]] HRESULT Start(const std::vector<ScriptBlock>& scripts) noexcept;
+
+    // From now on each script error is also shown to the person in a message box
+    // naming file, as a component with error="true" asks.
+    void ReportErrorsFor(std::wstring file) noexcept { reportedFile_ = std::move(file); }
 
     // The DISPID of a global name of the scripts (case-sensitive); DISP_E_UNKNOWNNAME
     // when the scripts define no such name.
@@ -37,10 +44,12 @@ public:
 
 private:
     void Close() noexcept;
+    void Report(const EXCEPINFO& error, ULONG line) const noexcept;
 
     com::ComPtr<ScriptSite> site_;
     com::ComPtr<IActiveScript> engine_;
     com::ComPtr<IDispatch> globals_;
+    std::wstring reportedFile_;
 };
 
 }  // namespace pelmora::scriptrt

@@ -42,6 +42,11 @@ STDMETHODIMP ScriptSite::OnScriptError(IActiveScriptError* error) {
     FillInExceptionInfo(reported);
     ClearExceptionInfo(error_);
     error_ = reported;
+    DWORD context = 0;
+    ULONG line = 0;
+    LONG character = 0;
+    // The engine counts from the line each script block was parsed at, from zero.
+    errorLine_ = SUCCEEDED(error->GetSourcePosition(&context, &line, &character)) ? line + 1 : 0;
     hasError_ = true;
     // S_OK: the error is handled here, the failing call returns a failure.
     return S_OK;
@@ -53,6 +58,7 @@ STDMETHODIMP ScriptSite::OnLeaveScript() { return S_OK; }
 
 void ScriptSite::ClearError() noexcept {
     ClearExceptionInfo(error_);
+    errorLine_ = 0;
     hasError_ = false;
 }
 

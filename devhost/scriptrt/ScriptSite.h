@@ -31,6 +31,8 @@ public:
     // unfreed (it is an out parameter); false, and exception untouched, when none was
     // reported since ClearError.
     bool TakeError(EXCEPINFO& exception) noexcept;
+    // The file line (one-based) of the last reported error; 0 when unknown.
+    [[nodiscard]] ULONG ErrorLine() const noexcept { return errorLine_; }
 
 protected:
     ScriptSite() noexcept = default;
@@ -38,6 +40,7 @@ protected:
 
 private:
     EXCEPINFO error_{};
+    ULONG errorLine_ = 0;
     bool hasError_ = false;
 };
 

@@ -26,6 +26,19 @@ void LogError(const std::wstring& message, HRESULT hr, const char* function, int
     GetLogger().Log(LOG_ERROR, win::WideToAnsi(message).c_str(), hr, function, kSourceFile, line);
 }
 
+// The script's own account of its failure, for the person who writes the script; no
+// record when the script runtime gave none.
+void LogScriptError(com::ExcepInfo& exception, HRESULT hr, int line) {
+    exception.FillIn();
+    const std::wstring description = exception.Description();
+    const std::wstring source = exception.Source();
+    if (description.empty() && source.empty()) return;
+    std::wstring text = L"Script error: " + (description.empty() ? std::wstring(L"(no description)") : description);
+    if (!source.empty()) text += L" (source: " + source + L")";
+    const HRESULT code = FAILED(exception.get().scode) ? exception.get().scode : hr;
+    LogError(text, code, "CScriptlet::Invoke", line);
+}
+
 void LogError(const char* message, HRESULT hr, const char* function, int line) {
     GetLogger().Log(LOG_ERROR, message, hr, function, kSourceFile, line);
 }
@@ -254,7 +267,7 @@ HRESULT CScriptlet::CallScriptFunction(IDispatch* script, ITypeInfo* eventTypeIn
     argument->pdispVal = paramsObject.get();
     if (paramsObject) paramsObject->AddRef();
     com::Variant scriptResult;
-    com::ExcepInfo scriptException;  // nothing reads the script's exception texts
+    com::ExcepInfo scriptException;
     DISPPARAMS arguments{argument.get(), nullptr, 1, 0};
     hr = script->Invoke(scriptId, iid, lcid, DISPATCH_METHOD, &arguments, scriptResult.get(), scriptException.put(),
                        argumentError);
@@ -262,6 +275,7 @@ HRESULT CScriptlet::CallScriptFunction(IDispatch* script, ITypeInfo* eventTypeIn
         (void)translator.WriteBack();  // a value that cannot be copied back stays the caller's
     } else {
         LogError(L"Invoke of " + name + L" scriptlet function failed.", hr, "CScriptlet::Invoke", __LINE__);
+        LogScriptError(scriptException, hr, __LINE__);
     }
     return hr;
 }

@@ -176,6 +176,8 @@ HRESULT CConfigWSC2::AttachScriptlet(const std::wstring& directory, const std::w
         return E_OUTOFMEMORY;
     }
     if (!(scriptlet == runningScriptlet_)) runningScriptlet_ = scriptlet;
+    runningKey_ = key;
+    runningWritten_ = LastWriteTime(directory + key);
     const com::ComPtr<IWebBrowserApp> browser = browser_;
     com::ComPtr<IDispatch> source;
     HRESULT hr = browser.As(source);
@@ -187,6 +189,7 @@ HRESULT CConfigWSC2::AttachScriptlet(const std::wstring& directory, const std::w
 HRESULT CConfigWSC2::DetachScriptlet() {
     if (!runningScriptlet_) return S_OK;
     const com::ComPtr<CIEBrowserScriptlet> running = std::move(runningScriptlet_);
+    runningKey_.clear();
     // Only an attached scriptlet has anything to undo; a failed attach left nothing.
     if (running->IsAttached()) {
         const HRESULT hr = running->Detach();
@@ -225,6 +228,11 @@ bool CConfigWSC2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         ::SetFocus(Handle());
         result = MA_ACTIVATE;
         return true;
+    case WM_TIMER:
+        if (!IsWatchTimer(wParam)) return false;
+        OnWatchTimer();
+        result = 0;
+        return true;
     case WM_CHECK_CHANGED:
         OnCheckChanged(static_cast<int>(wParam), reinterpret_cast<HTREEITEM>(lParam));
         result = 0;
@@ -250,6 +258,7 @@ bool CConfigWSC2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
 void CConfigWSC2::OnFinalMessage() noexcept {
     // No focus notification may reach a bar that is closing.
     bar_ = nullptr;
+    StopWatching();
     ui::FormView::OnFinalMessage();
 }
 
@@ -291,6 +300,7 @@ void CConfigWSC2::OnCommand(int id, int) {
 void CConfigWSC2::OnShowWindow(bool show) {
     if (!show) {
         hidden_ = true;
+        StopWatching();
         store_.SaveState();
         (void)DetachScriptlet();
         store_.Clear();
@@ -307,6 +317,7 @@ void CConfigWSC2::OnShowWindow(bool show) {
     const bool checked = store_.HasCheckedMainScript();
     (void)DetachScriptlet();
     if (checked) (void)AttachScriptlet(store_.GetMainDirectory(), store_.GetCheckedMainScriptKey());
+    StartWatching();
 }
 
 void CConfigWSC2::OnSetFocus() {

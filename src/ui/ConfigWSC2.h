@@ -8,9 +8,11 @@
 #include <exdisp.h>
 
 #include <string>
+#include <vector>
 
 #include "framework/com/ComPtr.h"
 #include "framework/ui/FormView.h"
+#include "framework/win/FolderWatch.h"
 #include "resources/resource.h"
 #include "runtime/IEBrowserScriptlet.h"
 #include "ui/BandFocus.h"
@@ -88,6 +90,16 @@ private:
     [[nodiscard]] bool IsSelectedUrlScriptMarked() const;
     void LeaveBand() noexcept;
 
+    // Following the script location while shown (ConfigWSC2Watch.cpp).
+    static FILETIME LastWriteTime(const std::wstring& path);
+    static bool IsWatchTimer(WPARAM id) noexcept;
+    void StartWatching();
+    void StopWatching() noexcept;
+    void OnWatchTimer();
+    void RebuildTrees();
+    void ReloadUrlTree();
+    void RestartChangedScript();
+
     CScriptStore store_;
     com::ComPtr<IUnknown> site_;
     com::ComPtr<IWebBrowserApp> browser_;
@@ -96,6 +108,15 @@ private:
     UINT rememberedFocus_ = 0;
     bool hidden_ = false;
     CPopupText popupText_;
+
+    win::FolderWatch mainWatch_;
+    win::FolderWatch urlWatch_;
+    std::vector<std::wstring> mainListing_;  // what the trees were last built from
+    std::vector<std::wstring> urlListing_;
+    bool mainPending_ = false;  // changed, waiting for a quiet period
+    bool urlPending_ = false;
+    std::wstring runningKey_;     // the running scriptlet's script and its file's
+    FILETIME runningWritten_{};   // last write when it was attached
 };
 
 }  // namespace pelmora

@@ -391,7 +391,10 @@ TEST_F(BandFormTest, BrokenScriptsFoldersAndMarksLeaveARecordAndAWorkingForm) {
     EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\b.WSC"}, ListEntries(Form()->Handle()));
     navigate();
     navigate();
-    EXPECT_EQ(2u, test::CountOf(log.NewText(), "Invoke of DocumentComplete scriptlet function failed."));
+    const std::string thrown = log.NewText();
+    EXPECT_EQ(2u, test::CountOf(thrown, "Invoke of DocumentComplete scriptlet function failed."));
+    // The script's own words follow each failure record, for the person writing it.
+    EXPECT_EQ(2u, test::CountOf(thrown, "Script error: broken on purpose")) << thrown;
     EXPECT_EQ(L"DocumentComplete http://h.example/index.html", browser->GetTranscript().lines.back());
 
     // The main-script folder removed while hidden: shown again, an empty tree, nothing runs.
@@ -402,6 +405,60 @@ TEST_F(BandFormTest, BrokenScriptsFoldersAndMarksLeaveARecordAndAWorkingForm) {
     EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
     EXPECT_TRUE(Enabled(CConfigWSC2::kNewMainScriptButton));
     EXPECT_EQ(0u, test::CountOf(log.Added(), "Exception"));
+}
+
+// Another program saves, adds and removes scripts while the band is shown: the form
+// follows within a second, the trees keep their marks, selection and open folders.
+TEST_F(BandFormTest, ScriptsSavedOrAddedByAnotherProgramAreFollowedWhileShown) {
+    const auto withAlert = [&](const std::wstring& name, const std::string& text) {
+        const std::wstring path = mainDirectory + name;
+        WriteMainScript(name);
+        test::WriteFileBytes(path, test::Replaced(test::ReadFileBytes(path), "'main complete'", "'" + text + "'"));
+    };
+    const auto alerted = [&](const std::wstring& text) {
+        com::Bstr url(L"http://h.example/index.html");
+        EXPECT_EQ(S_OK, browser->Navigate(url.get(), nullptr, nullptr, nullptr, nullptr));
+        const auto& lines = browser->GetTranscript().lines;
+        return std::find(lines.begin(), lines.end(), L"alert " + text) != lines.end();
+    };
+    test::LogCapture log;
+    Show();
+    const HWND mainTree = Control(kMainScriptTreeId);
+    ui::TreeView(mainTree).Expand(MainItem(L"news"), TVE_EXPAND);
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"news\\c.WSC"));
+    ui::TreeView(mainTree).SelectItem(MainItem(L"a.WSC"));
+    ASSERT_TRUE(Form()->RunningScriptlet());
+
+    // Saved anew: it runs again, globals and all, without a click.
+    withAlert(L"\\news\\c.WSC", "second version");
+    test::PumpFor(1500);
+    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\news\\c.WSC"}, ListEntries(Form()->Handle()));
+    EXPECT_TRUE(alerted(L"second version"));
+
+    // A version that does not compile leaves nothing running, until the next save.
+    test::WriteFileBytes(mainDirectory + L"\\news\\c.WSC", "<?XML version=\"1.0\"?><package><component>");
+    ASSERT_TRUE(test::PumpUntil([&] { return ListEntries(Form()->Handle()).empty(); }, 2000));
+    test::PumpFor(600);
+    EXPECT_EQ(1u, test::CountOf(log.NewText(), "Can not attach scriptlet"));
+    withAlert(L"\\news\\c.WSC", "third version");
+    ASSERT_TRUE(test::PumpUntil([&] { return !ListEntries(Form()->Handle()).empty(); }, 2000));
+    EXPECT_TRUE(alerted(L"third version"));
+
+    // Added and removed by another program: the tree follows; the mark, the selection
+    // and the open folder stay.
+    WriteMainScript(L"\\news\\d.WSC");
+    ASSERT_TRUE(::DeleteFileW((mainDirectory + L"\\b.WSC").c_str()));
+    ASSERT_TRUE(test::PumpUntil([&] { return MainItem(L"news\\d.WSC") && !MainItem(L"b.WSC"); }, 2000));
+    EXPECT_EQ(L"\\news\\c.WSC", Form()->Store().GetCheckedMainScriptKey());
+    EXPECT_EQ(MainItem(L"a.WSC"), ui::TreeView(mainTree).GetSelectedItem());
+    EXPECT_TRUE(ui::TreeView(mainTree).GetItemState(MainItem(L"news"), TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\news\\c.WSC"}, ListEntries(Form()->Handle()));
+
+    // Hidden, nothing is followed.
+    ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
+    WriteMainScript(L"\\e.WSC");
+    test::PumpFor(800);
+    EXPECT_EQ(0u, ui::TreeView(mainTree).GetCount());
 }
 
 TEST_F(BandFormTest, FocusEntersTheRememberedControlAndTabOnHelpLeavesForTheBrowser) {

@@ -5,6 +5,7 @@
 
 #include "FakeDispatch.h"
 #include "ScriptBinding.h"
+#include "framework/ui/ModalDialogDriver.h"
 
 namespace pelmora::test {
 namespace {
@@ -203,6 +204,55 @@ TEST_F(ScriptComponentDispatch, ReleasingTheObjectClosesItsEngineAndLetsTheRunti
     object_.reset();
     EXPECT_EQ(params_.References(), 1);
     EXPECT_EQ(RuntimeCanUnloadNow(), S_OK);
+}
+
+
+// A component that asks for error="true" shows each script error to the person, and
+// the call fails as it does without.
+TEST(ScriptComponentErrors, ErrorTrueShowsEachErrorWithFileAndLineAndStillFailsTheCall) {
+    TempDir dir;
+    const std::wstring path = dir / L"shown.WSC";
+    const auto write = [&](const std::vector<std::string>& body) {
+        std::string file = WscFile({{"Fail", WscMemberKind::Method}}, Lines(body));
+        const std::string quiet = "error=\"false\"";
+        file.replace(file.find(quiet), quiet.size(), "error=\"true\"");
+        WriteFileBytes(path, file);
+    };
+    struct Case {
+        const char* what;
+        std::vector<std::string> body;
+        bool binds;
+        std::wstring error;
+        std::wstring line;  // of the file: the body begins on line 19
+    };
+    const Case cases[] = {
+        {"throws", {"function Fail()", "{", "    throw new Error(\"shown to the person\");", "}"}, true,
+         L"Error: shown to the person", L"Line: 21"},
+        {"does not compile", {"function Fail( {", "}"}, false, L"Error: ", L"Line: 19"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        write(c.body);
+        std::wstring text;
+        ModalDialogDriver box(L"Script component error", [&text](HWND dialog) {
+            wchar_t shown[1024] = {};
+            ::GetDlgItemTextW(dialog, 0xFFFF, shown, 1024);
+            text = shown;
+            ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        });
+        ComPtr<IDispatch> object;
+        const HRESULT bound = BindScript(path, object);
+        if (c.binds) {
+            ASSERT_EQ(S_OK, bound);
+            EXPECT_EQ(DISP_E_EXCEPTION, CallMethod(object.get(), L"Fail", {}));
+        } else {
+            EXPECT_TRUE(FAILED(bound));
+        }
+        EXPECT_TRUE(box.found());
+        EXPECT_NE(std::wstring::npos, text.find(L"File: " + path)) << text;
+        EXPECT_NE(std::wstring::npos, text.find(c.line)) << text;
+        EXPECT_NE(std::wstring::npos, text.find(c.error)) << text;
+    }
 }
 
 }  // namespace

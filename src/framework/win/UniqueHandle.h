@@ -64,6 +64,7 @@ inline void CloseFind(HANDLE handle) noexcept { ::FindClose(handle); }
 inline void CloseModule(HMODULE module) noexcept { ::FreeLibrary(module); }
 inline void CloseGdiObject(HGDIOBJ object) noexcept { ::DeleteObject(object); }
 inline void CloseActCtx(HANDLE context) noexcept { ::ReleaseActCtx(context); }
+inline void CloseChangeNotification(HANDLE handle) noexcept { ::FindCloseChangeNotification(handle); }
 }  // namespace detail
 
 using UniqueHKey = UniqueAny<NullIsInvalid<HKEY, detail::CloseKey>>;
@@ -73,5 +74,6 @@ using UniqueGdiObject = UniqueAny<NullIsInvalid<HGDIOBJ, detail::CloseGdiObject>
 using UniqueFileHandle = UniqueAny<MinusOneIsInvalid<detail::CloseKernelHandle>>;
 using UniqueFindHandle = UniqueAny<MinusOneIsInvalid<detail::CloseFind>>;
 using UniqueActCtx = UniqueAny<MinusOneIsInvalid<detail::CloseActCtx>>;
+using UniqueChangeNotification = UniqueAny<MinusOneIsInvalid<detail::CloseChangeNotification>>;
 
 }  // namespace pelmora::win

@@ -1,0 +1,133 @@
+// The form follows what other programs do in the script location while it is shown:
+// a running main script saved anew runs again, and files or folders added, removed or
+// renamed appear in the trees with their marks, the selection and the expanded
+// folders kept. Change notifications are polled from a timer of the form window.
+#include <utility>
+
+#include "framework/ui/TreeView.h"
+#include "library/ScriptLocation.h"
+#include "ui/ConfigWSC2.h"
+
+namespace pelmora {
+
+namespace {
+
+constexpr UINT_PTR kWatchTimerId = 0x5077;
+constexpr UINT kWatchPeriodMs = 250;
+
+// The path an item key names below its tree's folder, for FindItemByPath.
+std::wstring RelativePath(std::wstring key) {
+    while (!key.empty() && key.front() == L'\\') key.erase(key.begin());
+    while (!key.empty() && key.back() == L'\\') key.pop_back();
+    return key;
+}
+
+std::wstring SelectedKey(const CFileBrowser& model, HWND tree) {
+    const HTREEITEM selected = ui::TreeView(tree).GetSelectedItem();
+    return selected ? model.GetItemKey(selected) : std::wstring();
+}
+
+void SelectKey(const CFileBrowser& model, HWND tree, const std::wstring& key) {
+    if (key.empty()) return;
+    const HTREEITEM item = model.FindItemByPath(nullptr, RelativePath(key));
+    const ui::TreeView view(tree);
+    if (item && view.GetSelectedItem() != item) (void)view.SelectItem(item);
+}
+
+}  // namespace
+
+FILETIME CConfigWSC2::LastWriteTime(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return FILETIME{};
+    return data.ftLastWriteTime;
+}
+
+void CConfigWSC2::StartWatching() {
+    StopWatching();
+    // A folder that cannot be watched is only not followed; the form works on.
+    mainListing_ = win::ListFolderTree(GetMainScriptDirectory());
+    urlListing_ = win::ListFolderTree(GetUrlScriptDirectory());
+    (void)mainWatch_.Start(GetMainScriptDirectory());
+    (void)urlWatch_.Start(GetUrlScriptDirectory());
+    ::SetTimer(Handle(), kWatchTimerId, kWatchPeriodMs, nullptr);
+}
+
+void CConfigWSC2::StopWatching() noexcept {
+    if (Handle()) ::KillTimer(Handle(), kWatchTimerId);
+    mainWatch_.Stop();
+    urlWatch_.Stop();
+    mainPending_ = urlPending_ = false;
+}
+
+bool CConfigWSC2::IsWatchTimer(WPARAM id) noexcept { return id == kWatchTimerId; }
+
+void CConfigWSC2::OnWatchTimer() {
+    if (hidden_) return;
+    const bool mainChanged = mainWatch_.TakeChange();
+    const bool urlChanged = urlWatch_.TakeChange();
+    mainPending_ |= mainChanged;
+    urlPending_ |= urlChanged;
+    // Editors save in several steps: act once a period has passed without changes.
+    if (mainChanged || urlChanged) return;
+    if (std::exchange(mainPending_, false)) {
+        std::vector<std::wstring> listing = win::ListFolderTree(GetMainScriptDirectory());
+        if (listing != mainListing_) {
+            mainListing_ = std::move(listing);
+            (void)mainWatch_.Start(GetMainScriptDirectory());  // folders added below are watched too
+            RebuildTrees();
+            urlListing_ = win::ListFolderTree(GetUrlScriptDirectory());
+            urlPending_ = false;
+        }
+        RestartChangedScript();
+    }
+    if (std::exchange(urlPending_, false)) {
+        std::vector<std::wstring> listing = win::ListFolderTree(GetUrlScriptDirectory());
+        if (listing != urlListing_) {
+            urlListing_ = std::move(listing);
+            (void)urlWatch_.Start(GetUrlScriptDirectory());
+            ReloadUrlTree();
+        }
+    }
+}
+
+void CConfigWSC2::RebuildTrees() {
+    const HWND mainTree = ::GetDlgItem(Handle(), kMainScriptTreeId);
+    const HWND urlTree = ::GetDlgItem(Handle(), kUrlScriptTreeId);
+    const std::wstring mainKey = SelectedKey(store_.GetMainTree(), mainTree);
+    const auto urlModel = store_.GetCurrentUrlTree();
+    const std::wstring urlKey = urlModel ? SelectedKey(*urlModel, urlTree) : std::wstring();
+    store_.SaveState();
+    store_.Clear();
+    (void)store_.Load(Handle(), GetMainScriptDirectory());
+    SelectKey(store_.GetMainTree(), mainTree, mainKey);
+    if (const auto current = store_.GetCurrentUrlTree()) SelectKey(*current, urlTree, urlKey);
+    UpdateControls();
+}
+
+void CConfigWSC2::ReloadUrlTree() {
+    const auto urlModel = store_.GetCurrentUrlTree();
+    if (!urlModel) return;
+    const HWND urlTree = ::GetDlgItem(Handle(), kUrlScriptTreeId);
+    const std::wstring urlKey = SelectedKey(*urlModel, urlTree);
+    urlModel->SaveState();
+    (void)urlModel->Reload();
+    SelectKey(*urlModel, urlTree, urlKey);
+    UpdateControls();
+}
+
+void CConfigWSC2::RestartChangedScript() {
+    const bool checked = store_.HasCheckedMainScript();
+    const std::wstring key = checked ? store_.GetCheckedMainScriptKey() : std::wstring();
+    if (!runningScriptlet_) {
+        if (checked) AttachChecked(true);
+        return;
+    }
+    const FILETIME written = LastWriteTime(store_.GetMainDirectory() + key);
+    const bool sameFile = checked && key == runningKey_;
+    if (sameFile && ::CompareFileTime(&written, &runningWritten_) == 0) return;
+    // Saved anew (a version that does not compile leaves nothing running until the
+    // next save), or no longer the checked script: run what is checked now.
+    AttachChecked(checked);
+}
+
+}  // namespace pelmora
