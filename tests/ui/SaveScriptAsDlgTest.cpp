@@ -207,6 +207,22 @@ TEST_F(SaveScriptAsDlgTest, NamesThatLeaveTheFolderAreRefusedWithTheDialogOpenAn
     EXPECT_EQ(test::CountOf(log.Added(), "Can not rename "), 4u);
 }
 
+TEST_F(SaveScriptAsDlgTest, StartOutsideTheTopShowsTheTopAndTheParentEntryCannotBeRenamed) {
+    Make({L"\\inner"}, {});
+    Entries atStart;
+    HWND parentEdit = nullptr;
+    Run(top_ + L"-sibling", [&](HWND dialog) {
+        atStart = ListWith(dialog, L"inner", kFolder);
+        test::ClickListItem(List(dialog), L"inner", true);
+        ListWith(dialog, L"..", kParent);
+        ::SendMessageW(List(dialog), LVM_EDITLABELW, test::FindListEntry(List(dialog), L".."), 0);
+        parentEdit = ui::ListView(List(dialog)).GetEditControl();
+        test::Press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(atStart, (Entries{{L"inner", kFolder}}));
+    EXPECT_EQ(parentEdit, nullptr);
+}
+
 TEST_F(SaveScriptAsDlgTest, NewFolderTakesTheFirstFreeNumberAndRenamesStayAfterCancel) {
     Make({L"\\New Folder", L"\\New Folder (0)"}, {L"\\a.WSC", L"\\taken.WSC"});
     std::wstring editing, clash;
