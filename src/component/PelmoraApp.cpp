@@ -12,6 +12,7 @@
 #include "resources/resource.h"
 #include "runtime/EventInterfaces.h"
 #include "ui/PropBag.h"
+#include "ui/SharedPropertyBag.h"
 
 namespace pelmora {
 
@@ -48,7 +49,7 @@ CPelmoraApp::~CPelmoraApp() = default;
 
 bool CPelmoraApp::InitInstance() noexcept {
     ReleaseAllCurrentBars();
-    sharedPropertyBag_.reset();
+    ReleaseSharedPropertyBag();
     commonControls_ = InitCommonControlsFromManifest(Instance());
     return ApplicationBase::InitInstance();
 }
@@ -58,7 +59,7 @@ int CPelmoraApp::ExitInstance() noexcept {
     // library does when it is let go must find the logger still there.
     ReleaseAllCurrentBars();
     ReleaseCachedEventTypeInfo();
-    sharedPropertyBag_.reset();
+    ReleaseSharedPropertyBag();
     commonControls_.reset();
     return ApplicationBase::ExitInstance();
 }
@@ -89,15 +90,6 @@ void CPelmoraApp::SetCurrentBar(IBarNotifications* bar) noexcept { SetCurrentBar
 
 com::ComPtr<IBarNotifications> CPelmoraApp::GetCurrentBar() const noexcept { return GetCurrentBarSlot(); }
 
-com::ComPtr<CPropBag> CPelmoraApp::GetSharedPropertyBag() noexcept {
-    if (!sharedPropertyBag_) {
-        try {
-            sharedPropertyBag_ = com::ComPtr<CPropBag>(new CPropBag());
-        } catch (...) {
-            return {};
-        }
-    }
-    return sharedPropertyBag_;
-}
+com::ComPtr<CPropBag> CPelmoraApp::GetSharedPropertyBag() noexcept { return GetSharedPropertyBagSlot(); }
 
 }  // namespace pelmora

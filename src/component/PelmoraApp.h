@@ -1,6 +1,7 @@
 #pragma once
 // The application object: home of the location and log-mask operations, the current
-// bar (kept in the runtime's slot) and the shared autocomplete list.
+// bar (kept in the runtime's slot) and the shared autocomplete list (kept in the user
+// interface's slot, where its dialogs find it).
 #include <string>
 
 #include "framework/com/ComPtr.h"
@@ -41,7 +42,6 @@ public:
     com::ComPtr<CPropBag> GetSharedPropertyBag() noexcept;
 
 private:
-    com::ComPtr<CPropBag> sharedPropertyBag_;
     win::UniqueModule commonControls_;
 };
 

@@ -48,3 +48,10 @@
 
 // The help page (an RT_HTML resource, shown through "res://<module path>/219").
 #define IDR_HELP_PAGE 219
+
+// The Save Script As dialog, in which the New command names a browser main script.
+#define IDD_SAVE_SCRIPT_AS 222
+#define IDC_COMBO_SAVE_IN 223
+#define IDC_COMBO_FILE_NAME 226
+#define IDC_BUTTON_NEW_FOLDER 228
+#define IDC_LIST_FOLDER_ENTRIES 230

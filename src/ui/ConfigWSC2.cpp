@@ -292,6 +292,9 @@ void CConfigWSC2::OnCommand(int id, int) {
     case kHelpButton:
         OnBnClickedButtonHelp();
         break;
+    case kNewMainScriptButton:
+        OnBnClickedButtonNewIeWsc();
+        break;
     default:
         break;
     }

@@ -85,6 +85,16 @@ private:
     void OnBnClickedButtonAbout();
     void OnBnClickedButtonHelp();
 
+    // New browser main script: named in the Save Script As dialog, written from the
+    // template, then both trees rebuilt with the new script selected.
+    void OnBnClickedButtonNewIeWsc();
+    // Asks for the new file's folder and name (starting at the folder of the model's
+    // selected item) and writes a script of the scriptlet's event interface with the
+    // property; path is the new file's. False when cancelled or not written (the
+    // generator has reported why).
+    bool CreateMainScript(CScriptlet& scriptlet, CFileBrowser& model, const std::wstring& propertyName,
+                          std::wstring& path);
+
     void EnableControl(int id, bool enable) const noexcept;
     void SetNewUrlScriptsText(const std::wstring& text);
     [[nodiscard]] bool IsSelectedUrlScriptMarked() const;

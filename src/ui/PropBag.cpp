@@ -74,4 +74,12 @@ HRESULT CPropBag::AddString(const wchar_t* text) {
     });
 }
 
+bool CPropBag::Contains(std::wstring_view text) {
+    win::CriticalSectionLock guard(lock_);
+    for (const SharedString& entry : strings_) {
+        if (std::wstring_view(entry->get() ? entry->get() : L"", entry->length()) == text) return true;
+    }
+    return false;
+}
+
 }  // namespace pelmora

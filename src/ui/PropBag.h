@@ -8,6 +8,7 @@
 #include <objidl.h>
 
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "framework/com/Bstr.h"
@@ -28,6 +29,9 @@ public:
     STDMETHODIMP Clone(IEnumString** out) override;
 
     virtual HRESULT AddString(const wchar_t* text);
+    // Whether an entry equals text exactly (case-sensitive); callers that want each
+    // name once ask before they append, since AddString takes duplicates.
+    [[nodiscard]] bool Contains(std::wstring_view text);
 
 private:
     using SharedString = std::shared_ptr<const com::Bstr>;

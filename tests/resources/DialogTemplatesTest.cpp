@@ -1,6 +1,7 @@
-// The dialog templates of the configuration form (104) and the About box (217): the
-// template bytes against their tables, the live form as the dialog manager lays it
-// out, its tab order, and a screenshot of the form for a person to look at.
+// The dialog templates of the configuration form (104), the About box (217) and the
+// Save Script As dialog (222): the template bytes against their tables, the live form
+// as the dialog manager lays it out, its tab order, and a screenshot of the form for a
+// person to look at.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -61,6 +62,18 @@ const ControlRow kAboutControls[] = {
     {IDOK, L"Button", kShown | WS_TABSTOP | BS_DEFPUSHBUTTON, L"OK", 67, 63, 50, 14},
 };
 
+const ControlRow kSaveScriptAsControls[] = {
+    {-1, L"Static", kShown | WS_GROUP | SS_LEFT, L"Save in:", 9, 17, 27, 8},
+    {223, L"ComboBoxEx32", kShown | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, L"", 54, 15, 153, 90},
+    {228, L"Button", kPushButton, L"New", 219, 15, 50, 14},
+    {230, L"SysListView32", kShown | WS_TABSTOP | WS_BORDER | LVS_LIST | LVS_EDITLABELS | LVS_ALIGNLEFT, L"", 7, 35,
+     262, 113},
+    {-1, L"Static", kShown | WS_GROUP | SS_LEFT, L"File name:", 9, 159, 34, 8},
+    {226, L"ComboBoxEx32", kShown | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, L"", 55, 157, 153, 30},
+    {IDOK, L"Button", kShown | WS_TABSTOP | BS_DEFPUSHBUTTON, L"Save", 219, 156, 50, 14},
+    {IDCANCEL, L"Button", kPushButton, L"Cancel", 219, 173, 50, 14},
+};
+
 struct TemplateRow {
     UINT id;
     DWORD style;
@@ -75,6 +88,8 @@ const TemplateRow kTemplates[] = {
      std::size(kFormControls)},
     {IDD_ABOUTBOX, DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, L"About Pelmora", L"MS Shell Dlg",
      186, 89, kAboutControls, std::size(kAboutControls)},
+    {IDD_SAVE_SCRIPT_AS, DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, L"Save Script As",
+     L"MS Shell Dlg", 276, 201, kSaveScriptAsControls, std::size(kSaveScriptAsControls)},
 };
 
 bool SameClass(const std::wstring& a, const wchar_t* b) { return ::lstrcmpiW(a.c_str(), b) == 0; }

@@ -17,8 +17,11 @@ inline BOOL CALLBACK MatchDialogCaption(HWND window, LPARAM context) {
     auto* search = reinterpret_cast<std::pair<const std::wstring*, HWND>*>(context);
     wchar_t className[16] = {}, text[256] = {};
     ::GetClassNameW(window, className, 16);
+    // The text is asked only of dialogs: reading another thread's window text sends it
+    // a message, which would wait forever once the UI thread stops pumping.
+    if (std::wstring(className) != L"#32770") return TRUE;
     ::GetWindowTextW(window, text, 256);
-    if (std::wstring(className) != L"#32770" || *search->first != text) return TRUE;
+    if (*search->first != text) return TRUE;
     search->second = window;
     return FALSE;
 }

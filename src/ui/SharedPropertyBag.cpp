@@ -1,0 +1,42 @@
+#include "ui/SharedPropertyBag.h"
+
+#include <mutex>
+
+namespace pelmora {
+
+namespace {
+
+struct SharedList {
+    std::mutex lock;
+    com::ComPtr<CPropBag> list;
+};
+
+// Made on first use, after the logger, so it goes before the logger at unload; the
+// application's exit empties it earlier still.
+SharedList& Slot() noexcept {
+    static SharedList slot;
+    return slot;
+}
+
+}  // namespace
+
+com::ComPtr<CPropBag> GetSharedPropertyBagSlot() noexcept {
+    SharedList& slot = Slot();
+    std::lock_guard<std::mutex> guard(slot.lock);
+    if (!slot.list) {
+        try {
+            slot.list = com::ComPtr<CPropBag>(new CPropBag());
+        } catch (...) {
+            return {};
+        }
+    }
+    return slot.list;
+}
+
+void ReleaseSharedPropertyBag() noexcept {
+    com::ComPtr<CPropBag> released;  // let go outside the lock
+    std::lock_guard<std::mutex> guard(Slot().lock);
+    released = std::move(Slot().list);
+}
+
+}  // namespace pelmora

@@ -1,0 +1,259 @@
+// The Save Script As dialog run modally and answered from a second thread as a user
+// would; then the disk, the shared autocomplete list and the dialog's results are read.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "LogCapture.h"
+#include "TestSupport.h"
+#include "library/ProductKeyValues.h"
+#include "ui/DialogAnswers.h"
+#include "ui/SaveScriptAsDlg.h"
+#include "ui/SharedPropertyBag.h"
+
+namespace pelmora {
+namespace {
+
+using test::Entries;
+constexpr int kScript = CSaveScriptAsDlg::kScriptImage;
+constexpr int kFolder = CSaveScriptAsDlg::kFolderImage;
+constexpr int kParent = CSaveScriptAsDlg::kParentImage;
+
+size_t TimesShared(const std::wstring& name) {
+    com::ComPtr<IEnumString> names;
+    if (FAILED(GetSharedPropertyBagSlot()->Clone(names.put()))) return 0;
+    names->Reset();
+    size_t times = 0;
+    LPOLESTR entry = nullptr;
+    ULONG fetched = 0;
+    while (names->Next(1, &entry, &fetched) == S_OK) {
+        times += name == entry;
+        ::CoTaskMemFree(entry);
+    }
+    return times;
+}
+
+HWND List(HWND dialog) { return ::GetDlgItem(dialog, CSaveScriptAsDlg::kEntryList); }
+HWND Chain(HWND dialog) { return ::GetDlgItem(dialog, CSaveScriptAsDlg::kSaveInBox); }
+HWND NameEdit(HWND dialog) { return ui::ComboBoxEx(::GetDlgItem(dialog, CSaveScriptAsDlg::kFileNameBox)).GetEditControl(); }
+bool SaveEnabled(HWND dialog) { return ::IsWindowEnabled(::GetDlgItem(dialog, IDOK)) != FALSE; }
+bool Holds(const Entries& entries, const std::wstring& text, int image) {
+    return std::find(entries.begin(), entries.end(), std::pair{text, image}) != entries.end();
+}
+// The list once it holds the entry.
+Entries ListWith(HWND dialog, const std::wstring& text, int image) {
+    Entries entries;
+    test::WaitUntil([&] { return Holds(entries = test::ListEntries(List(dialog)), text, image); });
+    return entries;
+}
+
+class SaveScriptAsDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        owner_ = ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 40, 40, 300, 200, nullptr, nullptr,
+                                   nullptr, nullptr);
+    }
+    void TearDown() override { ::DestroyWindow(owner_); }
+
+    void Make(std::initializer_list<const wchar_t*> folders, std::initializer_list<const wchar_t*> files) {
+        for (const wchar_t* name : folders) ASSERT_TRUE(::CreateDirectoryW((top_ + name).c_str(), nullptr));
+        for (const wchar_t* name : files) test::WriteFileBytes(top_ + name, "x");
+    }
+    // Runs the dialog from start; answer gets it once it is shown.
+    INT_PTR Run(const std::wstring& start, const std::function<void(HWND)>& answer) {
+        dialog_.emplace(owner_);
+        dialog_->SetFolders(top_, start);
+        test::ModalDialogDriver driver(L"Save Script As", [&](HWND shown) {
+            test::WaitUntil([&] { return ::IsWindowVisible(shown) != FALSE; });
+            answer(shown);
+        });
+        return dialog_->DoModal();
+    }
+
+    test::ScopedRegistryKey productKey_{HKEY_CURRENT_USER, test::kProductKeyForTests};
+    test::TempDir folder_;
+    const std::wstring top_ = folder_.path();
+    HWND owner_ = nullptr;
+    std::optional<CSaveScriptAsDlg> dialog_;
+};
+
+TEST_F(SaveScriptAsDlgTest, ListsScriptsAndFoldersWalksTheChainAndOffersEachNameOnce) {
+    Make({L"\\walk", L"\\walk\\deeper"}, {L"\\walk-top.WSC", L"\\walk\\a.WsC", L"\\walk\\b.txt", L"\\walk\\.wsc",
+                                          L"\\walk\\deeper\\walk-deep.WSC"});
+    Entries first, deep, top;
+    std::vector<Entries> chains;
+    bool saveWhileEmpty = true;
+    std::wstring clicked;
+    test::LogCapture log;
+    const INT_PTR result = Run(top_ + L"\\walk", [&](HWND dialog) {
+        first = ListWith(dialog, L"a.WsC", kScript);
+        saveWhileEmpty = SaveEnabled(dialog);
+        const auto open = [&](const std::wstring& entry, const std::wstring& then, int image) {
+            chains.push_back(test::ComboEntries(Chain(dialog)));
+            test::ClickListItem(List(dialog), entry, true);
+            return ListWith(dialog, then, image);
+        };
+        deep = open(L"deeper", L"walk-deep.WSC", kScript);
+        open(L"..", L"a.WsC", kScript);
+        open(L"deeper", L"walk-deep.WSC", kScript);
+        chains.push_back(test::ComboEntries(Chain(dialog)));
+        // Home in the Save in box chooses "Browser main scripts", the top folder.
+        const auto combo = reinterpret_cast<HWND>(::SendMessageW(Chain(dialog), CBEM_GETCOMBOCONTROL, 0, 0));
+        ::PostMessageW(combo, WM_KEYDOWN, VK_HOME, 1);
+        top = ListWith(dialog, L"walk-top.WSC", kScript);
+        chains.push_back(test::ComboEntries(Chain(dialog)));
+        // A click on a folder names nothing; one on a script names it.
+        test::ClickListItem(List(dialog), L"walk", false);
+        test::ClickListItem(List(dialog), L"walk-top.WSC", false);
+        test::WaitUntil([&] { return SaveEnabled(dialog); });
+        clicked = ui::Control(NameEdit(dialog)).GetText();
+        test::Press(dialog, IDOK);
+        test::AnswerBox(test::WaitForBox(dialog, L"Replace File"), IDYES);
+    });
+    // The entries come in the file system's order, with ".." only below the top folder.
+    EXPECT_EQ(first.size(), 3u);
+    EXPECT_TRUE(Holds(first, L"..", kParent) && Holds(first, L"deeper", kFolder));
+    EXPECT_EQ(deep, (Entries{{L"..", kParent}, {L"walk-deep.WSC", kScript}}));
+    EXPECT_EQ(top.size(), 2u);
+    EXPECT_TRUE(Holds(top, L"walk", kFolder));
+    const std::pair<std::wstring, int> root{L"Browser main scripts", 0}, walk{L"walk", 1}, deeper{L"deeper", 2};
+    EXPECT_EQ(chains, (std::vector<Entries>{{root, walk}, {root, walk, deeper}, {root, walk}, {root, walk, deeper},
+                                            {root}}));
+    EXPECT_FALSE(saveWhileEmpty);
+    EXPECT_EQ(clicked, L"walk-top.WSC");
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(dialog_->GetFolder(), top_);
+    for (const wchar_t* name : {L"walk-top.WSC", L"a.WsC", L"walk-deep.WSC"}) {
+        EXPECT_EQ(TimesShared(name), 1u) << "listed twice, clicked and saved: " << test::ToAnsi(name);
+    }
+    EXPECT_EQ(test::CountOf(log.Added(), "<ERROR"), 0u) << "the shell's completion is set up: " << log.Added();
+}
+
+TEST_F(SaveScriptAsDlgTest, SavedNameEndsInTheExtensionAndAnExistingFileIsReplacedOnlyAfterYes) {
+    Make({L"\\sub"}, {L"\\sub\\old.WSC"});
+    struct Case {
+        const wchar_t *typed, *saved;
+        bool exists;
+    };
+    for (const Case& c : {Case{L"news", L"news.WSC", false}, Case{L"news.wsc", L"news.wsc", false},
+                          Case{L"news.txt", L"news.txt.WSC", false}, Case{L"old", L"old.WSC", true}}) {
+        SCOPED_TRACE(test::ToAnsi(c.typed));
+        std::wstring question, shownAfterNo;
+        const INT_PTR result = Run(top_ + L"\\sub", [&](HWND dialog) {
+            test::TypeInto(NameEdit(dialog), c.typed);
+            test::Press(dialog, IDOK);
+            if (!c.exists) return;
+            question = test::AnswerBox(test::WaitForBox(dialog, L"Replace File"), IDNO);
+            ::Sleep(100);
+            shownAfterNo = ::IsWindowVisible(dialog) ? ui::Control(NameEdit(dialog)).GetText() : L"(closed)";
+            test::Press(dialog, IDOK);
+            test::AnswerBox(test::WaitForBox(dialog, L"Replace File"), IDYES);
+        });
+        EXPECT_EQ(result, IDOK);
+        EXPECT_EQ(dialog_->GetFileName(), c.saved);
+        EXPECT_EQ(dialog_->GetFolder(), top_ + L"\\sub");
+        EXPECT_EQ(TimesShared(c.saved), 1u);
+        if (!c.exists) continue;
+        EXPECT_EQ(question, L"File \"old.WSC\" already exists.\n\nDo you want to replace it?");
+        EXPECT_EQ(shownAfterNo, L"old.WSC");
+        EXPECT_EQ(test::ReadFileBytes(top_ + L"\\sub\\old.WSC"), "x") << "the dialog writes nothing";
+    }
+}
+
+TEST_F(SaveScriptAsDlgTest, NamesThatLeaveTheFolderAreRefusedWithTheDialogOpenAndNothingMoved) {
+    Make({L"\\sub", L"\\sub\\folder"}, {L"\\sub\\keep.WSC"});
+    enum Where { kSave, kRenameScript, kRenameFolder };
+    struct Case {
+        const wchar_t* name;
+        Where where;
+    };
+    const Case cases[] = {{L"..\\out", kSave},  {L"..", kSave},          {L"a/b", kSave},
+                          {L"d:rel", kSave},    {L"con", kSave},         {L"..\\out", kRenameScript},
+                          {L".", kRenameScript}, {L"..", kRenameFolder}, {L"c:\\out", kRenameFolder}};
+    const std::wstring sub = top_ + L"\\sub";
+    std::vector<std::wstring> boxes;
+    bool open = false;
+    test::LogCapture log;
+    const INT_PTR result = Run(sub, [&](HWND dialog) {
+        ListWith(dialog, L"keep.WSC", kScript);
+        for (const Case& c : cases) {
+            if (!::IsWindow(dialog)) break;  // a name was taken
+            if (c.where == kSave) {
+                test::TypeInto(NameEdit(dialog), c.name);
+                test::Press(dialog, IDOK);
+            } else {
+                test::EditLabel(List(dialog), c.where == kRenameScript ? L"keep.WSC" : L"folder", c.name);
+            }
+            boxes.push_back(test::AnswerBox(test::WaitForBox(dialog, L"Error"), IDOK));
+        }
+        open = ::IsWindowVisible(dialog) != FALSE;
+        test::Press(dialog, IDCANCEL);
+    });
+    EXPECT_TRUE(open);
+    EXPECT_EQ(result, IDCANCEL);
+    ASSERT_EQ(boxes.size(), std::size(cases));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        EXPECT_EQ(boxes[i], c.where == kSave           ? L"Invalid file name \"" + std::wstring(c.name) + L"\""
+                            : c.where == kRenameScript ? L"Can not rename file. \"" + sub + L"\\keep.WSC\""
+                                                       : L"Can not rename directory. \"" + sub + L"\\folder\"");
+    }
+    EXPECT_TRUE(test::FileExists(sub + L"\\keep.WSC") && test::DirectoryExists(sub + L"\\folder"));
+    EXPECT_FALSE(test::FileExists(top_ + L"\\out.WSC") || test::DirectoryExists(L"c:\\out"));
+    EXPECT_EQ(test::CountOf(log.Added(), "Can not rename "), 4u);
+}
+
+TEST_F(SaveScriptAsDlgTest, StartOutsideTheTopShowsTheTopAndTheParentEntryCannotBeRenamed) {
+    Make({L"\\inner"}, {});
+    Entries atStart;
+    HWND parentEdit = nullptr;
+    Run(top_ + L"-sibling", [&](HWND dialog) {
+        atStart = ListWith(dialog, L"inner", kFolder);
+        test::ClickListItem(List(dialog), L"inner", true);
+        ListWith(dialog, L"..", kParent);
+        ::SendMessageW(List(dialog), LVM_EDITLABELW, test::FindListEntry(List(dialog), L".."), 0);
+        parentEdit = ui::ListView(List(dialog)).GetEditControl();
+        test::Press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(atStart, (Entries{{L"inner", kFolder}}));
+    EXPECT_EQ(parentEdit, nullptr);
+}
+
+TEST_F(SaveScriptAsDlgTest, NewFolderTakesTheFirstFreeNumberAndRenamesStayAfterCancel) {
+    Make({L"\\New Folder", L"\\New Folder (0)"}, {L"\\a.WSC", L"\\taken.WSC"});
+    std::wstring editing, clash;
+    Entries after;
+    test::LogCapture log;
+    const INT_PTR result = Run(top_, [&](HWND dialog) {
+        ListWith(dialog, L"a.WSC", kScript);
+        test::Press(dialog, CSaveScriptAsDlg::kNewFolderButton);
+        // The new folder's label is edited without another click; a folder keeps the
+        // text as typed, a script gets the extension.
+        test::WaitUntil([&] { return ui::ListView(List(dialog)).GetEditControl() != nullptr; });
+        editing = ui::Control(ui::ListView(List(dialog)).GetEditControl()).GetText();
+        test::EditLabel(List(dialog), L"", L"scripts");
+        ListWith(dialog, L"scripts", kFolder);
+        test::EditLabel(List(dialog), L"a.WSC", L"report");
+        ListWith(dialog, L"report.WSC", kScript);
+        test::EditLabel(List(dialog), L"report.WSC", L"taken.WSC");
+        clash = test::AnswerBox(test::WaitForBox(dialog, L"Error"), IDOK);
+        after = ListWith(dialog, L"report.WSC", kScript);
+        test::Press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(editing, L"New Folder (1)");
+    EXPECT_TRUE(test::DirectoryExists(top_ + L"\\scripts") && !test::DirectoryExists(top_ + L"\\New Folder (1)"));
+    EXPECT_TRUE(test::FileExists(top_ + L"\\report.WSC") && !test::FileExists(top_ + L"\\a.WSC"));
+    EXPECT_TRUE(Holds(after, L"taken.WSC", kScript) && Holds(after, L"scripts", kFolder));
+    EXPECT_EQ(clash, L"Can not rename file. \"" + top_ + L"\\report.WSC\"");
+    EXPECT_EQ(test::CountOf(log.Added(), "Can not rename file. current path: " + test::ToAnsi(top_) +
+                                             "\\report.WSC, new path: " + test::ToAnsi(top_) + "\\taken.WSC"),
+              1u);
+}
+
+}  // namespace
+}  // namespace pelmora
