@@ -349,7 +349,7 @@ TEST_F(ScriptCommandsTest, DoubleClickOpensAScriptInTheAssociatedEditorWithoutAc
         RECT label{};
         ASSERT_TRUE(ui::TreeView(c.tree).GetItemRect(item, label, true));
         ASSERT_TRUE(test::PostClickAt(c.tree, POINT{label.left + 4, (label.top + label.bottom) / 2}, true));
-        const bool opened = test::PumpUntil([&] { return !test::ReadFileBytes(record).empty(); }, c.opened.empty() ? 1500 : 8000);
+        const bool opened = test::PumpUntil([&] { return !test::ReadFileBytes(record).empty(); }, c.opened.empty() ? 1500 : 20000);
         if (c.opened.empty()) {
             EXPECT_FALSE(opened) << test::ReadFileBytes(record);
             continue;
