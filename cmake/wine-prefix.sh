@@ -4,6 +4,8 @@
 #                                       first), with each DLL (a Windows path, such as
 #                                       Z:\build\bin\x.dll) registered by regsvr32
 #   wine-prefix.sh remove DIR           waits for the prefix's wineserver, then removes it
+# With PELMORA_WSC_EDITOR set (a Windows path), create also associates ".WSC" files
+# with that program (see associate-wsc.sh).
 set -euo pipefail
 action=$1
 prefix=$2
@@ -31,6 +33,9 @@ case $action in
       echo "wine-prefix: registered $dll"
     done
     /usr/lib/wine/wineserver -w
+    if [[ -n ${PELMORA_WSC_EDITOR:-} ]]; then
+      "$(dirname "$0")/associate-wsc.sh" "$prefix" "$PELMORA_WSC_EDITOR"
+    fi
     echo "wine-prefix: ready at $prefix"
     ;;
   remove)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <iterator>
 
 #include "bandhost/BandLayout.h"
 #include "bandhost/PageText.h"
@@ -325,6 +326,11 @@ void BandHost::Poll() {
     RefreshPage();
     WatchListBox();
     transcript_.Flush();
+    if (pollListener_) {
+        // A copy: the listener may run steps that replace it.
+        const std::function<void()> listener = pollListener_;
+        listener();
+    }
     if (options_.dismissDialogs) DismissDialogs();
 }
 
@@ -382,12 +388,15 @@ void BandHost::DismissDialogs() {
     for (const HWND dialog : open) {
         const auto seen = std::find_if(dialogs_.begin(), dialogs_.end(),
                                        [&](const SeenDialog& known) { return known.window == dialog; });
+        const bool kept = keptDialogs_.count(dialog) != 0;
         if (seen == dialogs_.end()) {
             std::wstring texts;
             ::EnumChildWindows(dialog, &CollectDialogText, reinterpret_cast<LPARAM>(&texts));
             transcript_.Add(L"dialog", L"\"" + WindowText(dialog) + L"\"" + (texts.empty() ? L"" : L": " + texts));
-            ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            if (!kept) ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
             still.push_back({dialog, now});
+        } else if (kept) {
+            still.push_back({dialog, now});  // its time to end counts from its release
         } else if (now - seen->since > 1500) {
             // It did not take Cancel (a box without one): end it as its owner would.
             transcript_.Add(L"dialog", L"\"" + WindowText(dialog) + L"\" ended");
@@ -397,6 +406,14 @@ void BandHost::DismissDialogs() {
         }
     }
     dialogs_ = std::move(still);
+    for (auto kept = keptDialogs_.begin(); kept != keptDialogs_.end();)
+        kept = ::IsWindow(*kept) ? std::next(kept) : keptDialogs_.erase(kept);
+}
+
+void BandHost::ReleaseDialogs() {
+    for (const HWND dialog : keptDialogs_)
+        if (::IsWindow(dialog)) ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    keptDialogs_.clear();
 }
 
 HRESULT BandHost::SaveScreenshot(const std::wstring& path, SIZE* size) {

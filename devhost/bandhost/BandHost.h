@@ -89,6 +89,14 @@ public:
     // Follows the band's control with this id from now on; 0: the first list box.
     void FollowListBox(int id);
 
+    // Called at every poll, also inside the modal loops of dialogs the band opens,
+    // before dialogs are dismissed: where a tour answers a dialog.
+    void SetPollListener(std::function<void()> listener) { pollListener_ = std::move(listener); }
+    // A dialog somebody answers: it is still noted, but not cancelled while kept.
+    void KeepDialog(HWND dialog) { keptDialogs_.insert(dialog); }
+    // Cancels the kept dialogs that are still open and keeps none from now on.
+    void ReleaseDialogs();
+
     // Hears each transcript line as it is added, after the frame's pane.
     void SetLineListener(HostTranscript::Listener listener) { lineListener_ = std::move(listener); }
 
@@ -120,6 +128,8 @@ private:
     HostOptions options_;
     HostTranscript transcript_;
     HostTranscript::Listener lineListener_;
+    std::function<void()> pollListener_;
+    std::set<HWND> keptDialogs_;
     std::unique_ptr<LogTail> logTail_;
     com::ComPtr<com::ComObject<browser::WebBrowser>> browser_;
     FrameWindow frame_;

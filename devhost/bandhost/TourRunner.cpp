@@ -1,5 +1,6 @@
 #include "bandhost/TourRunner.h"
 
+#include <commctrl.h>
 #include <shlwapi.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@ namespace pelmora::bandhost {
 namespace {
 
 constexpr int kMarkTimeoutMs = 3000;
+constexpr int kDialogTimeoutMs = 5000;
 
 bool IsChecked(int mark) { return mark > 0 && mark % 2 == 0; }
 
@@ -21,6 +23,74 @@ std::wstring ClassOf(HWND window) {
     wchar_t name[64] = {};
     ::GetClassNameW(window, name, 64);
     return name;
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[512] = {};
+    ::GetWindowTextW(window, text, 512);
+    return text;
+}
+
+BOOL CALLBACK CollectOpenDialog(HWND window, LPARAM parameter) {
+    if (::IsWindowVisible(window) && ClassOf(window) == L"#32770")
+        reinterpret_cast<std::set<HWND>*>(parameter)->insert(window);
+    return TRUE;
+}
+
+// The visible dialogs of the host's thread.
+std::set<HWND> OpenDialogs() {
+    std::set<HWND> open;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CollectOpenDialog, reinterpret_cast<LPARAM>(&open));
+    return open;
+}
+
+// The text a button shows, without its mnemonic marks.
+std::wstring ButtonLabel(HWND button) {
+    std::wstring label;
+    for (const wchar_t c : WindowText(button))
+        if (c != L'&') label += c;
+    return label;
+}
+
+struct ButtonSearch {
+    const std::wstring* label;
+    HWND found;
+};
+
+BOOL CALLBACK MatchButton(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<ButtonSearch*>(parameter);
+    if (_wcsicmp(ClassOf(window).c_str(), WC_BUTTONW) != 0 || !::IsWindowVisible(window)) return TRUE;
+    if (_wcsicmp(ButtonLabel(window).c_str(), search->label->c_str()) != 0) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+struct IdSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK MatchId(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<IdSearch*>(parameter);
+    if (::GetDlgCtrlID(window) != search->id) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// The dialog's control with that id, at any depth.
+HWND DialogControl(HWND dialog, int id) {
+    IdSearch search{id, nullptr};
+    ::EnumChildWindows(dialog, &MatchId, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND FindButtonByText(HWND dialog, const std::wstring& text) {
+    std::wstring label;
+    for (const wchar_t c : text)
+        if (c != L'&') label += c;
+    ButtonSearch search{&label, nullptr};
+    ::EnumChildWindows(dialog, &MatchButton, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 bool IsExtendedKey(WORD key) {
@@ -41,24 +111,61 @@ bool IsTourLine(const std::wstring& line) {
 }  // namespace
 
 int TourRunner::Run(const std::vector<TourStep>& steps) {
-    int failures = 0;
-    for (const TourStep& step : steps) {
+    steps_ = &steps;
+    next_ = 0;
+    failures_ = 0;
+    host_.SetPollListener([this] { OnPoll(); });
+    while (next_ < steps.size() && !quit_) {
         if (!host_.IsOpen()) {
-            host_.Transcript().Add(L"failed", L"line " + std::to_wstring(step.line) + L": the host window was closed");
-            return failures + 1;
-        }
-        host_.Transcript().Add(L"tour", L"line " + std::to_wstring(step.line) + L": " + step.source);
-        std::wstring why;
-        if (!Do(step, why)) {
-            ++failures;
             host_.Transcript().Add(L"failed",
-                                   L"line " + std::to_wstring(step.line) + L": " + step.source + L": " + why);
+                                   L"line " + std::to_wstring(steps[next_].line) + L": the host window was closed");
+            ++failures_;
+            break;
         }
-        host_.PumpPending();
-        host_.Poll();
-        if (quit_) break;
+        RunStep(steps[next_++]);
     }
-    return failures;
+    host_.SetPollListener(nullptr);
+    host_.ReleaseDialogs();
+    steps_ = nullptr;
+    return failures_;
+}
+
+void TourRunner::RunStep(const TourStep& step) {
+    running_.push_back(OpenDialogs());
+    host_.Transcript().Add(L"tour", L"line " + std::to_wstring(step.line) + L": " + step.source);
+    std::wstring why;
+    if (!Do(step, why)) {
+        ++failures_;
+        host_.Transcript().Add(L"failed", L"line " + std::to_wstring(step.line) + L": " + step.source + L": " + why);
+    }
+    host_.PumpPending();
+    host_.Poll();
+    running_.pop_back();
+}
+
+void TourRunner::OnPoll() {
+    if (!steps_ || running_.empty()) return;
+    if (next_ >= steps_->size() || quit_ || !host_.IsOpen()) {
+        host_.ReleaseDialogs();  // nothing left to answer them
+        return;
+    }
+    // Only a dialog that opened while the innermost step ran has its modal loop here.
+    std::set<HWND> fresh;
+    for (const HWND dialog : OpenDialogs())
+        if (!running_.back().count(dialog)) fresh.insert(dialog);
+    if (fresh.empty()) return;
+    if (awaitedCaption_) {
+        if (!ClaimDialog(*awaitedCaption_, fresh)) return;
+        awaitedCaption_ = nullptr;
+    }
+    const TourStep& step = (*steps_)[next_];
+    if (step.action == TourAction::kDialog) {
+        if (!ClaimDialog(step.text, fresh)) return;
+        preclaimed_ = true;
+    } else if (!dialog_ || !fresh.count(dialog_)) {
+        return;
+    }
+    RunStep((*steps_)[next_++]);
 }
 
 bool TourRunner::Do(const TourStep& step, std::wstring& why) {
@@ -113,12 +220,97 @@ bool TourRunner::Do(const TourStep& step, std::wstring& why) {
         return ExpectListed(step.text, false, why);
     case TourAction::kExpectTranscript:
         return ExpectTranscript(step.text, why);
+    case TourAction::kDialog:
+        return WaitForDialog(step.text, why);
+    case TourAction::kType:
+        return TypeText(step.number, step.text, why);
+    case TourAction::kPress:
+        return PressButton(step.text, why);
     case TourAction::kQuit:
         quit_ = true;
         return true;
     }
     why = L"unknown step";
     return false;
+}
+
+bool TourRunner::ClaimDialog(const std::wstring& caption, const std::set<HWND>& candidates) {
+    for (const HWND dialog : candidates) {
+        if (claimed_.count(dialog) || WindowText(dialog) != caption) continue;
+        dialog_ = dialog;
+        claimed_.insert(dialog);
+        host_.KeepDialog(dialog);
+        return true;
+    }
+    return false;
+}
+
+bool TourRunner::WaitForDialog(const std::wstring& caption, std::wstring& why) {
+    if (preclaimed_) {  // the poll inside the dialog's modal loop claimed it for this step
+        preclaimed_ = false;
+        return true;
+    }
+    const HWND previous = dialog_;
+    // It may open during the wait, with its modal loop inside it: then the poll claims it.
+    awaitedCaption_ = &caption;
+    const bool found = host_.PumpUntil(
+        [&] { return dialog_ != previous || ClaimDialog(caption, OpenDialogs()); }, kDialogTimeoutMs);
+    awaitedCaption_ = nullptr;
+    if (!found) why = L"no dialog \"" + caption + L"\" opened";
+    return found;
+}
+
+bool TourRunner::AnsweredDialogIsOpen(std::wstring& why) const {
+    if (dialog_ && ::IsWindow(dialog_) && ::IsWindowVisible(dialog_)) return true;
+    why = dialog_ ? L"the dialog \"" + WindowText(dialog_) + L"\" is closed" : L"no dialog is being answered";
+    if (dialog_ && !::IsWindow(dialog_)) why = L"the dialog the tour answered is closed";
+    return false;
+}
+
+bool TourRunner::TypeText(int id, const std::wstring& text, std::wstring& why) {
+    if (!AnsweredDialogIsOpen(why)) return false;
+    HWND control = DialogControl(dialog_, id);
+    if (!control) {
+        why = L"the dialog has no control " + std::to_wstring(id);
+        return false;
+    }
+    // The edit box inside a combo box takes the characters.
+    const std::wstring kind = ClassOf(control);
+    if (_wcsicmp(kind.c_str(), WC_COMBOBOXEXW) == 0) {
+        control = reinterpret_cast<HWND>(::SendMessageW(control, CBEM_GETEDITCONTROL, 0, 0));
+    } else if (_wcsicmp(kind.c_str(), WC_COMBOBOXW) == 0) {
+        control = ::FindWindowExW(control, nullptr, WC_EDITW, nullptr);
+    }
+    if (!control || !::IsWindowEnabled(control)) {
+        why = L"control " + std::to_wstring(id) + L" takes no text";
+        return false;
+    }
+    ::SetFocus(control);
+    if (_wcsicmp(ClassOf(control).c_str(), WC_EDITW) == 0) ::SendMessageW(control, EM_SETSEL, 0, -1);
+    for (const wchar_t c : text) ::PostMessageW(control, WM_CHAR, c, 1);
+    host_.PumpFor(50);
+    return true;
+}
+
+bool TourRunner::PressButton(const std::wstring& button, std::wstring& why) {
+    if (!AnsweredDialogIsOpen(why)) return false;
+    int id = 0;
+    const bool byId = !button.empty() && button.size() <= 5 &&
+                      std::all_of(button.begin(), button.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+    if (byId) id = std::stoi(button);
+    const HWND target = byId ? DialogControl(dialog_, id) : FindButtonByText(dialog_, button);
+    if (!target) {
+        why = L"the dialog has no button " + (byId ? button : L"\"" + button + L"\"");
+        return false;
+    }
+    if (!::IsWindowEnabled(target)) {
+        why = L"the button " + button + L" is disabled";
+        return false;
+    }
+    // Posted: what the button starts may run a modal loop of its own.
+    ::PostMessageW(target, BM_CLICK, 0, 0);
+    host_.PumpFor(50);
+    return true;
 }
 
 bool TourRunner::FindItem(const TourStep& step, HWND& tree, HTREEITEM& item, std::wstring& why) {

@@ -4,9 +4,17 @@
 // each one that fails there too ("failed: line N: ...: why"). A failed step does not
 // stop the tour: every expectation is checked. The messages of the host's thread are
 // handled after every step.
+//
+// A step that makes the band open a modal dialog returns only when the dialog has
+// ended; meanwhile the host keeps polling from inside the dialog's modal loop, and
+// that is where the tour goes on: when the next step is "dialog CAPTION" and such a
+// dialog opened during the running step, the following steps run there, one per poll,
+// for as long as that dialog is open. Whatever ends the tour cancels the dialogs it
+// was answering.
 #include <windows.h>
 #include <commctrl.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,9 +34,17 @@ public:
     int Run(const std::vector<TourStep>& steps);
 
 private:
+    void RunStep(const TourStep& step);
+    void OnPoll();
     bool Do(const TourStep& step, std::wstring& why);
     bool FindItem(const TourStep& step, HWND& tree, HTREEITEM& item, std::wstring& why);
     bool SelectItem(const TourStep& step, std::wstring& why);
+    bool WaitForDialog(const std::wstring& caption, std::wstring& why);
+    // Makes the open dialog with that caption among candidates the one the tour answers.
+    bool ClaimDialog(const std::wstring& caption, const std::set<HWND>& candidates);
+    bool AnsweredDialogIsOpen(std::wstring& why) const;
+    bool TypeText(int id, const std::wstring& text, std::wstring& why);
+    bool PressButton(const std::wstring& button, std::wstring& why);
     bool CheckItem(const TourStep& step, bool check, std::wstring& why);
     bool Click(int id, std::wstring& why);
     bool PressKey(const TourKey& key, std::wstring& why);
@@ -40,6 +56,15 @@ private:
     std::wstring baseDirectory_;
     size_t transcriptFrom_ = 0;
     bool quit_ = false;
+    const std::vector<TourStep>* steps_ = nullptr;
+    size_t next_ = 0;
+    int failures_ = 0;
+    // For each step running now, outermost first: the dialogs open when it began.
+    std::vector<std::set<HWND>> running_;
+    HWND dialog_ = nullptr;  // the dialog the tour answers
+    std::set<HWND> claimed_;
+    const std::wstring* awaitedCaption_ = nullptr;  // while a dialog step waits
+    bool preclaimed_ = false;  // the next dialog step's dialog is claimed already
 };
 
 }  // namespace pelmora::bandhost

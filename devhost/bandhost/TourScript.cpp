@@ -37,6 +37,9 @@ constexpr CommandSpec kCommands[] = {
     {L"expect-attached", TourAction::kExpectAttached, Argument::kText},
     {L"expect-not-attached", TourAction::kExpectNotAttached, Argument::kText},
     {L"expect-transcript", TourAction::kExpectTranscript, Argument::kText},
+    {L"dialog", TourAction::kDialog, Argument::kText},
+    {L"type", TourAction::kType, Argument::kIdAndText},
+    {L"press", TourAction::kPress, Argument::kText},
     {L"quit", TourAction::kQuit, Argument::kNone},
 };
 
@@ -102,10 +105,13 @@ bool ParseArguments(const CommandSpec& command, const std::wstring& rest, TourSt
     case Argument::kIdAndText: {
         std::wstring id;
         SplitWord(rest, id, step.text);
+        const bool typing = command.action == TourAction::kType;
         if (!ParseNumber(id, kMaxControlId, step.number) || step.number == 0) {
-            why = name + L" needs a tree's control id from 1 to 65535 first, not \"" + id + L"\"";
+            why = name + (typing ? L" needs a control id" : L" needs a tree's control id") +
+                  L" from 1 to 65535 first, not \"" + id + L"\"";
         } else if (step.text.empty()) {
-            why = name + L" needs the item's path after the tree's id";
+            why = name + (typing ? L" needs the text to type after the control's id"
+                                 : L" needs the item's path after the tree's id");
         }
         break;
     }

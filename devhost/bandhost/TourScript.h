@@ -42,6 +42,20 @@
 //   expect-transcript TEXT     a transcript line after the one the previous
 //                              expect-transcript matched contains TEXT (the tour's own
 //                              lines do not count)
+//   dialog CAPTION             waits (up to 5 seconds) for a dialog of the host's
+//                              thread with that caption, such as one the band opened
+//                              with a click, a message box or the shell's question
+//                              before it deletes a file, and answers it with the steps
+//                              that follow: they run inside the dialog's modal loop
+//                              until it closes. Dialogs the tour does not wait for are
+//                              cancelled by the host (and noted as "dialog" lines)
+//   type ID TEXT               replaces the text of the dialog's control ID with TEXT,
+//                              typed as characters (posted WM_CHAR, so the control
+//                              reports each change)
+//   press BUTTON               presses the dialog's button with control id BUTTON,
+//                              or, when BUTTON is not a number, the one whose text it
+//                              is (without '&', ignoring case): "press Yes", "press 6";
+//                              a disabled button cannot be pressed
 //   quit                       ends the tour here
 //
 // A tour is parsed whole before it runs: a bad line stops it with "line N: ...".
@@ -69,6 +83,9 @@ enum class TourAction {
     kExpectAttached,
     kExpectNotAttached,
     kExpectTranscript,
+    kDialog,
+    kType,
+    kPress,
     kQuit,
 };
 
@@ -83,7 +100,7 @@ struct TourStep {
     int line = 0;
     TourAction action = TourAction::kQuit;
     int number = 0;        // tree or control id, milliseconds
-    std::wstring text;     // URL, item path, file, expected text
+    std::wstring text;     // URL, item path, file, expected text, caption, button
     std::vector<std::wstring> words;  // the frames' URLs
     TourKey key;
     std::wstring source;   // the line as written

@@ -46,6 +46,12 @@
 // The About text up to the version number, which comes from the version resource.
 #define IDS_ABOUT_TEXT 103
 
+// The Add URL scripts dialog. Ids are per template: 213 is also the form's Delete
+// button of URL scripts.
+#define IDD_CREATE_WSCRIPT 215
+#define IDC_TREE_ADD_URL 213
+#define IDC_COMBO_SCRIPT_KIND 214
+
 // The help page (an RT_HTML resource, shown through "res://<module path>/219").
 #define IDR_HELP_PAGE 219
 

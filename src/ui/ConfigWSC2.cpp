@@ -272,6 +272,10 @@ bool CConfigWSC2::OnNotify(const NMHDR& header, LPARAM lParam) {
     case TVN_KEYDOWN:
         OnTreeKeyDown(*reinterpret_cast<const NMTVKEYDOWN*>(lParam));
         return true;
+    case NM_DBLCLK:
+        // Answered 0: the tree still expands or collapses a folder.
+        OnTreeDblClk(header);
+        return true;
     case TVN_SELCHANGEDW:
         if (id == kMainScriptTreeId) {
             OnMainTreeSelChanged(*reinterpret_cast<const NMTREEVIEWW*>(lParam));
@@ -294,6 +298,15 @@ void CConfigWSC2::OnCommand(int id, int) {
         break;
     case kNewMainScriptButton:
         OnBnClickedButtonNewIeWsc();
+        break;
+    case kDeleteMainScriptButton:
+        OnBnClickedButtonDelIeWsc();
+        break;
+    case kDeleteUrlScriptButton:
+        OnBnClickedButtonDelUrlWsc();
+        break;
+    case kNewUrlScriptsButton:
+        OnBnClickedButtonNewUrlWsc();
         break;
     default:
         break;

@@ -95,6 +95,19 @@ private:
     bool CreateMainScript(CScriptlet& scriptlet, CFileBrowser& model, const std::wstring& propertyName,
                           std::wstring& path);
 
+    // The script commands (ConfigWSC2Commands.cpp).
+    void OnBnClickedButtonDelIeWsc();
+    void OnBnClickedButtonDelUrlWsc();
+    void OnBnClickedButtonNewUrlWsc();
+    void OnTreeDblClk(const NMHDR& header);
+    // Deletes the model's selected script or folder through the shell unless it is
+    // marked, then reloads the model.
+    void DeleteSelectedScript(CFileBrowser& model);
+    // One shell deletion with its confirmation and progress; path is a file or folder.
+    void DeleteWithShell(const std::wstring& path);
+    // The main tree was reloaded from disk and selects nothing.
+    void OnMainTreeReloaded();
+
     void EnableControl(int id, bool enable) const noexcept;
     void SetNewUrlScriptsText(const std::wstring& text);
     [[nodiscard]] bool IsSelectedUrlScriptMarked() const;

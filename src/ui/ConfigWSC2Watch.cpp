@@ -63,6 +63,10 @@ bool CConfigWSC2::IsWatchTimer(WPARAM id) noexcept { return id == kWatchTimerId;
 
 void CConfigWSC2::OnWatchTimer() {
     if (hidden_) return;
+    // A dialog of a command is open (its modal loop runs this timer too): the command
+    // works on the trees, so changes wait until it is done.
+    const HWND frame = ::GetAncestor(Handle(), GA_ROOT);
+    if (frame && !::IsWindowEnabled(frame)) return;
     const bool mainChanged = mainWatch_.TakeChange();
     const bool urlChanged = urlWatch_.TakeChange();
     mainPending_ |= mainChanged;

@@ -1,0 +1,149 @@
+// The form's script commands behind Delete, New URL scripts and a double-click: files
+// go through the shell, which asks the user and shows its progress, and the trees are
+// reloaded from disk afterwards, so they show what really happened.
+#include "ui/ConfigWSC2.h"
+
+#include <shellapi.h>
+
+#include "core/Logger.h"
+#include "core/ProductKey.h"
+#include "framework/ui/MessageBoxes.h"
+#include "framework/ui/TreeView.h"
+#include "framework/win/Ansi.h"
+#include "library/ScriptLocation.h"
+#include "ui/CreateWScriptDlg.h"
+
+namespace pelmora {
+
+namespace {
+
+constexpr char kSourceFile[] = "ConfigWSC2";
+constexpr wchar_t kDeleteScriptsCaption[] = L"Delete scripts";
+constexpr wchar_t kDeleteScriptsText[] =
+    L"All subscripts associated with the browser main script also will be deleted.\nDo you still want to delete \"";
+
+bool PathExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The marks of a deleted main script's URL tree; a value that was never saved is no
+// failure.
+void DeleteStateValue(const std::wstring& key) {
+    win::UniqueHKey productKey;
+    LONG status = OpenProductKey(productKey);
+    if (status == ERROR_SUCCESS) status = ::RegDeleteValueW(productKey.get(), key.c_str());
+    if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return;
+    const std::string message = "Can not delete registry value: \"" + win::WideToAnsi(key) + "\".";
+    GetLogger().Log(LOG_ERROR, message.c_str(), static_cast<int>(status), "CConfigWSC2::OnBnClickedButtonDelIeWsc",
+                    kSourceFile, __LINE__);
+}
+
+}  // namespace
+
+void CConfigWSC2::OnBnClickedButtonDelIeWsc() {
+    CFileBrowser& mainTree = store_.GetMainTree();
+    const std::shared_ptr<CFileBrowser> urlTree = store_.GetCurrentUrlTree();  // held through the modal runs
+    const HTREEITEM selected = ui::TreeView(mainTree.GetTree()).GetSelectedItem();
+    const bool hasUrlScripts = urlTree && ui::TreeView(urlTree->GetTree()).GetCount() != 0;
+    if (!selected || !hasUrlScripts || !mainTree.IsScriptItem(selected)) {
+        DeleteSelectedScript(mainTree);
+        return;
+    }
+    // Not even asked about: a checked script is never deleted.
+    if (mainTree.IsItemChecked(selected)) return;
+    const std::wstring key = mainTree.GetItemKey(selected);
+    const std::wstring question = kDeleteScriptsText + key + L"\" ?";
+    if (ui::ShowMessageBox(Handle(), question, kDeleteScriptsCaption, MB_YESNO) != IDYES) return;
+
+    // The script first: while it stays, so do the URL scripts the user kept for it.
+    const std::wstring script = mainTree.GetItemDirectory(selected) + L"\\" + mainTree.GetItemFileName(selected);
+    DeleteWithShell(script);
+    if (!PathExists(script)) {
+        const std::wstring folder = GetUrlScriptDirectory() + key;
+        DeleteWithShell(folder);
+        if (!PathExists(folder)) {
+            // Forgotten before the value goes, so that no later save writes it back.
+            store_.ForgetCurrentUrlTree();
+            DeleteStateValue(key);
+        }
+    }
+    mainTree.SaveState();
+    (void)mainTree.Reload();
+    OnMainTreeReloaded();
+}
+
+void CConfigWSC2::OnBnClickedButtonDelUrlWsc() {
+    const std::shared_ptr<CFileBrowser> urlTree = store_.GetCurrentUrlTree();
+    if (urlTree) DeleteSelectedScript(*urlTree);
+}
+
+void CConfigWSC2::DeleteSelectedScript(CFileBrowser& model) {
+    const HTREEITEM selected = ui::TreeView(model.GetTree()).GetSelectedItem();
+    if (!selected || model.IsItemChecked(selected)) return;
+    const std::wstring directory = model.GetItemDirectory(selected);
+    const std::wstring target =
+        model.IsScriptItem(selected) ? directory + L"\\" + model.GetItemFileName(selected) : directory;
+    DeleteWithShell(target);
+    // Whatever the user answered: the tree shows what is on disk.
+    model.SaveState();
+    (void)model.Reload();
+    if (&model == &store_.GetMainTree()) {
+        OnMainTreeReloaded();
+    } else {
+        UpdateControls();
+    }
+}
+
+void CConfigWSC2::DeleteWithShell(const std::wstring& path) {
+    std::wstring source = path;
+    source.push_back(L'\0');  // a list of one name, ended by a second zero
+    const std::wstring title = L"deleting " + path;
+    SHFILEOPSTRUCTW operation{};
+    operation.hwnd = Handle();
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = source.c_str();
+    // The shell asks, shows its errors and its progress, and deletes for good.
+    operation.fFlags = FOF_SIMPLEPROGRESS;
+    operation.lpszProgressTitle = title.c_str();
+    (void)::SHFileOperationW(&operation);  // the callers look at the disk instead
+}
+
+void CConfigWSC2::OnMainTreeReloaded() {
+    // A reloaded tree selects nothing, so no main script's URL scripts are shown.
+    if (!ui::TreeView(store_.GetMainTree().GetTree()).GetSelectedItem()) {
+        if (const std::shared_ptr<CFileBrowser> urlTree = store_.GetCurrentUrlTree()) urlTree->SaveState();
+        store_.ForgetCurrentUrlTree();
+        ::SetDlgItemTextW(Handle(), kUrlTreeCaption, L"");
+    }
+    UpdateControls();
+}
+
+void CConfigWSC2::OnBnClickedButtonNewUrlWsc() {
+    if (!runningScriptlet_) return;
+    const std::shared_ptr<const CollectedLocations> snapshot = runningScriptlet_->GetCollectedLocations();
+    CCreateWScriptDlg dialog(Handle());
+    const CFileBrowser& mainTree = store_.GetMainTree();
+    const CFileBrowser::ItemSet checked = mainTree.GetCheckedFiles();
+    if (!checked.empty()) dialog.SetMainScript(mainTree.GetItemKey(*checked.begin()));
+    dialog.SetUrls(snapshot);
+    if (dialog.DoModal() != IDOK) return;
+    if (const std::shared_ptr<CFileBrowser> urlTree = store_.GetCurrentUrlTree()) {
+        urlTree->SaveState();  // the user's marks survive the reload
+        (void)urlTree->Reload();
+    }
+    UpdateControls();
+}
+
+void CConfigWSC2::OnTreeDblClk(const NMHDR& header) {
+    const DWORD position = ::GetMessagePos();
+    POINT point{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+    ::ScreenToClient(header.hwndFrom, &point);
+    UINT flags = 0;
+    const HTREEITEM item = ui::TreeView(header.hwndFrom).HitTest(point, flags);
+    if (!item || !(flags & (TVHT_ONITEMICON | TVHT_ONITEMLABEL | TVHT_ONITEMSTATEICON))) return;
+    if (header.idFrom == static_cast<UINT_PTR>(kMainScriptTreeId)) {
+        store_.GetMainTree().OpenItem(item);
+    } else if (const std::shared_ptr<CFileBrowser> urlTree = store_.GetCurrentUrlTree()) {
+        urlTree->OpenItem(item);
+    }
+}
+
+}  // namespace pelmora
