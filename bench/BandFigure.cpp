@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <cstdio>
+
 #include "BenchData.h"
 #include "Figures.h"
 #include "Measure.h"
@@ -45,7 +47,8 @@ void ListInto(HWND tree, HTREEITEM parent, const std::wstring& directory) {
         insert.item.pszText = entry.cFileName;
         const auto item = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_INSERTITEMW, 0,
                                                                      reinterpret_cast<LPARAM>(&insert)));
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ListInto(tree, item, directory + L"\\" + entry.cFileName);
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ListInto(tree, item, directory + L"\\" + entry.cFileName);
     } while (::FindNextFileW(search, &entry));
     ::FindClose(search);
 }
@@ -179,9 +182,10 @@ bool MeasureBandShown(const Settings& settings, Report& report) {
     growth.shape = GrowthShape(scripts, times);
     const double pelmora = medians[medians.size() - 2];
     char note[200];
-    snprintf(note, sizeof(note), "%d main scripts in %d folders, %d URL scripts; shown in %.1f ms, of which SetSite %.1f ms",
-             data.back().scripts, (data.back().scripts + kScriptsPerFolder - 1) / kScriptsPerFolder, data.back().scripts,
-             pelmora / 1000, Median(siteTimes.back()) / 1000);
+    std::snprintf(note, sizeof(note),
+             "%d main scripts in %d folders, %d URL scripts; shown in %.1f ms, of which SetSite %.1f ms",
+             data.back().scripts, (data.back().scripts + kScriptsPerFolder - 1) / kScriptsPerFolder,
+             data.back().scripts, pelmora / 1000, Median(siteTimes.back()) / 1000);
     report.Add(FigureRow{"band shown, " + std::to_string(data.back().scripts) + " scripts", pelmora, medians.back(),
                          1.5, settings.bandRepeats, note});
     report.Add(std::move(growth));
