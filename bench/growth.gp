@@ -6,7 +6,7 @@ set output chart
 set multiplot layout 1,2 title "How Pelmora's costs grow with the scripts installed"
 set logscale x
 set grid
-set key top left
+set key bottom right
 set xlabel "scripts installed"
 
 set title "Per-page cost (one completed document)"
