@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need, only when one
 # is missing: a second run on a ready machine takes a moment and touches nothing.
+#   setup.sh bench   also what only the benchmarks need (gnuplot, for their chart)
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,9 @@ packages=(
   googletest
   xvfb xauth imagemagick
 )
+if [[ ${1:-} == bench ]]; then
+  packages+=(gnuplot-nox)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -61,18 +61,42 @@ void CLogger::Log(UINT level, const char* message, int code, const char* functio
 
 void CLogger::AppendRecord(const char* timeText, const char* levelWord, int code, const char* message,
                            const char* function, const char* sourceFile, int line) noexcept {
-    RotateLog();
     // A record longer than the buffer is cut, line end included.
     std::snprintf(record_, sizeof(record_), kRecordFormat, timeText, levelWord, code, message, function, sourceFile,
                   line);
     record_[kLogRecordMaxLength] = '\0';
 
-    win::UniqueFileHandle file(::CreateFileA(logPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    // The handle that appends also tells the size, so a record costs one open of the
+    // file. A log at the limit is moved aside first and the record starts a new one.
+    LARGE_INTEGER size{};
+    win::UniqueFileHandle file = OpenForAppend(size);
+    if (!file) {
+        // Perhaps only reading is allowed (a read-only log): the size check with read
+        // access may still move it aside and free the name.
+        RotateLog();
+        file = OpenForAppend(size);
+    } else if (size.QuadPart >= kLogRotationSize) {
+        file.reset();
+        MoveAside();
+        file = OpenForAppend(size);
+    }
     if (!file) return;
-    ::SetFilePointer(file.get(), 0, nullptr, FILE_END);
     DWORD written = 0;
     ::WriteFile(file.get(), record_, static_cast<DWORD>(std::strlen(record_)), &written, nullptr);
+}
+
+win::UniqueFileHandle CLogger::OpenForAppend(LARGE_INTEGER& size) const noexcept {
+    win::UniqueFileHandle file(::CreateFileA(logPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER start{};
+    size.QuadPart = 0;
+    if (file) ::SetFilePointerEx(file.get(), start, &size, FILE_END);
+    return file;
+}
+
+void CLogger::MoveAside() noexcept {
+    ::DeleteFileA(backupPath_.c_str());
+    ::MoveFileA(logPath_.c_str(), backupPath_.c_str());
 }
 
 void CLogger::RotateLog() noexcept {
@@ -82,9 +106,7 @@ void CLogger::RotateLog() noexcept {
                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file || !::GetFileSizeEx(file.get(), &size)) return;
     }
-    if (size.QuadPart < kLogRotationSize) return;
-    ::DeleteFileA(backupPath_.c_str());
-    ::MoveFileA(logPath_.c_str(), backupPath_.c_str());
+    if (size.QuadPart >= kLogRotationSize) MoveAside();
 }
 
 }  // namespace pelmora

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "framework/win/CriticalSection.h"
+#include "framework/win/UniqueHandle.h"
 
 namespace pelmora {
 
@@ -39,6 +40,12 @@ public:
 private:
     void AppendRecord(const char* timeText, const char* levelWord, int code, const char* message,
                       const char* function, const char* sourceFile, int line) noexcept;
+    // Opens the log for appending, at its end; size receives its length. None when the
+    // log cannot be opened for writing.
+    win::UniqueFileHandle OpenForAppend(LARGE_INTEGER& size) const noexcept;
+    // Moves the log to the backup name, replacing the backup; failures are ignored.
+    void MoveAside() noexcept;
+    // Moves the log aside when it is at the limit, found with read access.
     void RotateLog() noexcept;
 
     win::CriticalSection lock_;

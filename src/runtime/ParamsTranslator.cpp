@@ -16,6 +16,18 @@ constexpr UINT kArgumentLimit = com::MemberNames::kCapacity;
 com::FuncDescHolder FindFunctionDescription(ITypeInfo* typeInfo, DISPID eventId) noexcept {
     com::FuncDescHolder found;
     if (!typeInfo) return found;
+    // A type library's information finds the member's index at once; walking every
+    // member's description instead took most of the time an event spends here.
+    com::ComPtr<ITypeInfo2> indexed;
+    UINT index = 0;
+    if (SUCCEEDED(typeInfo->QueryInterface(IID_ITypeInfo2, indexed.put_void())) && indexed &&
+        SUCCEEDED(indexed->GetFuncIndexOfMemId(eventId, INVOKE_FUNC, &index))) {
+        com::FuncDescHolder candidate;
+        if (SUCCEEDED(typeInfo->GetFuncDesc(index, candidate.put(typeInfo))) && candidate &&
+            candidate->memid == eventId) {
+            return candidate;
+        }
+    }
     com::TypeAttrHolder attributes;
     if (FAILED(typeInfo->GetTypeAttr(attributes.put(typeInfo))) || !attributes) return found;
     for (UINT index = 0; index < attributes->cFuncs; ++index) {

@@ -50,10 +50,12 @@ public:
     [[nodiscard]] const std::wstring& MonikerName() const noexcept { return monikerName_; }
     [[nodiscard]] bool IsAttached() const noexcept { return adviseCookie_ != 0; }
 
+    // The script object of the last load, or none; not a reference of the caller's.
+    [[nodiscard]] IDispatch* ScriptObject() const noexcept { return scriptObject_.get(); }
+
 protected:
     ~CScriptlet() override;
 
-    [[nodiscard]] IDispatch* ScriptObject() const noexcept { return scriptObject_.get(); }
     [[nodiscard]] IDispatch* EventSource() const noexcept { return eventSource_.get(); }
 
 private:

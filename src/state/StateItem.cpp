@@ -1,10 +1,13 @@
 #include "state/StateItem.h"
 
+#include <utility>
+
 #include "state/StateStorage.h"
 
 namespace pelmora {
 
-CStateItem::CStateItem(const std::wstring& name) : name_(name), children_(std::make_shared<CStateStorage>(name)) {}
+CStateItem::CStateItem(std::wstring name)
+    : name_(std::move(name)), children_(std::make_shared<CStateStorage>(name_)) {}
 
 CStateItem::~CStateItem() = default;
 

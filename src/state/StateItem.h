@@ -11,7 +11,7 @@ class CStateStorage;
 class CStateItem {
 public:
     // The item starts with value 0 and an empty child storage that carries its name.
-    explicit CStateItem(const std::wstring& name);
+    explicit CStateItem(std::wstring name);
     ~CStateItem();
     CStateItem(const CStateItem&) = delete;
     CStateItem& operator=(const CStateItem&) = delete;

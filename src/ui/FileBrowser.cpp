@@ -55,15 +55,19 @@ HRESULT CFileBrowser::Load(HWND tree, const std::wstring& directory) {
     stateStore_.Load();
     ApplyImageLists();
 
-    const HRESULT result = EnumDirectory(nullptr, directory, L"*");
+    HRESULT result = S_OK;
+    {
+        const ui::ScopedRedrawOff quiet(tree);
+        result = EnumDirectory(nullptr, directory, L"*");
+        // Saved folder marks go stale when scripts are removed outside the program.
+        if (result == S_OK || result == S_FALSE) RecomputeFolderMarks();
+    }
     if (result != S_OK && result != S_FALSE) {
         const std::string message = "EnumDirectory( " + win::WideToAnsi(directory) + " ).";
         GetLogger().Log(LOG_ERROR, message.c_str(), static_cast<int>(result), "CFileBrowser::Load", kSourceFile,
                         __LINE__);
         return result;
     }
-    // Saved folder marks go stale when scripts are removed outside the program.
-    RecomputeFolderMarks();
     filled_ = true;
     if (result == S_FALSE) {
         const std::string message = "Directory (" + win::WideToAnsi(directory) + ") empty.";

@@ -258,6 +258,31 @@ TEST_F(LoggerTest, ChangedMaskTakesEffectAtTheNextReport) {
                                                    ":<WARNING(1)> warnings on in C::F at F (line:4)\r\n"}));
 }
 
+// The mask is read through the product key the previous report opened; a key deleted
+// in between, or deleted and made again, is noticed at the next report.
+TEST_F(LoggerTest, MaskFollowsTheProductKeyDeletedAndMadeAgainBetweenReports) {
+    SetMask(LOG_ERROR);
+    logger_.Log(LOG_ERROR, "first", 1, "C::F", "F", 1);
+
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, test::kProductKeyForTests);
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, test::kProductKeyForTests);
+    ASSERT_FALSE(test::ProductKeyExists());
+    logger_.Log(LOG_ERROR, "key gone", 1, "C::F", "F", 2);
+    const test::RegistryValue recreated = test::ReadProductValue("LogErrors");
+    ASSERT_TRUE(recreated.present);
+    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), recreated.type);
+    EXPECT_EQ(std::string(4, '\0'), recreated.bytes);
+
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, test::kProductKeyForTests);
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, test::kProductKeyForTests);
+    ASSERT_FALSE(test::ProductKeyExists());
+    SetMask(LOG_WARNING);
+    logger_.Log(LOG_WARNING, "new key", 1, "C::F", "F", 3);
+
+    EXPECT_EQ(Records(), (std::vector<std::string>{":<ERROR(1)> first in C::F at F (line:1)\r\n",
+                                                   ":<WARNING(1)> new key in C::F at F (line:3)\r\n"}));
+}
+
 // --- rotation --------------------------------------------------------------------
 
 TEST_F(LoggerTest, LogOneByteUnderTheLimitGrowsThenRotatesOnTheFollowingRecord) {
@@ -410,6 +435,43 @@ TEST_F(LoggerTest, RecordForALogHeldWithoutSharingIsLostAndLaterRecordsAreWritte
     std::vector<std::string> lines;
     ASSERT_TRUE(SplitRecords(log.substr(8), lines));
     EXPECT_EQ(lines, std::vector<std::string>{":<ERROR(1)> written in C::F at F (line:2)\r\n"});
+}
+
+// A viewer holding the log for reading, as a log viewer or a copy in progress does:
+// the logger cannot append to it, but a log at the limit is still moved aside (the
+// holder lets it be renamed) and the record starts the new log; a smaller one keeps
+// its bytes and the record is lost.
+TEST_F(LoggerTest, LogHeldForReadingIsStillMovedAsideAtTheLimit) {
+    SetMask(LOG_ERROR);
+    struct Case {
+        const char* name;
+        size_t size;
+        bool movedAside;
+    };
+    const Case cases[] = {
+        {"under the limit", kRotationSize - 1, false},
+        {"at the limit", kRotationSize, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ::DeleteFileW(backupPath_.c_str());
+        const std::string old(c.size, 'r');
+        WriteFileBytes(logPath_, old);
+        HANDLE viewer = ::CreateFileW(logPath_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
+
+        logger_.Log(LOG_ERROR, "after", 1, "C::F", "F", 1);
+        ::CloseHandle(viewer);
+
+        if (c.movedAside) {
+            EXPECT_EQ(ReadFileBytes(backupPath_), old);
+            EXPECT_EQ(Records(), std::vector<std::string>{":<ERROR(1)> after in C::F at F (line:1)\r\n"});
+        } else {
+            EXPECT_EQ(Log(), old);
+            EXPECT_FALSE(FileExists(backupPath_));
+        }
+    }
 }
 
 TEST_F(LoggerTest, LogInAMissingFolderLosesTheRecordQuietly) {

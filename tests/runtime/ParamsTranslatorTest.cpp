@@ -150,6 +150,54 @@ TEST_F(ParamsTranslatorTest, CancelSetByScriptReachesTheBrowserButUrlDoesNot) {
     EXPECT_EQ(L"http://example.com/", StringOf(call.url));
 }
 
+// Every event of DWebBrowserEvents2 fired with all its arguments by reference: after the
+// script set every Params value, exactly the parameters the type library declares
+// [out] reach the caller, whichever way the event's description is found.
+TEST_F(ParamsTranslatorTest, EveryBrowserEventWritesBackExactlyItsDeclaredOutParameters) {
+    com::TypeAttrHolder attributes;
+    ASSERT_EQ(S_OK, browserEvents_->GetTypeAttr(attributes.put(browserEvents_.get())));
+    ASSERT_TRUE(attributes);
+    int eventsWithOut = 0;
+    for (UINT index = 0; index < attributes->cFuncs; ++index) {
+        com::FuncDescHolder description;
+        ASSERT_EQ(S_OK, browserEvents_->GetFuncDesc(index, description.put(browserEvents_.get())));
+        const DISPID id = description->memid;
+        const UINT count = static_cast<UINT>(description->cParams);
+        SCOPED_TRACE(testing::Message() << "DISPID " << id);
+        if (count == 0) continue;
+        std::vector<com::Variant> values(count);
+        std::vector<VARIANTARG> arguments;
+        for (com::Variant& value : values) {
+            V_VT(value.get()) = VT_I4;
+            V_I4(value.get()) = 0;
+            arguments.push_back(ReferenceTo(value));
+        }
+        DISPPARAMS params{arguments.data(), nullptr, count, 0};
+        CParamsTranslator translator(id, &params, browserEvents_.get());
+        com::ComPtr<CParams> made = MakeParams(translator);
+        ASSERT_TRUE(made);
+        BSTR names[20] = {};
+        UINT named = 0;
+        ASSERT_EQ(S_OK, browserEvents_->GetNames(id, names, 20, &named));
+        for (UINT name = 1; name < named; ++name) {
+            EXPECT_EQ(S_OK, PutProperty(made.get(), LookUp(made.get(), names[name]), IntValue(7)));
+        }
+        for (UINT name = 0; name < named; ++name) ::SysFreeString(names[name]);
+        EXPECT_EQ(S_OK, translator.WriteBack());
+
+        bool anyOut = false;
+        for (UINT position = 0; position < count; ++position) {
+            const bool out = (description->lprgelemdescParam[position].paramdesc.wParamFlags & PARAMFLAG_FOUT) != 0;
+            anyOut = anyOut || out;
+            const VARIANT& value = *values[count - 1 - position].get();  // the last declared comes first
+            ASSERT_EQ(VT_I4, V_VT(&value)) << "parameter " << position;
+            EXPECT_EQ(out ? 7 : 0, V_I4(&value)) << "parameter " << position;
+        }
+        eventsWithOut += anyOut ? 1 : 0;
+    }
+    EXPECT_GE(eventsWithOut, 3);  // BeforeNavigate2, NewWindow2 and NavigateError at least
+}
+
 TEST_F(ParamsTranslatorTest, CancelPassedAsVariantReferenceIsReplacedWhole) {
     BeforeNavigate2Call call(&frame_);
     com::Variant cancel(BoolValue(false));

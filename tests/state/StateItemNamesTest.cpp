@@ -11,6 +11,8 @@
 #include "framework/win/Ansi.h"
 #include "library/ProductKeyValues.h"
 #include "state/StateStorage.h"
+#include "state/StateValueBytes.h"
+#include "state/StateValueFormat.h"
 
 namespace pelmora {
 namespace {
@@ -66,6 +68,43 @@ TEST(StateItemNamesTest, NameTheCodePageCannotHoldIsNotSavedRatherThanTakingAnot
     // Nothing left out, nothing reported.
     ASSERT_TRUE(loaded.Save());
     EXPECT_EQ(1u, test::CountOf(log.Added(), kUnstorableRecord));
+}
+
+// Plain ASCII names take a shorter way into the value than names that need the code
+// page; both must come out as the code page's bytes, in name order, and read back.
+TEST(StateItemNamesTest, PlainAndCodePageNamesAreStoredAsTheirCodePageBytes) {
+    struct Case {
+        const char* what;
+        std::wstring name;
+    };
+    const Case cases[] = {
+        {"plain", L"daily.WSC"},
+        {"punctuation and digits", L"h.example~1 (2)!.WSC"},
+        {"a letter beyond ASCII", L"caf\u00E9.WSC"},
+        {"a character of the upper half", L"\u00FCber"},
+        {"delete and tilde at the ASCII edge", L"\x7F~"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string bytes = win::WideToAnsi(c.name);
+        if (win::AnsiToWide(bytes) != c.name) continue;  // this code page cannot hold it: the test above
+        CStateStorage storage(L"");
+        ASSERT_TRUE(storage.SetValue(L"\\folder\\" + c.name, 0x4000));
+        ASSERT_TRUE(storage.SetValue(L"\\folder\\", 0x2020));
+        const std::string expected =
+            test::Block({test::Item("folder", 0x2020, test::Block({test::Item(bytes, 0x4000)}))});
+        EXPECT_EQ(expected, test::SerializedBytes(storage));
+
+        CStateStorage parsed(L"");
+        ASSERT_TRUE(parsed.Parse(reinterpret_cast<const BYTE*>(expected.data()), expected.size()));
+        EXPECT_EQ(0x4000u, parsed.GetValue(L"\\folder\\" + c.name));
+        EXPECT_EQ(expected, test::SerializedBytes(parsed));
+    }
+    // A name with a zero inside cannot be stored at all, plain or not.
+    CStateStorage storage(L"");
+    ASSERT_TRUE(storage.SetValue(std::wstring(L"a\0b", 3), 0x4000));
+    EXPECT_EQ(test::Block({}), test::SerializedBytes(storage));
+    EXPECT_EQ(1u, CountUnstorableItems(storage));
 }
 
 }  // namespace

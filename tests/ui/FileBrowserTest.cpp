@@ -85,6 +85,33 @@ TEST_F(FileBrowserTest, ListsWscFilesInAnyCaseAndEveryFolderButNoOtherFiles) {
     EXPECT_EQ(::ImageList_GetImageCount(tree.GetImageList(TVSIL_STATE)), 5);
 }
 
+// The tree is filled with its drawing held back; afterwards it is laid out and drawn
+// again, so a long list scrolls and a reload still shows what is there.
+TEST_F(FileBrowserTest, LongListIsLaidOutAndScrollsAfterLoadAndReload) {
+    for (int i = 0; i < 80; ++i) MakeFile(L"script" + std::to_wstring(100 + i) + L".WSC");
+    CFileBrowser model(L"\\tests\\long.WSC");
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass == 0 ? "load" : "reload");
+        ASSERT_EQ(S_OK, pass == 0 ? model.Load(tree.Handle(), root.path()) : model.Reload());
+        ASSERT_EQ(80u, tree.GetCount());
+        SCROLLINFO scroll{};
+        scroll.cbSize = sizeof(scroll);
+        scroll.fMask = SIF_RANGE | SIF_PAGE;
+        ASSERT_TRUE(::GetScrollInfo(tree.Handle(), SB_VERT, &scroll));
+        EXPECT_GT(scroll.nMax - scroll.nMin + 1, static_cast<int>(scroll.nPage));  // more items than fit
+        // The last item can be brought into view and then has a place on screen.
+        HTREEITEM last = tree.GetChildItem(nullptr);
+        while (tree.GetNextSiblingItem(last)) last = tree.GetNextSiblingItem(last);
+        ::SendMessageW(tree.Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(last));
+        RECT rect{};
+        ASSERT_TRUE(tree.GetItemRect(last, rect, true));
+        RECT client{};
+        ::GetClientRect(tree.Handle(), &client);
+        EXPECT_LE(rect.bottom, client.bottom);
+        EXPECT_GE(rect.top, client.top);
+    }
+}
+
 TEST_F(FileBrowserTest, EmptyOrMissingFolderIsReportedAndEmptySubFoldersStillShow) {
     test::LogCapture log;
     MakeFolder(L"one");

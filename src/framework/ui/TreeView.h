@@ -67,4 +67,24 @@ private:
     HWND tree_ = nullptr;
 };
 
+// Keeps a tree from redrawing and recomputing its scroll bars while many items go in;
+// at the end it lays the tree out once and repaints it. Filling a thousand items this
+// way takes a fraction of the time it takes item by item.
+class ScopedRedrawOff {
+public:
+    explicit ScopedRedrawOff(HWND tree) noexcept : tree_(tree) {
+        if (tree_) ::SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
+    }
+    ~ScopedRedrawOff() {
+        if (!tree_) return;
+        ::SendMessageW(tree_, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(tree_, nullptr, TRUE);
+    }
+    ScopedRedrawOff(const ScopedRedrawOff&) = delete;
+    ScopedRedrawOff& operator=(const ScopedRedrawOff&) = delete;
+
+private:
+    HWND tree_;
+};
+
 }  // namespace pelmora::ui

@@ -1,0 +1,79 @@
+// Pelmora's benchmarks: what the add-on costs the browser per event, per page, per band
+// shown, per save of its marks and per log record, each against the least a program
+// must do for the same result, measured side by side in one run.
+//   pelmora_bench [--smoke] [--repeats N] [--out FOLDER]
+// --smoke runs every figure once on small data and gives no verdicts; the results go
+// to FOLDER (the program's folder by default) as bench-results.jsonl and
+// bench-growth.dat. Exit code 0 when every goal was met (always in a smoke run that
+// ran), 1 when a goal was missed, 2 when a figure could not run.
+#include <objbase.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "Figures.h"
+#include "Report.h"
+#include "TestSupport.h"
+#include "component/PelmoraApp.h"
+#include "framework/win/Ansi.h"
+#include "library/ProductKeyValues.h"
+
+namespace pelmora::bench {
+namespace {
+
+int Run(Settings settings, const std::wstring& outFolder) {
+    // The run owns the product key: whatever a user had there is not the run's data.
+    test::ScopedRegistryKey productKey{HKEY_CURRENT_USER, test::kProductKeyForTests};
+    test::TempDir work;
+    settings.workDirectory = work.path();
+    Report report(!settings.smoke);
+    bool ran = true;
+    for (auto figure : {MeasureEventDispatch, MeasurePerPageCost, MeasureBandShown, MeasureMarks, MeasureLogRecord})
+        ran = figure(settings, report) && ran;
+
+    std::printf("%s", report.Table().c_str());
+    std::printf("\nmedians of %d repeats (%d for the band shown)%s\n", settings.repeats, settings.bandRepeats,
+                settings.smoke ? "; smoke run: small data, no verdicts" : "");
+    const std::wstring jsonPath = outFolder + (settings.smoke ? L"\\bench-smoke.jsonl" : L"\\bench-results.jsonl");
+    const std::wstring dataPath = outFolder + (settings.smoke ? L"\\bench-smoke-growth.dat" : L"\\bench-growth.dat");
+    if (!WriteTextFile(jsonPath, report.JsonLines()) || !WriteTextFile(dataPath, report.GrowthData())) {
+        std::fprintf(stderr, "bench: cannot write the results below %s\n", win::WideToAnsi(outFolder).c_str());
+        return 2;
+    }
+    std::printf("results: %s\n", win::WideToAnsi(jsonPath).c_str());
+    if (!ran) return 2;
+    return settings.smoke || report.AllMet() ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace pelmora::bench
+
+int main(int argc, char** argv) {
+    pelmora::bench::Settings settings;
+    std::wstring outFolder = pelmora::test::ProgramDirectory();
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--smoke")) {
+            settings.smoke = true;
+            settings.repeats = settings.bandRepeats = 1;
+            settings.pageSizes = {1, 100};
+            settings.bandSizes = {10, 40};
+            settings.markItems = 200;
+        } else if (!std::strcmp(argv[i], "--repeats") && i + 1 < argc) {
+            settings.repeats = settings.bandRepeats = std::max(1, std::atoi(argv[++i]));
+        } else if (!std::strcmp(argv[i], "--out") && i + 1 < argc) {
+            outFolder = pelmora::win::AnsiToWide(argv[++i]);
+        } else {
+            std::fprintf(stderr, "usage: pelmora_bench [--smoke] [--repeats N] [--out FOLDER]\n");
+            return 2;
+        }
+    }
+    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
+    if (!pelmora::GetPelmoraApp().InitInstance()) return 2;
+    const int result = pelmora::bench::Run(settings, outFolder);
+    pelmora::GetPelmoraApp().ExitInstance();
+    ::CoUninitialize();
+    return result;
+}
