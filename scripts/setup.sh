@@ -10,6 +10,7 @@ packages=(
   wine wine64
   googletest
   xvfb xauth imagemagick
+  nsis p7zip-full
 )
 
 missing=()
