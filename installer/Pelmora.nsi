@@ -79,6 +79,9 @@ UninstPage instfiles
     ; A 32-bit process reaches the 64-bit System32 only without the file system redirection.
     ${DisableX64FSRedirection}
   !endif
+  ; regsvr32 starts in the temporary folder: the install folder may be too long to be
+  ; a process's current folder.
+  SetOutPath "$TEMP"
   ClearErrors
   ExecWait '"$SYSDIR\regsvr32.exe" /s ${UNREGISTER} "${DLL}"' $0
   ${If} ${Errors}
