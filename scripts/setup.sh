@@ -11,6 +11,7 @@ packages=(
   wine wine64
   googletest
   xvfb xauth imagemagick
+  nsis p7zip-full
 )
 if [[ ${1:-} == bench ]]; then
   packages+=(gnuplot-nox)
