@@ -29,6 +29,8 @@ prefix=$out/demo-prefix
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINELOADER=/usr/lib/wine/wine64
 wine() { /usr/lib/wine/wine64 "$@" 2>/dev/null | tr -d '\r'; }
 echo "Registered the script runtime and Pelmora.dll in $prefix"
+# A double-click on a script in the bar opens it in Wine's notepad.
+"$root/cmake/associate-wsc.sh" "$prefix" 'C:\windows\notepad.exe' >/dev/null
 
 key='HKCU\SOFTWARE\Halvenne\Pelmora'
 wine reg add "$key" /v LogErrors /t REG_DWORD /d 7 /f >/dev/null
@@ -72,6 +74,7 @@ shots=$out/demo
 rm -rf "$shots"
 mkdir -p "$shots"
 cp "$samples/tour.txt" "$shots/tour.txt"
+with_crlf "$samples/alerts-saved.WSC" "$shots/alerts-saved.WSC"
 run_host=(/usr/lib/wine/wine64 "$host" --width "$band_width" --script "$(windows_path "$shots/tour.txt")")
 [[ -n ${DISPLAY:-} ]] || run_host=(xvfb-run -a -s "-screen 0 1280x1024x24" "${run_host[@]}")
 echo
@@ -91,6 +94,9 @@ if ! grep -q '^host: CoFreeUnusedLibraries: COM unloaded' "$shots/transcript.txt
   status=1
 fi
 
+echo
+echo "== The scripts in $location after the tour =="
+(cd "$unix_location" && find . -mindepth 1 | sort | sed 's/^/  /')
 echo
 echo "== $location\\Pelmora.log (LogErrors = 7) =="
 if [[ -f $unix_location/Pelmora.log ]]; then tr -d '\r' < "$unix_location/Pelmora.log"; else echo "(no records)"; fi

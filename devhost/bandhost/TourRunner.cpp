@@ -8,6 +8,9 @@
 
 #include "bandhost/BandHost.h"
 #include "bandhost/ListBoxWatch.h"
+#include "bandhost/LogTail.h"
+#include "framework/win/SystemErrorText.h"
+#include "framework/win/UniqueHandle.h"
 #include "bandhost/TreeItems.h"
 
 namespace pelmora::bandhost {
@@ -194,6 +197,8 @@ bool TourRunner::Do(const TourStep& step, std::wstring& why) {
         return Click(step.number, why);
     case TourAction::kKey:
         return PressKey(step.key, why);
+    case TourAction::kSaveScript:
+        return SaveScript(step.words.front(), Resolve(step.text), why);
     case TourAction::kToggleBand:
         if (!host_.Band().IsAttached()) {
             why = L"there is no band";
@@ -473,6 +478,40 @@ bool TourRunner::ExpectTranscript(const std::wstring& text, std::wstring& why) {
     }
     why = L"no transcript line since the last match contains it";
     return false;
+}
+
+bool TourRunner::SaveScript(const std::wstring& path, const std::wstring& source, std::wstring& why) {
+    const std::wstring log = ProductLogPath();
+    const size_t slash = log.find_last_of(L'\\');
+    if (slash == std::wstring::npos) {
+        why = L"the product key names no script location";
+        return false;
+    }
+    std::string content;
+    {
+        win::UniqueFileHandle in(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        char buffer[4096];
+        DWORD read = 0;
+        while (in.valid() && ::ReadFile(in.get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+            content.append(buffer, read);
+        if (!in.valid()) {
+            why = L"\"" + source + L"\" cannot be read: " + win::SystemErrorText(::GetLastError());
+            return false;
+        }
+    }
+    const std::wstring target = log.substr(0, slash) + L"\\" + path;
+    win::UniqueFileHandle out(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (!out.valid() ||
+        !::WriteFile(out.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) ||
+        written != content.size()) {
+        why = L"\"" + target + L"\" cannot be written: " + win::SystemErrorText(::GetLastError());
+        return false;
+    }
+    host_.Transcript().Add(L"host", L"saved " + target);
+    return true;
 }
 
 std::wstring TourRunner::Resolve(const std::wstring& file) const {

@@ -47,6 +47,7 @@ private:
     bool PressButton(const std::wstring& button, std::wstring& why);
     bool CheckItem(const TourStep& step, bool check, std::wstring& why);
     bool Click(int id, std::wstring& why);
+    bool SaveScript(const std::wstring& path, const std::wstring& source, std::wstring& why);
     bool PressKey(const TourKey& key, std::wstring& why);
     bool ExpectListed(const std::wstring& text, bool listed, std::wstring& why);
     bool ExpectTranscript(const std::wstring& text, std::wstring& why);

@@ -12,7 +12,7 @@ namespace {
 constexpr int kMaxWaitMs = 600000;
 constexpr int kMaxControlId = 0xFFFF;
 
-enum class Argument { kNone, kText, kUrlAndUrls, kId, kIdAndText, kMilliseconds, kListBoxId, kKey };
+enum class Argument { kNone, kText, kWordAndText, kUrlAndUrls, kId, kIdAndText, kMilliseconds, kListBoxId, kKey };
 
 struct CommandSpec {
     const wchar_t* name;
@@ -30,6 +30,7 @@ constexpr CommandSpec kCommands[] = {
     {L"select", TourAction::kSelect, Argument::kIdAndText},
     {L"click", TourAction::kClick, Argument::kId},
     {L"key", TourAction::kKey, Argument::kKey},
+    {L"save-script", TourAction::kSaveScript, Argument::kWordAndText},
     {L"toggle-band", TourAction::kToggleBand, Argument::kNone},
     {L"wait", TourAction::kWait, Argument::kMilliseconds},
     {L"screenshot", TourAction::kScreenshot, Argument::kText},
@@ -86,6 +87,13 @@ bool ParseArguments(const CommandSpec& command, const std::wstring& rest, TourSt
         if (rest.empty()) why = name + L" needs a text after it";
         step.text = rest;
         break;
+    case Argument::kWordAndText: {
+        std::wstring word;
+        SplitWord(rest, word, step.text);
+        if (step.text.empty()) why = name + L" needs a path below the script location and a file after it";
+        else step.words.push_back(word);
+        break;
+    }
     case Argument::kUrlAndUrls: {
         std::wstring word;
         std::wstring remaining = rest;

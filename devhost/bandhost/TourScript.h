@@ -29,6 +29,10 @@
 //                              Up, Down, Left, Right, Home, End, PageUp, PageDown,
 //                              Insert, Delete, Backspace, F1 to F12; Shift+, Ctrl+ and
 //                              Alt+ in front hold those keys down
+//   save-script PATH FILE      writes the bytes of FILE (relative to the tour file's
+//                              folder) over PATH, a file below the script location
+//                              ("ScriptLocation" of the product key), as an editor
+//                              saves it: the file gets a new last-write time
 //   toggle-band                View > Explorer Bar: hides the band when it is shown,
 //                              shows it otherwise
 //   wait MS                    lets MS milliseconds (0 to 600000) pass, messages handled
@@ -76,6 +80,7 @@ enum class TourAction {
     kSelect,
     kClick,
     kKey,
+    kSaveScript,
     kToggleBand,
     kWait,
     kScreenshot,

@@ -289,6 +289,17 @@ bool CConfigWSC2::OnNotify(const NMHDR& header, LPARAM lParam) {
 }
 
 void CConfigWSC2::OnCommand(int id, int) {
+    // A command changes the script folders and reloads what it changed itself: the
+    // watch stays out of it, also while the command's dialogs run their modal loops.
+    struct CommandInProgress {
+        CConfigWSC2& form;
+        explicit CommandInProgress(CConfigWSC2& running) : form(running) { ++form.commandDepth_; }
+        ~CommandInProgress() {
+            if (--form.commandDepth_ == 0) form.ResyncWatch();
+        }
+        CommandInProgress(const CommandInProgress&) = delete;
+        CommandInProgress& operator=(const CommandInProgress&) = delete;
+    } command(*this);
     switch (id) {
     case kAboutButton:
         OnBnClickedButtonAbout();

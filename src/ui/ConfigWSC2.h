@@ -121,7 +121,9 @@ private:
     void OnWatchTimer();
     void RebuildTrees();
     void ReloadUrlTree();
-    void RestartChangedScript();
+    void RestartChangedScript(bool treesRebuilt);
+    // After a command: what it changed on disk it has reloaded itself.
+    void ResyncWatch() noexcept;
 
     CScriptStore store_;
     com::ComPtr<IUnknown> site_;
@@ -136,6 +138,8 @@ private:
     win::FolderWatch urlWatch_;
     std::vector<std::wstring> mainListing_;  // what the trees were last built from
     std::vector<std::wstring> urlListing_;
+    int commandDepth_ = 0;      // a command (and its dialogs) is running
+    int ticksSinceSweep_ = 0;
     bool mainPending_ = false;  // changed, waiting for a quiet period
     bool urlPending_ = false;
     std::wstring runningKey_;     // the running scriptlet's script and its file's

@@ -14,6 +14,7 @@ namespace {
 
 constexpr UINT_PTR kWatchTimerId = 0x5077;
 constexpr UINT kWatchPeriodMs = 250;
+constexpr int kTicksPerSweep = 3;
 
 // The path an item key names below its tree's folder, for FindItemByPath.
 std::wstring RelativePath(std::wstring key) {
@@ -61,8 +62,21 @@ void CConfigWSC2::StopWatching() noexcept {
 
 bool CConfigWSC2::IsWatchTimer(WPARAM id) noexcept { return id == kWatchTimerId; }
 
+void CConfigWSC2::ResyncWatch() noexcept {
+    if (hidden_ || !mainWatch_.IsWatching()) return;
+    try {
+        mainListing_ = win::ListFolderTree(GetMainScriptDirectory());
+        urlListing_ = win::ListFolderTree(GetUrlScriptDirectory());
+        (void)mainWatch_.TakeChange();
+        (void)urlWatch_.TakeChange();
+        mainPending_ = urlPending_ = false;
+    } catch (...) {
+        // Out of memory: the next change is compared with the older listing.
+    }
+}
+
 void CConfigWSC2::OnWatchTimer() {
-    if (hidden_) return;
+    if (hidden_ || commandDepth_ > 0) return;
     // A dialog of a command is open (its modal loop runs this timer too): the command
     // works on the trees, so changes wait until it is done.
     const HWND frame = ::GetAncestor(Handle(), GA_ROOT);
@@ -73,25 +87,29 @@ void CConfigWSC2::OnWatchTimer() {
     urlPending_ |= urlChanged;
     // Editors save in several steps: act once a period has passed without changes.
     if (mainChanged || urlChanged) return;
-    if (std::exchange(mainPending_, false)) {
+    // Now and then the listings are compared all the same: a notification may miss a
+    // change deep in the tree (see FolderWatch).
+    const bool sweep = ++ticksSinceSweep_ >= kTicksPerSweep;
+    if (sweep) ticksSinceSweep_ = 0;
+    bool rebuilt = false;
+    if (std::exchange(mainPending_, false) || sweep) {
         std::vector<std::wstring> listing = win::ListFolderTree(GetMainScriptDirectory());
         if (listing != mainListing_) {
             mainListing_ = std::move(listing);
-            (void)mainWatch_.Start(GetMainScriptDirectory());  // folders added below are watched too
             RebuildTrees();
             urlListing_ = win::ListFolderTree(GetUrlScriptDirectory());
             urlPending_ = false;
+            rebuilt = true;
         }
-        RestartChangedScript();
     }
-    if (std::exchange(urlPending_, false)) {
+    if (std::exchange(urlPending_, false) || sweep) {
         std::vector<std::wstring> listing = win::ListFolderTree(GetUrlScriptDirectory());
         if (listing != urlListing_) {
             urlListing_ = std::move(listing);
-            (void)urlWatch_.Start(GetUrlScriptDirectory());
             ReloadUrlTree();
         }
     }
+    RestartChangedScript(rebuilt);
 }
 
 void CConfigWSC2::RebuildTrees() {
@@ -119,11 +137,11 @@ void CConfigWSC2::ReloadUrlTree() {
     UpdateControls();
 }
 
-void CConfigWSC2::RestartChangedScript() {
+void CConfigWSC2::RestartChangedScript(bool treesRebuilt) {
     const bool checked = store_.HasCheckedMainScript();
     const std::wstring key = checked ? store_.GetCheckedMainScriptKey() : std::wstring();
     if (!runningScriptlet_) {
-        if (checked) AttachChecked(true);
+        if (checked && treesRebuilt) AttachChecked(true);
         return;
     }
     const FILETIME written = LastWriteTime(store_.GetMainDirectory() + key);

@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "framework/com/ComBase.h"
+
 namespace pelmora {
 
 namespace {
@@ -29,6 +31,9 @@ com::ComPtr<CPropBag> GetSharedPropertyBagSlot() noexcept {
         } catch (...) {
             return {};
         }
+        // The slot's own reference must not keep the DLL loaded: the list goes when
+        // the DLL does. Only the references handed out count.
+        com::UnlockProcessModule();
     }
     return slot.list;
 }
@@ -36,6 +41,8 @@ com::ComPtr<CPropBag> GetSharedPropertyBagSlot() noexcept {
 void ReleaseSharedPropertyBag() noexcept {
     com::ComPtr<CPropBag> released;  // let go outside the lock
     std::lock_guard<std::mutex> guard(Slot().lock);
+    if (!Slot().list) return;
+    com::LockProcessModule();  // given back for the list's own lock, which it releases
     released = std::move(Slot().list);
 }
 

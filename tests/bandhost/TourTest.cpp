@@ -34,11 +34,12 @@ TEST(TourScriptTest, EveryCommandParsesAndBadLinesAreRefusedWithTheirNumber) {
         L"frames http://f.example/  http://f.example/left.html http://f.example/right.html\n"
         L"not-html http://f.example/report.pdf\n"
         L"select 208 \\news.example.WSC\n"
+        L"save-script {34A715A0-6587-11D0-924A-0020AFC7AC4D}\\alerts.WSC versions\\alerts 2.WSC\n"
         L"quit";
     std::vector<TourStep> steps;
     std::wstring error;
     ASSERT_TRUE(bandhost::ParseTour(tour, steps, error)) << error;
-    ASSERT_EQ(17u, steps.size());
+    ASSERT_EQ(18u, steps.size());
     EXPECT_EQ(TourAction::kNavigate, steps[0].action);
     EXPECT_EQ(3, steps[0].line);
     EXPECT_EQ(L"res://C:\\Program Files\\Pelmora\\Pelmora.dll/219", steps[0].text);
@@ -61,8 +62,11 @@ TEST(TourScriptTest, EveryCommandParsesAndBadLinesAreRefusedWithTheirNumber) {
     EXPECT_EQ(TourAction::kNotHtml, steps[14].action);
     EXPECT_EQ(TourAction::kSelect, steps[15].action);
     EXPECT_EQ(208, steps[15].number);
-    EXPECT_EQ(TourAction::kQuit, steps[16].action);
-    EXPECT_EQ(19, steps[16].line);
+    EXPECT_EQ(TourAction::kSaveScript, steps[16].action);
+    EXPECT_EQ(std::vector<std::wstring>{L"{34A715A0-6587-11D0-924A-0020AFC7AC4D}\\alerts.WSC"}, steps[16].words);
+    EXPECT_EQ(L"versions\\alerts 2.WSC", steps[16].text);
+    EXPECT_EQ(TourAction::kQuit, steps[17].action);
+    EXPECT_EQ(20, steps[17].line);
 
     struct Case {
         std::wstring tour;
@@ -73,6 +77,8 @@ TEST(TourScriptTest, EveryCommandParsesAndBadLinesAreRefusedWithTheirNumber) {
         {L"navigate", L"line 1: \"navigate\" needs a text after it"},
         {L"\n\nback now", L"line 3: \"back\" takes nothing after it"},
         {L"check 209", L"line 1: \"check\" needs the item's path after the tree's id"},
+        {L"save-script alerts.WSC",
+         L"line 1: \"save-script\" needs a path below the script location and a file after it"},
         {L"check tree \\a", L"line 1: \"check\" needs a tree's control id from 1 to 65535 first, not \"tree\""},
         {L"click 0", L"line 1: \"click\" needs a control id from 1 to 65535, not \"0\""},
         {L"click 65536", L"line 1: \"click\" needs a control id from 1 to 65535, not \"65536\""},

@@ -7,8 +7,6 @@ namespace pelmora::win {
 namespace {
 
 constexpr DWORD kChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE;
-// Far more folders than a script location holds; beyond, deeper ones go unwatched.
-constexpr size_t kMaxFolders = 512;
 
 bool IsDotEntry(const wchar_t* name) {
     return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
@@ -33,30 +31,21 @@ void Walk(const std::wstring& root, const std::wstring& relative, size_t depth, 
 }  // namespace
 
 bool FolderWatch::Start(const std::wstring& root) noexcept {
-    Stop();
-    try {
-        UniqueChangeNotification top(::FindFirstChangeNotificationW(root.c_str(), FALSE, kChanges));
-        if (!top.valid()) return false;
-        watches_.push_back(std::move(top));
-        auto add = [&](const std::wstring& path, bool folder) {
-            if (!folder) return true;
-            UniqueChangeNotification watch(::FindFirstChangeNotificationW((root + path).c_str(), FALSE, kChanges));
-            if (watch.valid()) watches_.push_back(std::move(watch));
-            return watches_.size() < kMaxFolders;
-        };
-        Walk(root, L"", 0, add);
-    } catch (...) {
-        // Out of memory: whatever is watched so far stays watched.
-    }
-    return IsWatching();
+    handle_.reset(::FindFirstChangeNotificationW(root.c_str(), TRUE, kChanges));
+    return handle_.valid();
 }
 
 bool FolderWatch::TakeChange() noexcept {
+    if (!handle_.valid()) return false;
     bool changed = false;
-    for (UniqueChangeNotification& watch : watches_) {
-        if (!watch.valid() || ::WaitForSingleObject(watch.get(), 0) != WAIT_OBJECT_0) continue;
+    // Each wait that succeeds is one notification; the next one is asked for at once.
+    // Bounded: a folder written without pause must not hold the caller here.
+    for (int taken = 0; taken < 64 && ::WaitForSingleObject(handle_.get(), 0) == WAIT_OBJECT_0; ++taken) {
         changed = true;
-        if (!::FindNextChangeNotification(watch.get())) watch.reset();  // its folder went away
+        if (!::FindNextChangeNotification(handle_.get())) {
+            handle_.reset();  // the folder went away
+            break;
+        }
     }
     return changed;
 }

@@ -1,9 +1,10 @@
 #pragma once
 // Watches a folder and every folder below it for files and folders added, removed,
-// renamed or written, through the platform's change notifications, without a thread:
-// the owner asks now and then whether anything changed since it last asked. Each
-// folder has a watch of its own (Wine watches a whole tree only after its first
-// change), so a folder added below needs Start again to be watched too.
+// renamed or written, through the platform's change notification, without a thread:
+// the owner asks now and then whether anything changed since it last asked. One
+// handle on the top folder only, so that the folders below can still be deleted.
+// (Wine starts watching the folders below only after a first change: owners compare
+// listings now and then as well.)
 #include <windows.h>
 
 #include <string>
@@ -20,14 +21,14 @@ public:
     // Watches root and the folders below it (the previous watch ends); false when
     // root cannot be watched, for example because it does not exist.
     bool Start(const std::wstring& root) noexcept;
-    void Stop() noexcept { watches_.clear(); }
-    [[nodiscard]] bool IsWatching() const noexcept { return !watches_.empty(); }
+    void Stop() noexcept { handle_.reset(); }
+    [[nodiscard]] bool IsWatching() const noexcept { return handle_.valid(); }
 
     // True once for any number of changes since the last call, and watches on.
     bool TakeChange() noexcept;
 
 private:
-    std::vector<UniqueChangeNotification> watches_;
+    UniqueChangeNotification handle_;
 };
 
 // The files and folders below root, as paths relative to it, folders ending in '\',
