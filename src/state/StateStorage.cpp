@@ -39,7 +39,29 @@ std::optional<std::vector<std::wstring>> SplitStatePath(const std::wstring& path
 
 }  // namespace
 
-CStateStorage::CStateStorage(const std::wstring& name) : name_(name) {}
+CStateStorage::CStateStorage(const std::wstring& name) : ownName_(name), name_(&ownName_) {}
+
+CStateStorage::CStateStorage(ItemsName itemsName) noexcept : name_(&itemsName.name) {}
+
+void CStateStorage::Put(std::shared_ptr<CStateItem> item) {
+    const std::wstring_view name = item->Name();
+    // A saved value lists its items in name order: each goes after the last one, which
+    // spares a walk down the tree per item.
+    if (items_.empty() || items_.rbegin()->first < name) {
+        items_.emplace_hint(items_.end(), name, std::move(item));
+        return;
+    }
+    const auto existing = items_.find(name);
+    if (existing != items_.end()) {
+        // The key is a view of the replaced item's name: it goes with that item.
+        auto node = items_.extract(existing);
+        node.key() = name;
+        node.mapped() = std::move(item);
+        items_.insert(std::move(node));
+        return;
+    }
+    items_.emplace(name, std::move(item));
+}
 
 CStateStorage::~CStateStorage() = default;
 
@@ -75,7 +97,8 @@ bool CStateStorage::SetValue(const std::wstring& path, uint32_t value) noexcept 
         for (const std::wstring& name : *names) {
             auto found = storage->items_.find(name);
             if (found == storage->items_.end()) {
-                found = storage->items_.emplace(name, std::make_shared<CStateItem>(name)).first;
+                auto made = std::make_shared<CStateItem>(name);
+                found = storage->items_.emplace(std::wstring_view(made->Name()), made).first;
             }
             item = found->second;
             storage = &item->Children();
