@@ -72,6 +72,9 @@ private:
     };
     explicit CStateStorage(ItemsName itemsName) noexcept;
 
+    // Where the item at path is held, or null.
+    [[nodiscard]] const std::shared_ptr<CStateItem>* FindHeld(const std::wstring& path) const noexcept;
+
     bool ParseBlock(const BYTE* data, size_t size, size_t depth, size_t& consumed);
     BYTE* WriteBlock(BYTE* out) const;
     // Adds item under its name, replacing an item of that name.
