@@ -17,6 +17,7 @@ struct Settings {
     std::vector<int> pageSizes{1, 100, 1000, 10000};  // URL scripts in the URL tree
     std::vector<int> bandSizes{10, 100, 1000};         // main scripts, and URL scripts of the checked one
     int markItems = 10000;
+    std::string only;            // the one figure to run (its first word), or every one
     std::wstring workDirectory;  // scratch folder of the run, below which the scripts lie
 };
 

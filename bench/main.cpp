@@ -1,7 +1,7 @@
 // Pelmora's benchmarks: what the add-on costs the browser per event, per page, per band
 // shown, per save of its marks and per log record, each against the least a program
 // must do for the same result, measured side by side in one run.
-//   pelmora_bench [--smoke] [--repeats N] [--out FOLDER]
+//   pelmora_bench [--smoke] [--repeats N] [--out FOLDER] [--only event|page|band|marks|log]
 // --smoke runs every figure once on small data and gives no verdicts; the results go
 // to FOLDER (the program's folder by default) as bench-results.jsonl and
 // bench-growth.dat. Exit code 0 when every goal was met (always in a smoke run that
@@ -31,8 +31,14 @@ int Run(Settings settings, const std::wstring& outFolder) {
     settings.workDirectory = work.path();
     Report report(!settings.smoke);
     bool ran = true;
-    for (auto figure : {MeasureEventDispatch, MeasurePerPageCost, MeasureBandShown, MeasureMarks, MeasureLogRecord})
-        ran = figure(settings, report) && ran;
+    const struct {
+        const char* name;
+        bool (*measure)(const Settings&, Report&);
+    } figures[] = {{"event", MeasureEventDispatch}, {"page", MeasurePerPageCost}, {"band", MeasureBandShown},
+                   {"marks", MeasureMarks},         {"log", MeasureLogRecord}};
+    for (const auto& figure : figures) {
+        if (settings.only.empty() || settings.only == figure.name) ran = figure.measure(settings, report) && ran;
+    }
 
     std::printf("%s", report.Table().c_str());
     std::printf("\nmedians of %d repeats (%d for the band shown)%s\n", settings.repeats, settings.bandRepeats,
@@ -63,10 +69,12 @@ int main(int argc, char** argv) {
             settings.markItems = 200;
         } else if (!std::strcmp(argv[i], "--repeats") && i + 1 < argc) {
             settings.repeats = settings.bandRepeats = std::max(1, std::atoi(argv[++i]));
+        } else if (!std::strcmp(argv[i], "--only") && i + 1 < argc) {
+            settings.only = argv[++i];
         } else if (!std::strcmp(argv[i], "--out") && i + 1 < argc) {
             outFolder = pelmora::win::AnsiToWide(argv[++i]);
         } else {
-            std::fprintf(stderr, "usage: pelmora_bench [--smoke] [--repeats N] [--out FOLDER]\n");
+            std::fprintf(stderr, "usage: pelmora_bench [--smoke] [--repeats N] [--out FOLDER] [--only event|page|band|marks|log]\n");
             return 2;
         }
     }

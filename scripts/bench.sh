@@ -5,6 +5,7 @@
 # build/x64/bench. Exits non-zero when a goal was missed or a figure could not run.
 #   BUILD_ROOT=dir  build somewhere other than ./build
 #   REPEATS=n       repeats of every figure (default: 15, and 7 for the band shown)
+#   ONLY=name       run one figure: event, page, band, marks or log
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build_root=${BUILD_ROOT:-$root/build}
@@ -24,6 +25,7 @@ trap '"$root/cmake/wine-prefix.sh" remove "$prefix" >/dev/null' EXIT
 
 args=(--out "Z:${out//\//\\}")
 [[ -n ${REPEATS:-} ]] && args+=(--repeats "$REPEATS")
+[[ -n ${ONLY:-} ]] && args+=(--only "$ONLY")
 status=0
 WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINELOADER=/usr/lib/wine/wine64 \
   xvfb-run -a -s "-screen 0 1280x1024x24" /usr/lib/wine/wine64 "$build/bin/pelmora_bench.exe" "${args[@]}" \

@@ -4,14 +4,23 @@
 // Locations are shared between the set and the snapshots handed out.
 #include <memory>
 #include <set>
+#include <string_view>
 
 #include "runtime/Location.h"
 
 namespace pelmora {
 
+// Also finds a location by its href alone, without making one.
 struct HrefOrder {
+    using is_transparent = void;
     bool operator()(const std::shared_ptr<const CLocation>& a, const std::shared_ptr<const CLocation>& b) const {
-        return a->GetHref() < b->GetHref();
+        return a->Href() < b->Href();
+    }
+    bool operator()(const std::shared_ptr<const CLocation>& a, std::wstring_view href) const {
+        return a->Href() < href;
+    }
+    bool operator()(std::wstring_view href, const std::shared_ptr<const CLocation>& b) const {
+        return href < b->Href();
     }
 };
 

@@ -93,8 +93,18 @@ void CIEBrowserScriptlet::OnDocumentComplete(com::ComPtr<IDispatch> frame) noexc
             return;
         }
 
-        const auto completed = std::make_shared<const CLocation>(std::move(location));
-        collected_->insert(completed);  // an href already collected keeps its first location
+        // An href already collected keeps its first location, whose parts the same href
+        // gives again: only a new one is read whole.
+        com::Bstr href = CLocation::ReadHref(location.get());
+        const std::wstring_view hrefText(href.get() ? href.get() : L"", href.length());
+        const auto known = collected_->find(hrefText);
+        std::shared_ptr<const CLocation> completed;
+        if (known != collected_->end()) {
+            completed = *known;
+        } else {
+            completed = std::make_shared<const CLocation>(std::move(location), std::move(href));
+            collected_->insert(completed);
+        }
 
         if (urlTree_) {
             const std::wstring siteKey = UrlScriptKey(completed->GetSiteScriptName());

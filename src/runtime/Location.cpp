@@ -1,6 +1,7 @@
 #include "runtime/Location.h"
 
 #include <string_view>
+#include <utility>
 
 #include "runtime/UrlScriptName.h"
 
@@ -27,15 +28,19 @@ bool IsRootPath(const com::Bstr& pathName) { return pathName.str() == L"/"; }
 
 }  // namespace
 
-CLocation::CLocation(com::ComPtr<IHTMLLocation> location)
+CLocation::CLocation(com::ComPtr<IHTMLLocation> location) : CLocation(location, ReadHref(location.get())) {}
+
+CLocation::CLocation(com::ComPtr<IHTMLLocation> location, com::Bstr href)
     : hostName_(ReadPart(location.get(), &IHTMLLocation::get_hostname)),
-      href_(ReadPart(location.get(), &IHTMLLocation::get_href)),
+      href_(std::move(href)),
       pathName_(ReadPart(location.get(), &IHTMLLocation::get_pathname)),
       port_(ReadPart(location.get(), &IHTMLLocation::get_port)),
       protocol_(ReadPart(location.get(), &IHTMLLocation::get_protocol)),
       search_(ReadPart(location.get(), &IHTMLLocation::get_search)) {}
 
 CLocation::~CLocation() = default;
+
+com::Bstr CLocation::ReadHref(IHTMLLocation* location) { return ReadPart(location, &IHTMLLocation::get_href); }
 
 std::wstring CLocation::GetSiteScriptName() const { return hostName_.str() + kScriptSuffix; }
 

@@ -6,6 +6,7 @@
 #include <mshtml.h>
 
 #include <string>
+#include <string_view>
 
 #include "framework/com/Bstr.h"
 #include "framework/com/ComPtr.h"
@@ -18,12 +19,19 @@ public:
     // not answer S_OK leaves its part empty (a string it returned all the same is
     // freed). With no location every part is empty.
     explicit CLocation(com::ComPtr<IHTMLLocation> location);
+    // The same with the href read beforehand by ReadHref.
+    CLocation(com::ComPtr<IHTMLLocation> location, com::Bstr href);
+    // The href as the constructor reads it: empty unless the getter answers S_OK.
+    [[nodiscard]] static com::Bstr ReadHref(IHTMLLocation* location);
     virtual ~CLocation();
     CLocation(const CLocation&) = delete;
     CLocation& operator=(const CLocation&) = delete;
 
     [[nodiscard]] std::wstring GetHostName() const { return hostName_.str(); }
     [[nodiscard]] std::wstring GetHref() const { return href_.str(); }
+    [[nodiscard]] std::wstring_view Href() const noexcept {
+        return href_.get() ? std::wstring_view(href_.get(), href_.length()) : std::wstring_view();
+    }
     [[nodiscard]] std::wstring GetPathName() const { return pathName_.str(); }
     [[nodiscard]] std::wstring GetPort() const { return port_.str(); }
     [[nodiscard]] std::wstring GetProtocol() const { return protocol_.str(); }

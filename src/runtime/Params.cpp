@@ -48,7 +48,7 @@ HRESULT CParams::PutValue(ULONG member, const DISPPARAMS* arguments) noexcept {
     // Stored by value: a reference into the caller's argument would dangle after the call.
     com::Variant value;
     PELMORA_RETURN_IF_FAILED(com::CopyByValue(value.get(), arguments->rgvarg[0]));
-    values_.find(member)->second = std::move(value);
+    values_[member] = std::move(value);
     return S_OK;
 }
 
@@ -60,7 +60,7 @@ STDMETHODIMP CParams::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* ar
     switch (flags) {
         case DISPATCH_PROPERTYGET:
             if (!known || !result) return S_OK;
-            return ::VariantCopy(result, values_.find(member)->second.get());
+            return ::VariantCopy(result, values_[member].get());
         case DISPATCH_PROPERTYPUT:
         case DISPATCH_PROPERTYPUTREF:
             if (!known) return S_OK;
@@ -108,23 +108,36 @@ STDMETHODIMP CParams::GetNameSpaceParent(IUnknown**) { return E_NOTIMPL; }
 HRESULT CParams::AddValue(const wchar_t* name, const VARIANT& value) noexcept {
     com::Variant copy;
     PELMORA_RETURN_IF_FAILED(copy.CopyFrom(value));
-    const ULONG id = ValueCount();
+    return AddValue(name, std::move(copy));
+}
+
+HRESULT CParams::AddValue(const wchar_t* name, com::Variant&& value) noexcept {
     PELMORA_RETURN_IF_FAILED(com::ExceptionBarrier([&] {
-        values_.emplace(id, std::move(copy));
+        values_.push_back(std::move(value));
         return S_OK;
     }));
     // Names and values keep the same ids: a name that cannot be stored takes its value back.
     const HRESULT named = names_->AddName(name);
-    if (FAILED(named)) values_.erase(id);
+    if (FAILED(named)) {
+        value = std::move(values_.back());
+        values_.pop_back();
+    }
     return named;
+}
+
+HRESULT CParams::Reserve(ULONG count) noexcept {
+    return com::ExceptionBarrier([&] {
+        values_.reserve(count);
+        return names_->Reserve(count);
+    });
 }
 
 const VARIANT* CParams::FindValue(const wchar_t* name) const noexcept {
     LPOLESTR names[1] = {const_cast<wchar_t*>(name)};
     MEMBERID id = DISPID_UNKNOWN;
     if (names_->GetIDsOfNames(names, 1, &id) != S_OK) return nullptr;
-    const auto value = values_.find(static_cast<ULONG>(id));
-    return value == values_.end() ? nullptr : value->second.get();
+    const auto member = static_cast<ULONG>(id);
+    return member < values_.size() ? values_[member].get() : nullptr;
 }
 
 }  // namespace pelmora

@@ -4,17 +4,20 @@
 // and replaced, never by reference.
 #include <dispex.h>
 
-#include <map>
+#include <cstddef>
+#include <memory_resource>
+#include <vector>
 
 #include "framework/com/ComBase.h"
 #include "framework/com/ComPtr.h"
+#include "framework/com/RecycledAllocation.h"
 #include "framework/com/Variant.h"
 #include "runtime/ParamsTypeInfo.h"
 
 namespace pelmora {
 
 // Answers IUnknown, IDispatch and IDispatchEx.
-class CParams : public com::ComBase<IDispatchEx, IDispatch> {
+class CParams : public com::ComBase<IDispatchEx, IDispatch>, public com::RecycledAllocation<CParams> {
 public:
     // A Params object without members, with a reference for the caller.
     [[nodiscard]] static HRESULT Create(ITypeInfo* eventTypeInfo, com::ComPtr<CParams>& params) noexcept;
@@ -38,6 +41,10 @@ public:
     // Adds a member with the next id holding a copy of value; name is null for a
     // parameter the event did not name. On failure the object is as it was.
     [[nodiscard]] HRESULT AddValue(const wchar_t* name, const VARIANT& value) noexcept;
+    // The same, taking over value (left empty on success) instead of copying it.
+    [[nodiscard]] HRESULT AddValue(const wchar_t* name, com::Variant&& value) noexcept;
+    // Makes room for count members at once; the members stay as they are.
+    [[nodiscard]] HRESULT Reserve(ULONG count) noexcept;
     // The value of the lowest id with that name, or null.
     [[nodiscard]] const VARIANT* FindValue(const wchar_t* name) const noexcept;
     [[nodiscard]] ULONG ValueCount() const noexcept { return static_cast<ULONG>(values_.size()); }
@@ -51,8 +58,14 @@ private:
     [[nodiscard]] bool MapMemberId(DISPID id, ULONG& member) const noexcept;
     HRESULT PutValue(ULONG member, const DISPPARAMS* arguments) noexcept;
 
+    // The values of an event's few parameters live in the object itself, so that an
+    // event call does not pay for one more allocation; more of them spill to the heap.
+    static constexpr size_t kInlineValues = 8;
+    alignas(std::max_align_t) std::byte valueSpace_[kInlineValues * sizeof(com::Variant)];
+    std::pmr::monotonic_buffer_resource valueMemory_{valueSpace_, sizeof(valueSpace_)};
+
     com::ComPtr<CParamsTypeInfo> names_;
-    std::map<ULONG, com::Variant> values_;
+    std::pmr::vector<com::Variant> values_{&valueMemory_};  // by id
 };
 
 }  // namespace pelmora

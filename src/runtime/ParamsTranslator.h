@@ -4,8 +4,10 @@
 // Lives for one event call; the caller's DISPPARAMS must outlive it.
 #include <oaidl.h>
 
+#include <memory>
+
 #include "framework/com/ComPtr.h"
-#include "framework/com/TypeDescriptions.h"
+#include "runtime/EventSignature.h"
 #include "runtime/Params.h"
 
 namespace pelmora {
@@ -14,6 +16,10 @@ class CParamsTranslator {
 public:
     // Arguments may be null, as may its rgvarg: the Params object then has no members.
     CParamsTranslator(DISPID eventId, DISPPARAMS* arguments, ITypeInfo* eventTypeInfo) noexcept;
+    // The same with the event's signature read beforehand from eventTypeInfo; a null
+    // signature knows nothing of the event.
+    CParamsTranslator(std::shared_ptr<const CEventSignature> signature, DISPPARAMS* arguments,
+                      ITypeInfo* eventTypeInfo) noexcept;
     virtual ~CParamsTranslator() = default;
     CParamsTranslator(const CParamsTranslator&) = delete;
     CParamsTranslator& operator=(const CParamsTranslator&) = delete;
@@ -31,13 +37,12 @@ public:
 
 private:
     [[nodiscard]] bool HasArgumentArray() const noexcept;
-    [[nodiscard]] bool IsDeclaredOut(UINT position) const noexcept;
+    [[nodiscard]] bool HasNames() const noexcept { return signature_ && signature_->HasNames(); }
 
     com::ComPtr<CParams> params_;
     com::ComPtr<ITypeInfo> eventTypeInfo_;
     DISPPARAMS* arguments_;
-    DISPID eventId_;
-    com::FuncDescHolder functionDescription_;
+    std::shared_ptr<const CEventSignature> signature_;
 };
 
 }  // namespace pelmora

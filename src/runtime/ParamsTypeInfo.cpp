@@ -11,10 +11,10 @@ namespace pelmora {
 namespace {
 
 // Exact comparison of UTF-16 code units; an absent name equals only the empty string.
-bool SameName(const com::Bstr& held, const wchar_t* requested) noexcept {
+bool SameName(const std::wstring& held, const wchar_t* requested) noexcept {
     const size_t length = requested ? std::wcslen(requested) : 0;
-    if (held.length() != length) return false;
-    return length == 0 || std::wmemcmp(held.get(), requested, length) == 0;
+    if (held.size() != length) return false;
+    return length == 0 || std::wmemcmp(held.data(), requested, length) == 0;
 }
 
 }  // namespace
@@ -77,11 +77,12 @@ STDMETHODIMP CParamsTypeInfo::GetFuncDesc(UINT index, FUNCDESC** description) {
 STDMETHODIMP CParamsTypeInfo::GetVarDesc(UINT, VARDESC**) { return E_NOTIMPL; }
 
 STDMETHODIMP CParamsTypeInfo::GetNames(MEMBERID id, BSTR* names, UINT maximum, UINT* count) {
-    const auto held = names_.find(static_cast<ULONG>(id));
-    if (held == names_.end()) return E_INVALIDARG;
+    const auto member = static_cast<ULONG>(id);
+    if (member >= names_.size()) return E_INVALIDARG;
+    const std::wstring& held = names_[member];
     if (maximum == 0) return S_OK;
     if (!names || !count) return E_POINTER;
-    names[0] = ::SysAllocStringLen(held->second.get(), held->second.length());
+    names[0] = ::SysAllocStringLen(held.data(), static_cast<UINT>(held.size()));
     if (!names[0]) return E_OUTOFMEMORY;
     *count = 1;
     return S_OK;
@@ -96,8 +97,8 @@ STDMETHODIMP CParamsTypeInfo::GetIDsOfNames(LPOLESTR* names, UINT count, MEMBERI
     if (count > 0 && (!names || !ids)) return E_POINTER;
     HRESULT result = DISP_E_MEMBERNOTFOUND;
     for (UINT position = 0; position < count; ++position) {
-        for (const auto& [id, held] : names_) {
-            if (SameName(held, names[position])) {
+        for (size_t id = 0; id < names_.size(); ++id) {
+            if (SameName(names_[id], names[position])) {
                 ids[position] = static_cast<MEMBERID>(id);
                 result = S_OK;
                 break;
@@ -137,13 +138,15 @@ STDMETHODIMP_(void) CParamsTypeInfo::ReleaseVarDesc(VARDESC* description) {
 }
 
 HRESULT CParamsTypeInfo::AddName(const wchar_t* name) noexcept {
-    com::Bstr copy;
-    if (name) {
-        copy = com::Bstr(name);
-        if (!copy.get()) return E_OUTOFMEMORY;
-    }
     return com::ExceptionBarrier([&] {
-        names_.emplace(NameCount(), std::move(copy));
+        names_.emplace_back(name ? name : L"");
+        return S_OK;
+    });
+}
+
+HRESULT CParamsTypeInfo::Reserve(ULONG count) noexcept {
+    return com::ExceptionBarrier([&] {
+        names_.reserve(count);
         return S_OK;
     });
 }

@@ -3,19 +3,22 @@
 // members described as property accessors over the event interface's own descriptions.
 #include <oaidl.h>
 
-#include <map>
+#include <cstddef>
 #include <memory>
+#include <memory_resource>
+#include <string>
 #include <vector>
 
 #include "framework/com/Bstr.h"
 #include "framework/com/ComBase.h"
 #include "framework/com/ComPtr.h"
+#include "framework/com/RecycledAllocation.h"
 #include "framework/com/TypeDescriptions.h"
 
 namespace pelmora {
 
 // Answers IUnknown and ITypeInfo.
-class CParamsTypeInfo : public com::ComBase<ITypeInfo> {
+class CParamsTypeInfo : public com::ComBase<ITypeInfo>, public com::RecycledAllocation<CParamsTypeInfo> {
 public:
     // eventTypeInfo must not be null.
     explicit CParamsTypeInfo(ITypeInfo* eventTypeInfo);
@@ -44,6 +47,8 @@ public:
 
     // Stores name (null for a name the event did not supply) under the next id.
     [[nodiscard]] HRESULT AddName(const wchar_t* name) noexcept;
+    // Makes room for count names at once.
+    [[nodiscard]] HRESULT Reserve(ULONG count) noexcept;
     [[nodiscard]] ULONG NameCount() const noexcept { return static_cast<ULONG>(names_.size()); }
 
 protected:
@@ -59,7 +64,13 @@ private:
     };
 
     com::ComPtr<ITypeInfo> eventTypeInfo_;
-    std::map<ULONG, com::Bstr> names_;
+    // By id. An absent name is kept as an empty one: both match only the empty string
+    // and both are given out as an empty string.
+    // In the object itself for an event's few parameters, as the values are.
+    static constexpr size_t kInlineNames = 8;
+    alignas(std::max_align_t) std::byte nameSpace_[kInlineNames * sizeof(std::wstring)];
+    std::pmr::monotonic_buffer_resource nameMemory_{nameSpace_, sizeof(nameSpace_)};
+    std::pmr::vector<std::wstring> names_{&nameMemory_};
     std::vector<std::unique_ptr<AccessorDescription>> accessors_;
 };
 

@@ -8,7 +8,6 @@
 #include "core/Logger.h"
 #include "framework/com/ExcepInfo.h"
 #include "framework/com/ExceptionBarrier.h"
-#include "framework/com/MemberNames.h"
 #include "framework/com/Variant.h"
 #include "framework/win/Ansi.h"
 #include "framework/win/HResult.h"
@@ -43,16 +42,6 @@ void LogError(const char* message, HRESULT hr, const char* function, int line) {
     GetLogger().Log(LOG_ERROR, message, hr, function, kSourceFile, line);
 }
 
-// The member name of an event: the first of the names the type information gives.
-HRESULT EventName(ITypeInfo* typeInfo, DISPID id, std::wstring& name) {
-    if (!typeInfo) return E_FAIL;
-    com::MemberNames names;
-    PELMORA_RETURN_IF_FAILED(names.Fetch(typeInfo, id));
-    if (names.count() == 0 || !names[0]) return E_FAIL;
-    name = names[0];
-    return S_OK;
-}
-
 // Tells the current bar what became of a scriptlet. The scriptlet's state is settled
 // by then, so a bar that cannot take the news (out of memory) changes nothing of it.
 void TellCurrentBar(void (IBarNotifications::*notify)(const std::wstring&), const std::wstring& label) noexcept {
@@ -78,6 +67,7 @@ const IID& CScriptlet::GetEventIID() const { return events_->eventIid; }
 HRESULT CScriptlet::Load() {
     return com::ExceptionBarrier([&] {
         scriptObject_.reset();
+        bindings_.clear();
         const HRESULT hr = ::CoGetObject(monikerName_.c_str(), nullptr, IID_IDispatch, scriptObject_.put_void());
         if (FAILED(hr)) {
             scriptObject_.reset();
@@ -147,6 +137,7 @@ HRESULT CScriptlet::Attach(IDispatch* source) {
             return E_FAIL;
         }
         eventTypeInfo_ = GetTypeInfo();
+        bindings_.clear();
         if (!eventTypeInfo_) return E_FAIL;
         PELMORA_RETURN_IF_FAILED(Load());
 
@@ -226,39 +217,66 @@ STDMETHODIMP CScriptlet::Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DI
         const HRESULT hook = PreInvoke(id, iid, lcid, flags, params, result, exception, argumentError);
         if (hook != 0) return hook;
 
-        std::wstring name;
-        HRESULT hr = EventName(eventTypeInfo.get(), id, name);
-        if (FAILED(hr)) {
-            LogError("Can not find function name, unknown DISPID.", hr, "CScriptlet::Invoke", __LINE__);
-            return hr;
+        // A copy: the script may re-attach this scriptlet, which empties the kept ones.
+        const EventBinding binding = FindBinding(script.get(), eventTypeInfo.get(), id, lcid);
+        if (FAILED(binding.nameResult)) {
+            LogError("Can not find function name, unknown DISPID.", binding.nameResult, "CScriptlet::Invoke",
+                     __LINE__);
+            return binding.nameResult;
         }
-        DISPID scriptId = DISPID_UNKNOWN;
-        auto* names = const_cast<LPOLESTR>(name.c_str());
-        hr = script->GetIDsOfNames(IID_NULL, &names, 1, lcid, &scriptId);
-        if (FAILED(hr)) {
-            LogError(L"Function " + name + L" is not implemented.", hr, "CScriptlet::Invoke", __LINE__);
+        const wchar_t* name = binding.signature->Name(0);
+        if (FAILED(binding.lookupResult)) {
+            LogError(L"Function " + std::wstring(name) + L" is not implemented.", binding.lookupResult, "CScriptlet::Invoke",
+                     __LINE__);
             return E_NOTIMPL;
         }
         if (flags == DISPATCH_METHOD) {
-            return CallScriptFunction(script.get(), eventTypeInfo.get(), scriptId, name, id, iid, lcid, params,
-                                      argumentError);
+            return CallScriptFunction(script.get(), eventTypeInfo.get(), binding, iid, lcid, params, argumentError);
         }
 
         // Property access and mixed flags go to the script member unchanged.
-        hr = script->Invoke(scriptId, iid, lcid, flags, params, result, exception, argumentError);
-        if (FAILED(hr)) LogError(L"Invoke of " + name + L" scriptlet property failed.", hr, "CScriptlet::Invoke", __LINE__);
+        const HRESULT hr =
+            script->Invoke(binding.scriptId, iid, lcid, flags, params, result, exception, argumentError);
+        if (FAILED(hr)) {
+            LogError(L"Invoke of " + std::wstring(name) + L" scriptlet property failed.", hr, "CScriptlet::Invoke",
+                     __LINE__);
+        }
         return hr;
     });
 }
 
-HRESULT CScriptlet::CallScriptFunction(IDispatch* script, ITypeInfo* eventTypeInfo, DISPID scriptId,
-                                       const std::wstring& name, DISPID eventId, REFIID iid, LCID lcid,
-                                       DISPPARAMS* params, UINT* argumentError) {
-    CParamsTranslator translator(eventId, params, eventTypeInfo);
+CScriptlet::EventBinding CScriptlet::Bind(IDispatch* script, ITypeInfo* eventTypeInfo, DISPID eventId, LCID lcid) {
+    EventBinding binding;
+    binding.signature = std::make_shared<const CEventSignature>(eventTypeInfo, eventId);
+    if (!eventTypeInfo) return binding;  // E_FAIL: nothing to name the event by
+    binding.nameResult = binding.signature->NamesResult();
+    if (SUCCEEDED(binding.nameResult) && !binding.signature->Name(0)) binding.nameResult = E_FAIL;
+    if (FAILED(binding.nameResult)) return binding;
+    auto* names = const_cast<LPOLESTR>(binding.signature->Name(0));
+    binding.lookupResult = script->GetIDsOfNames(IID_NULL, &names, 1, lcid, &binding.scriptId);
+    return binding;
+}
+
+CScriptlet::EventBinding CScriptlet::FindBinding(IDispatch* script, ITypeInfo* eventTypeInfo, DISPID eventId,
+                                                 LCID lcid) {
+    // A hook that re-attached the scriptlet left a call for objects no longer its own.
+    if (script != scriptObject_.get() || eventTypeInfo != eventTypeInfo_.get()) {
+        return Bind(script, eventTypeInfo, eventId, lcid);
+    }
+    const auto kept = bindings_.find(eventId);
+    if (kept != bindings_.end()) return kept->second;
+    return bindings_.emplace(eventId, Bind(script, eventTypeInfo, eventId, lcid)).first->second;
+}
+
+HRESULT CScriptlet::CallScriptFunction(IDispatch* script, ITypeInfo* eventTypeInfo, const EventBinding& binding,
+                                       REFIID iid, LCID lcid, DISPPARAMS* params, UINT* argumentError) {
+    const wchar_t* name = binding.signature->Name(0);
+    CParamsTranslator translator(binding.signature, params, eventTypeInfo);
     com::ComPtr<CParams> paramsObject;
     HRESULT hr = translator.CreateParams(paramsObject);
     if (FAILED(hr)) {
-        LogError(L"Invoke of " + name + L" scriptlet function failed.", hr, "CScriptlet::Invoke", __LINE__);
+        LogError(L"Invoke of " + std::wstring(name) + L" scriptlet function failed.", hr, "CScriptlet::Invoke",
+                 __LINE__);
         return hr;
     }
 
@@ -269,12 +287,13 @@ HRESULT CScriptlet::CallScriptFunction(IDispatch* script, ITypeInfo* eventTypeIn
     com::Variant scriptResult;
     com::ExcepInfo scriptException;
     DISPPARAMS arguments{argument.get(), nullptr, 1, 0};
-    hr = script->Invoke(scriptId, iid, lcid, DISPATCH_METHOD, &arguments, scriptResult.get(), scriptException.put(),
-                       argumentError);
+    hr = script->Invoke(binding.scriptId, iid, lcid, DISPATCH_METHOD, &arguments, scriptResult.get(),
+                        scriptException.put(), argumentError);
     if (SUCCEEDED(hr)) {
         (void)translator.WriteBack();  // a value that cannot be copied back stays the caller's
     } else {
-        LogError(L"Invoke of " + name + L" scriptlet function failed.", hr, "CScriptlet::Invoke", __LINE__);
+        LogError(L"Invoke of " + std::wstring(name) + L" scriptlet function failed.", hr, "CScriptlet::Invoke",
+                 __LINE__);
         LogScriptError(scriptException, hr, __LINE__);
     }
     return hr;

@@ -6,11 +6,14 @@
 // argument whose [out] values flow back to the source.
 #include <oaidl.h>
 
+#include <map>
+#include <memory>
 #include <string>
 
 #include "framework/com/ComPtr.h"
 #include "runtime/DispatchImpl.h"
 #include "runtime/EventInterfaces.h"
+#include "runtime/EventSignature.h"
 
 namespace pelmora {
 
@@ -59,12 +62,24 @@ protected:
     [[nodiscard]] IDispatch* EventSource() const noexcept { return eventSource_.get(); }
 
 private:
+    // What one event comes to in a script object: the event's signature, the script
+    // function named after it, and how finding each went.
+    struct EventBinding {
+        std::shared_ptr<const CEventSignature> signature;
+        HRESULT nameResult = E_FAIL;
+        DISPID scriptId = DISPID_UNKNOWN;
+        HRESULT lookupResult = E_FAIL;
+    };
+    static EventBinding Bind(IDispatch* script, ITypeInfo* eventTypeInfo, DISPID eventId, LCID lcid);
+    // The binding of eventId for script, kept while script and eventTypeInfo are the
+    // scriptlet's own: a script object's names keep their ids for its lifetime.
+    EventBinding FindBinding(IDispatch* script, ITypeInfo* eventTypeInfo, DISPID eventId, LCID lcid);
+
     HRESULT Connect();
     HRESULT Disconnect();
     // Calls the function scriptId of script, the object it was found in.
-    static HRESULT CallScriptFunction(IDispatch* script, ITypeInfo* eventTypeInfo, DISPID scriptId,
-                                      const std::wstring& name, DISPID eventId, REFIID iid, LCID lcid,
-                                      DISPPARAMS* params, UINT* argumentError);
+    static HRESULT CallScriptFunction(IDispatch* script, ITypeInfo* eventTypeInfo, const EventBinding& binding,
+                                      REFIID iid, LCID lcid, DISPPARAMS* params, UINT* argumentError);
 
     const EventInterface* events_;
     DWORD adviseCookie_ = 0;
@@ -72,6 +87,7 @@ private:
     com::ComPtr<IDispatch> scriptObject_;
     com::ComPtr<IDispatch> eventSource_;
     com::ComPtr<ITypeInfo> eventTypeInfo_;
+    std::map<DISPID, EventBinding> bindings_;  // of scriptObject_ and eventTypeInfo_, emptied with either
     std::wstring scriptRoot_;
     std::wstring scriptPath_;
     std::wstring monikerName_;

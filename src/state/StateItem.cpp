@@ -6,8 +6,7 @@
 
 namespace pelmora {
 
-CStateItem::CStateItem(std::wstring name)
-    : name_(std::move(name)), children_(std::make_shared<CStateStorage>(name_)) {}
+CStateItem::CStateItem(std::wstring name) : name_(std::move(name)), children_(CStateStorage::ItemsName{name_}) {}
 
 CStateItem::~CStateItem() = default;
 

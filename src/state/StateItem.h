@@ -1,12 +1,11 @@
 #pragma once
 // One named node of a tree state: a 32-bit state word and the storage of its children.
 #include <cstdint>
-#include <memory>
 #include <string>
 
-namespace pelmora {
+#include "state/StateStorage.h"
 
-class CStateStorage;
+namespace pelmora {
 
 class CStateItem {
 public:
@@ -19,12 +18,14 @@ public:
     [[nodiscard]] const std::wstring& Name() const noexcept { return name_; }
     [[nodiscard]] uint32_t Value() const noexcept { return value_; }
     void SetValue(uint32_t value) noexcept { value_ = value; }
-    [[nodiscard]] CStateStorage& Children() const noexcept { return *children_; }
+    [[nodiscard]] CStateStorage& Children() const noexcept { return children_; }
 
 private:
     std::wstring name_;
     uint32_t value_ = 0;
-    std::shared_ptr<CStateStorage> children_;  // never null
+    // Part of the item itself: a big tree is mostly items without children, and each
+    // would otherwise cost an allocation more to read.
+    mutable CStateStorage children_;
 };
 
 }  // namespace pelmora

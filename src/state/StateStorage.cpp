@@ -1,5 +1,6 @@
 #include "state/StateStorage.h"
 
+#include <array>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -7,7 +8,6 @@
 
 #include "core/Logger.h"
 #include "core/ProductKey.h"
-#include "core/SplitAtFirst.h"
 #include "framework/win/RegKey.h"
 #include "state/StateValueFormat.h"
 
@@ -17,65 +17,103 @@ namespace {
 
 constexpr char kSourceFile[] = "StateStorage";
 
-// The names a state path walks through, or nothing when it addresses no item (an empty
-// path, or one deeper than any storage may be). Every level may start with a
-// backslash, so an item key "\news\" and a plain "news" name the same item.
-std::optional<std::vector<std::wstring>> SplitStatePath(const std::wstring& path) {
-    std::vector<std::wstring> names;
-    std::wstring rest = path;
+// The names a state path walks through: views into the path, which outlives them.
+struct StatePathNames {
+    std::array<std::wstring_view, kMaxStateDepth> names;
+    size_t count = 0;
+};
+
+std::pair<std::wstring_view, std::wstring_view> SplitAtFirstView(std::wstring_view text, wchar_t separator) {
+    const size_t at = text.find(separator);
+    if (at == std::wstring_view::npos) return {text, std::wstring_view()};
+    return {text.substr(0, at), text.substr(at + 1)};
+}
+
+// The names of path, or false when it addresses no item (an empty path, or one deeper
+// than any storage may be). Every level may start with a backslash, so an item key
+// "\news\" and a plain "news" name the same item. Looking an item up this way takes
+// no memory: every tree item asks for its mark when a tree is filled.
+bool SplitStatePath(std::wstring_view path, StatePathNames& out) {
+    out.count = 0;
+    std::wstring_view rest = path;
     for (;;) {
-        auto [head, tail] = SplitAtFirst(rest, L'\\');
+        auto [head, tail] = SplitAtFirstView(rest, L'\\');
         if (head.empty()) {
-            if (tail.empty()) return std::nullopt;
-            std::tie(head, tail) = SplitAtFirst(tail, L'\\');
-            if (head.empty() && tail.empty()) return std::nullopt;
+            if (tail.empty()) return false;
+            std::tie(head, tail) = SplitAtFirstView(tail, L'\\');
+            if (head.empty() && tail.empty()) return false;
         }
-        if (names.size() == kMaxStateDepth) return std::nullopt;
-        names.push_back(std::move(head));
-        if (tail.empty()) return names;
-        rest = std::move(tail);
+        if (out.count == kMaxStateDepth) return false;
+        out.names[out.count++] = head;
+        if (tail.empty()) return true;
+        rest = tail;
     }
 }
 
 }  // namespace
 
-CStateStorage::CStateStorage(const std::wstring& name) : name_(name) {}
+CStateStorage::CStateStorage(const std::wstring& name) : ownName_(name), name_(&ownName_) {}
+
+CStateStorage::CStateStorage(ItemsName itemsName) noexcept : name_(&itemsName.name) {}
+
+void CStateStorage::Put(std::shared_ptr<CStateItem> item) {
+    const std::wstring_view name = item->Name();
+    // A saved value lists its items in name order: each goes after the last one, which
+    // spares a walk down the tree per item.
+    if (items_.empty() || items_.rbegin()->first < name) {
+        items_.emplace_hint(items_.end(), name, std::move(item));
+        return;
+    }
+    const auto existing = items_.find(name);
+    if (existing != items_.end()) {
+        // The key is a view of the replaced item's name: it goes with that item.
+        auto node = items_.extract(existing);
+        node.key() = name;
+        node.mapped() = std::move(item);
+        items_.insert(std::move(node));
+        return;
+    }
+    items_.emplace(name, std::move(item));
+}
 
 CStateStorage::~CStateStorage() = default;
 
-std::shared_ptr<CStateItem> CStateStorage::FindItem(const std::wstring& path) const noexcept {
-    try {
-        const auto names = SplitStatePath(path);
-        if (!names) return nullptr;
-        const CStateStorage* storage = this;
-        std::shared_ptr<CStateItem> item;
-        for (const std::wstring& name : *names) {
-            const auto found = storage->items_.find(name);
-            if (found == storage->items_.end()) return nullptr;
-            item = found->second;
-            storage = &item->Children();
-        }
-        return item;
-    } catch (...) {
-        return nullptr;
+const std::shared_ptr<CStateItem>* CStateStorage::FindHeld(const std::wstring& path) const noexcept {
+    StatePathNames names;
+    if (!SplitStatePath(path, names)) return nullptr;
+    const CStateStorage* storage = this;
+    const std::shared_ptr<CStateItem>* item = nullptr;
+    for (size_t level = 0; level < names.count; ++level) {
+        const auto found = storage->items_.find(names.names[level]);
+        if (found == storage->items_.end()) return nullptr;
+        item = &found->second;
+        storage = &(*item)->Children();
     }
+    return item;
+}
+
+std::shared_ptr<CStateItem> CStateStorage::FindItem(const std::wstring& path) const noexcept {
+    const auto* item = FindHeld(path);
+    return item ? *item : nullptr;
 }
 
 uint32_t CStateStorage::GetValue(const std::wstring& path) const noexcept {
-    const auto item = FindItem(path);
-    return item ? item->Value() : 0;
+    const auto* item = FindHeld(path);
+    return item ? (*item)->Value() : 0;
 }
 
 bool CStateStorage::SetValue(const std::wstring& path, uint32_t value) noexcept {
     try {
-        const auto names = SplitStatePath(path);
-        if (!names) return false;
+        StatePathNames names;
+        if (!SplitStatePath(path, names)) return false;
         CStateStorage* storage = this;
         std::shared_ptr<CStateItem> item;
-        for (const std::wstring& name : *names) {
+        for (size_t level = 0; level < names.count; ++level) {
+            const std::wstring_view name = names.names[level];
             auto found = storage->items_.find(name);
             if (found == storage->items_.end()) {
-                found = storage->items_.emplace(name, std::make_shared<CStateItem>(name)).first;
+                auto made = std::make_shared<CStateItem>(std::wstring(name));
+                found = storage->items_.emplace(std::wstring_view(made->Name()), made).first;
             }
             item = found->second;
             storage = &item->Children();

@@ -12,13 +12,15 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
-
-#include "state/StateItem.h"
+#include <string_view>
 
 namespace pelmora {
+
+class CStateItem;
 
 // Deepest nesting of items a value may hold, counting top-level items as 1. Far beyond
 // any folder tree a path of MAX_PATH characters can describe; it bounds the recursion
@@ -27,16 +29,17 @@ inline constexpr size_t kMaxStateDepth = 256;
 
 class CStateStorage {
 public:
-    // std::wstring's ordering compares UTF-16 code units as unsigned numbers: ordinal,
-    // case-sensitive, the shorter name first when one is a prefix of the other.
-    using ItemMap = std::map<std::wstring, std::shared_ptr<CStateItem>>;
+    // The ordering compares UTF-16 code units as unsigned numbers: ordinal,
+    // case-sensitive, the shorter name first when one is a prefix of the other. Each key
+    // is a view of its own item's name, so a name is held once however big the tree.
+    using ItemMap = std::map<std::wstring_view, std::shared_ptr<CStateItem>, std::less<>>;
 
     explicit CStateStorage(const std::wstring& name);
     virtual ~CStateStorage();
     CStateStorage(const CStateStorage&) = delete;
     CStateStorage& operator=(const CStateStorage&) = delete;
 
-    [[nodiscard]] const std::wstring& Name() const noexcept { return name_; }
+    [[nodiscard]] const std::wstring& Name() const noexcept { return *name_; }
     [[nodiscard]] const ItemMap& Items() const noexcept { return items_; }
 
     // The item at path, or null.
@@ -62,11 +65,24 @@ public:
     bool Parse(const BYTE* data, size_t size) noexcept;
 
 private:
+    friend class CStateItem;
+    // The child storage of an item, named by the item's own name, which outlives it.
+    struct ItemsName {
+        const std::wstring& name;
+    };
+    explicit CStateStorage(ItemsName itemsName) noexcept;
+
+    // Where the item at path is held, or null.
+    [[nodiscard]] const std::shared_ptr<CStateItem>* FindHeld(const std::wstring& path) const noexcept;
+
     bool ParseBlock(const BYTE* data, size_t size, size_t depth, size_t& consumed);
     BYTE* WriteBlock(BYTE* out) const;
+    // Adds item under its name, replacing an item of that name.
+    void Put(std::shared_ptr<CStateItem> item);
 
     ItemMap items_;
-    std::wstring name_;
+    std::wstring ownName_;
+    const std::wstring* name_;  // ownName_, or the name of the item whose children these are
 };
 
 // The storage of one tree, bound to the registry value it is saved as. A root with an
@@ -90,3 +106,6 @@ private:
 };
 
 }  // namespace pelmora
+
+// Whoever walks the items needs them whole.
+#include "state/StateItem.h"

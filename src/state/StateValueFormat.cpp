@@ -43,8 +43,8 @@ std::optional<size_t> StoredLength(const std::wstring& name) {
 
 uint64_t BlockSize(const CStateStorage& storage) {
     uint64_t size = kBlockHeaderSize;
-    for (const auto& [name, item] : storage.Items()) {
-        if (const auto length = StoredLength(name)) {
+    for (const auto& [key, item] : storage.Items()) {
+        if (const auto length = StoredLength(item->Name())) {
             size += kItemHeaderSize + *length + 1 + BlockSize(item->Children());
         }
     }
@@ -53,8 +53,8 @@ uint64_t BlockSize(const CStateStorage& storage) {
 
 size_t CountUnstorable(const CStateStorage& storage) {
     size_t count = 0;
-    for (const auto& [name, item] : storage.Items()) {
-        count += StoredLength(name) ? CountUnstorable(item->Children()) : 1;
+    for (const auto& [key, item] : storage.Items()) {
+        count += StoredLength(item->Name()) ? CountUnstorable(item->Children()) : 1;
     }
     return count;
 }
@@ -109,7 +109,8 @@ BYTE* CStateStorage::WriteBlock(BYTE* out) const {
     BYTE* const block = out;
     out += kBlockHeaderSize;
     uint32_t count = 0;
-    for (const auto& [name, item] : items_) {
+    for (const auto& [key, item] : items_) {
+        const std::wstring& name = item->Name();
         std::optional<std::string> stored;
         if (!IsPlainAscii(name) && !(stored = StoredItemName(name))) continue;
         BYTE* const itemStart = out;
@@ -164,7 +165,7 @@ bool CStateStorage::ParseBlock(const BYTE* data, size_t size, size_t depth, size
             if (depth >= kMaxStateDepth) return false;
             if (!item->Children().ParseBlock(data + childAt, size - childAt, depth + 1, childSize)) return false;
         }
-        items_.insert_or_assign(item->Name(), item);
+        Put(std::move(item));
         at = childAt + childSize;
     }
     consumed = at;

@@ -44,6 +44,30 @@ TEST_F(ParamsTest, AnswersOnlyItsDispatchInterfaces) {
     EXPECT_EQ(E_POINTER, params_->QueryInterface(IID_IDispatch, nullptr));
 }
 
+TEST_F(ParamsTest, ManyMembersKeepTheirValuesAndAFreshObjectStartsEmpty) {
+    // Far more members than an event has, and objects made one after another, as events
+    // make them: none may see another's members.
+    for (int round = 0; round < 3; ++round) {
+        com::ComPtr<CParams> params;
+        ASSERT_EQ(S_OK, CParams::Create(windowEvents_.get(), params));
+        EXPECT_EQ(0u, params->ValueCount());
+        EXPECT_EQ(nullptr, params->FindValue(L"m0"));
+        for (int member = 0; member < 30; ++member) {
+            const std::wstring name = L"m" + std::to_wstring(member);
+            ASSERT_EQ(S_OK, params->AddValue(name.c_str(), IntValue(round * 100 + member)));
+        }
+        for (int member = 0; member < 30; ++member) {
+            const VARIANT* value = params->FindValue((L"m" + std::to_wstring(member)).c_str());
+            ASSERT_NE(nullptr, value);
+            EXPECT_EQ(round * 100 + member, V_I4(value));
+        }
+        com::Variant moved = test::StringValue(L"taken over");
+        ASSERT_EQ(S_OK, params->AddValue(L"text", std::move(moved)));
+        EXPECT_EQ(VT_EMPTY, V_VT(moved.get()));
+        EXPECT_EQ(std::wstring(L"taken over"), V_BSTR(params->FindValue(L"text")));
+    }
+}
+
 TEST_F(ParamsTest, OnlyPropertyGetAndPutAreInvoked) {
     DISPPARAMS none = {};
     com::Variant result;
