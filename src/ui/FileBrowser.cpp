@@ -30,18 +30,35 @@ bool IsScriptFileName(const std::wstring& name) {
 
 bool IsDotEntry(const std::wstring& name) { return name == L"." || name == L".."; }
 
-}  // namespace
-
-CFileBrowser::CFileBrowser(const std::wstring& stateValueName) : stateStore_(stateValueName) {
+// Loads and scales the trees' icons; null when one of them could not be added.
+std::shared_ptr<const CImageLists> MakeTreeImageLists(bool keepIncomplete) {
+    auto lists = std::make_shared<CImageLists>();
+    bool complete = true;
     for (int icon : {IDI_SCRIPT, IDI_WINDOW, IDI_FOLDER_CLOSED, IDI_GLOBE}) {
-        imageLists_.AddIcon(IMAGE_LIST_NORMAL, icon);
+        complete = lists->AddIcon(IMAGE_LIST_NORMAL, icon) && complete;
     }
     // The order makes a check box's advance by one step a meaningful change of mark.
     for (int icon : {IDI_BLANK, IDI_CHECK_FOLDER_CLEAR, IDI_CHECK_FOLDER_MARKED, IDI_CHECK_UNCHECKED,
                      IDI_CHECK_CHECKED}) {
-        imageLists_.AddIcon(IMAGE_LIST_STATE, icon);
+        complete = lists->AddIcon(IMAGE_LIST_STATE, icon) && complete;
     }
+    if (!complete && !keepIncomplete) return nullptr;
+    return lists;
 }
+
+// Scaling the nine icons costs more than filling a small tree, and every tree shows the
+// same images: the lists are made once for the process and shared by all models. The
+// trees never destroy a list they are given, and the lists go with the module. Should
+// making them fail, each model makes its own, as far as it gets.
+std::shared_ptr<const CImageLists> TreeImageLists() {
+    static const std::shared_ptr<const CImageLists> shared = MakeTreeImageLists(false);
+    return shared ? shared : MakeTreeImageLists(true);
+}
+
+}  // namespace
+
+CFileBrowser::CFileBrowser(const std::wstring& stateValueName)
+    : imageLists_(TreeImageLists()), stateStore_(stateValueName) {}
 
 CFileBrowser::~CFileBrowser() = default;
 
@@ -58,7 +75,7 @@ HRESULT CFileBrowser::Load(HWND tree, const std::wstring& directory) {
     HRESULT result = S_OK;
     {
         const ui::ScopedRedrawOff quiet(tree);
-        result = EnumDirectory(nullptr, directory, L"*");
+        result = EnumDirectory(nullptr, directory, L"*", std::wstring());
         // Saved folder marks go stale when scripts are removed outside the program.
         if (result == S_OK || result == S_FALSE) RecomputeFolderMarks();
     }
@@ -105,11 +122,12 @@ void CFileBrowser::SaveState() {
 }
 
 void CFileBrowser::ApplyImageLists() {
-    tree_.SetImageList(imageLists_.GetList(IMAGE_LIST_NORMAL)->Get(), TVSIL_NORMAL);
-    tree_.SetImageList(imageLists_.GetList(IMAGE_LIST_STATE)->Get(), TVSIL_STATE);
+    tree_.SetImageList(imageLists_->GetList(IMAGE_LIST_NORMAL)->Get(), TVSIL_NORMAL);
+    tree_.SetImageList(imageLists_->GetList(IMAGE_LIST_STATE)->Get(), TVSIL_STATE);
 }
 
-HRESULT CFileBrowser::EnumDirectory(HTREEITEM parent, const std::wstring& directory, const std::wstring& pattern) {
+HRESULT CFileBrowser::EnumDirectory(HTREEITEM parent, const std::wstring& directory, const std::wstring& pattern,
+                                    const std::wstring& folderKey) {
     const std::wstring search = directory + L"\\" + pattern;
     WIN32_FIND_DATAW entry{};
     win::UniqueFindHandle find(::FindFirstFileW(search.c_str(), &entry));
@@ -118,7 +136,7 @@ HRESULT CFileBrowser::EnumDirectory(HTREEITEM parent, const std::wstring& direct
     bool added = false;
     HRESULT status = S_OK;
     do {
-        if (AddFoundEntry(parent, directory, entry)) added = true;
+        if (AddFoundEntry(parent, directory, folderKey, entry)) added = true;
     } while (::FindNextFileW(find.get(), &entry));
     const DWORD error = ::GetLastError();
     if (error != ERROR_NO_MORE_FILES) status = win::HResultFromWin32(static_cast<LONG>(error));
@@ -126,26 +144,28 @@ HRESULT CFileBrowser::EnumDirectory(HTREEITEM parent, const std::wstring& direct
     return added ? S_OK : S_FALSE;
 }
 
-bool CFileBrowser::AddFoundEntry(HTREEITEM parent, const std::wstring& directory, const WIN32_FIND_DATAW& entry) {
+bool CFileBrowser::AddFoundEntry(HTREEITEM parent, const std::wstring& directory, const std::wstring& folderKey,
+                                 const WIN32_FIND_DATAW& entry) {
     const std::wstring name = entry.cFileName;
     if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         if (IsDotEntry(name)) return false;
         const HTREEITEM item = InsertItem(parent, IDI_FOLDER_CLOSED, IDI_CHECK_FOLDER_CLEAR, name);
         if (!item) return false;
-        RestoreItemState(item);
+        const std::wstring folder = folderKey + L"\\" + name;
+        RestoreItemState(item, folder + L"\\");
         // Failures below a sub-folder only leave it showing what could be listed.
-        return EnumDirectory(item, directory + L"\\" + name, L"*") == S_OK;
+        return EnumDirectory(item, directory + L"\\" + name, L"*", folder) == S_OK;
     }
     if (!IsScriptFileName(name)) return false;
     const HTREEITEM item = InsertItem(parent, IDI_SCRIPT, IDI_CHECK_UNCHECKED, name);
     if (!item) return false;
-    RestoreItemState(item);
+    RestoreItemState(item, folderKey + L"\\" + name);
     return true;
 }
 
 HTREEITEM CFileBrowser::InsertItem(HTREEITEM parent, int imageIcon, int markIcon, const std::wstring& text) {
     const int mark = MarkIndex(markIcon);
-    const HTREEITEM item = tree_.AppendItem(parent, text, imageLists_.IndexOf(IMAGE_LIST_NORMAL, imageIcon),
+    const HTREEITEM item = tree_.AppendItem(parent, text, imageLists_->IndexOf(IMAGE_LIST_NORMAL, imageIcon),
                                             ui::StateImageBits(mark), TVIS_STATEIMAGEMASK);
     if (!item) return nullptr;
     if (IsMarkedIndex(mark)) {
@@ -157,17 +177,17 @@ HTREEITEM CFileBrowser::InsertItem(HTREEITEM parent, int imageIcon, int markIcon
     return item;
 }
 
-void CFileBrowser::RestoreItemState(HTREEITEM item) {
-    UINT value = stateStore_.GetValue(GetItemKey(item));
+void CFileBrowser::RestoreItemState(HTREEITEM item, const std::wstring& key) {
+    UINT value = stateStore_.GetValue(key);
     if (value == 0) return;
     // A damaged value must not take the check box away for good (index 0) or point past
     // the marks: such an item keeps the mark it was inserted with.
     const int savedMark = static_cast<int>(value >> 12);
-    const int lastMark = ::ImageList_GetImageCount(imageLists_.GetList(IMAGE_LIST_STATE)->Get()) - 1;
+    const int lastMark = ::ImageList_GetImageCount(imageLists_->GetList(IMAGE_LIST_STATE)->Get()) - 1;
     if (savedMark < 1 || savedMark > lastMark) {
         value = (value & kRestoredStateBits) | tree_.GetItemState(item, TVIS_STATEIMAGEMASK);
     }
-    SetItemState(item, value, TVIS_STATEIMAGEMASK | (value & kRestoredStateBits));
+    SetItemState(item, value, TVIS_STATEIMAGEMASK | (value & kRestoredStateBits), key);
 }
 
 }  // namespace pelmora

@@ -108,11 +108,17 @@ public:
 private:
     using Visitor = std::function<bool(HTREEITEM)>;
 
-    HRESULT EnumDirectory(HTREEITEM parent, const std::wstring& directory, const std::wstring& pattern);
-    bool AddFoundEntry(HTREEITEM parent, const std::wstring& directory, const WIN32_FIND_DATAW& entry);
+    // folderKey is the key of the folder item parent without its closing backslash
+    // (empty at the root): the listing knows every item's key without reading the tree.
+    HRESULT EnumDirectory(HTREEITEM parent, const std::wstring& directory, const std::wstring& pattern,
+                          const std::wstring& folderKey);
+    bool AddFoundEntry(HTREEITEM parent, const std::wstring& directory, const std::wstring& folderKey,
+                       const WIN32_FIND_DATAW& entry);
     HTREEITEM InsertItem(HTREEITEM parent, int imageIcon, int markIcon, const std::wstring& text);
-    void RestoreItemState(HTREEITEM item);
+    void RestoreItemState(HTREEITEM item, const std::wstring& key);
     void SetItemState(HTREEITEM item, UINT state, UINT mask);
+    // The same for an item whose key (GetItemKey) the caller knows already.
+    void SetItemState(HTREEITEM item, UINT state, UINT mask, const std::wstring& key);
     void SetItemMark(HTREEITEM item, int markIcon);
     void UpdateItemCheck(HTREEITEM item, UINT state);
     void RecomputeFolderMarks();
@@ -121,11 +127,12 @@ private:
     void ApplyImageLists();
     void AddUrlPath(HTREEITEM parent, const std::wstring& path);
 
-    [[nodiscard]] int MarkIndex(int markIcon) const { return imageLists_.IndexOf(IMAGE_LIST_STATE, markIcon); }
+    [[nodiscard]] int MarkIndex(int markIcon) const { return imageLists_->IndexOf(IMAGE_LIST_STATE, markIcon); }
     [[nodiscard]] bool IsMarkedIndex(int index) const;
     void RecordMark(HTREEITEM item, int index);
 
-    CImageLists imageLists_;
+    // Shared by every model (see TreeImageLists in FileBrowser.cpp).
+    std::shared_ptr<const CImageLists> imageLists_;
     ui::TreeView tree_;
     ItemSet markedItems_;
     CRootStorage stateStore_;
