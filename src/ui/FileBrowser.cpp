@@ -1,6 +1,7 @@
 // Construction, filling the tree from a script folder, and saving its state.
 #include "ui/FileBrowser.h"
 
+#include <algorithm>
 #include <string>
 
 #include "core/Logger.h"
@@ -19,6 +20,8 @@ constexpr char kSourceFile[] = "FileBrowser";
 constexpr UINT kRestoredStateBits = 0xFF;
 // Everything the control reports about an item: mark, overlay and the state bits.
 constexpr UINT kWholeStateWord = 0xFFFF;
+// The deepest folder level win::ListFolderTree lists, the top level being 0.
+constexpr size_t kListedDepth = 64;
 
 // A name longer than four characters ending in ".wsc", the letters in either case.
 bool IsScriptFileName(const std::wstring& name) {
@@ -69,6 +72,8 @@ HRESULT CFileBrowser::Load(HWND tree, const std::wstring& directory) {
     tree_ = ui::TreeView(tree);
     directory_ = directory;
     filled_ = false;
+    listing_.clear();
+    listingWhole_ = true;
     stateStore_.Load();
     ApplyImageLists();
 
@@ -86,6 +91,7 @@ HRESULT CFileBrowser::Load(HWND tree, const std::wstring& directory) {
         return result;
     }
     filled_ = true;
+    std::sort(listing_.begin(), listing_.end());
     if (result == S_FALSE) {
         const std::string message = "Directory (" + win::WideToAnsi(directory) + ") empty.";
         GetLogger().Log(LOG_WARNING, message.c_str(), 1, "CFileBrowser::Load", kSourceFile, __LINE__);
@@ -133,6 +139,9 @@ HRESULT CFileBrowser::EnumDirectory(HTREEITEM parent, const std::wstring& direct
     win::UniqueFindHandle find(::FindFirstFileW(search.c_str(), &entry));
     if (!find) return win::HResultFromLastError();
 
+    // The folder watch's listing is taken from this walk; it stops where that one does.
+    const size_t depth = static_cast<size_t>(std::count(folderKey.begin(), folderKey.end(), L'\\'));
+    if (depth > kListedDepth) listingWhole_ = false;
     bool added = false;
     HRESULT status = S_OK;
     do {
@@ -147,10 +156,15 @@ HRESULT CFileBrowser::EnumDirectory(HTREEITEM parent, const std::wstring& direct
 bool CFileBrowser::AddFoundEntry(HTREEITEM parent, const std::wstring& directory, const std::wstring& folderKey,
                                  const WIN32_FIND_DATAW& entry) {
     const std::wstring name = entry.cFileName;
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        if (IsDotEntry(name)) return false;
+    if (IsDotEntry(name)) return false;
+    const bool folderEntry = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (listingWhole_) listing_.push_back(folderKey + L"\\" + name + (folderEntry ? L"\\" : L""));
+    if (folderEntry) {
         const HTREEITEM item = InsertItem(parent, IDI_FOLDER_CLOSED, IDI_CHECK_FOLDER_CLEAR, name);
-        if (!item) return false;
+        if (!item) {
+            listingWhole_ = false;  // the folder's entries go unlisted
+            return false;
+        }
         const std::wstring folder = folderKey + L"\\" + name;
         RestoreItemState(item, folder + L"\\");
         // Failures below a sub-folder only leave it showing what could be listed.

@@ -84,6 +84,12 @@ public:
     [[nodiscard]] std::wstring GetItemDirectory(HTREEITEM item) const { return directory_ + GetItemFolder(item); }
     [[nodiscard]] const std::wstring& GetDirectory() const noexcept override { return directory_; }
     [[nodiscard]] HWND GetTree() const noexcept { return tree_.Handle(); }
+    // What the last Load found below its directory, every file included, in the form of
+    // win::ListFolderTree; null unless that Load listed the directory and the listing
+    // is the one ListFolderTree would give (not deeper than it looks).
+    [[nodiscard]] const std::vector<std::wstring>* GetFolderListing() const noexcept {
+        return filled_ && listingWhole_ ? &listing_ : nullptr;
+    }
     // Binds the model to a tree without filling it, so that Clear empties that tree.
     void SetTree(HWND tree) noexcept { tree_ = ui::TreeView(tree); }
 
@@ -142,6 +148,8 @@ private:
     std::map<HTREEITEM, int> recordedMarks_;
     // The tree shows what was loaded from the folder and the saved marks.
     bool filled_ = false;
+    std::vector<std::wstring> listing_;
+    bool listingWhole_ = false;
     ShellExecuteFunction shellExecute_ = ::ShellExecuteW;
 };
 
