@@ -2,6 +2,9 @@
 #include "ui/FileBrowser.h"
 
 #include <algorithm>
+#include <iterator>
+#include <map>
+#include <mutex>
 #include <string>
 
 #include "core/Logger.h"
@@ -50,12 +53,31 @@ std::shared_ptr<const CImageLists> MakeTreeImageLists(bool keepIncomplete) {
 }
 
 // Scaling the nine icons costs more than filling a small tree, and every tree shows the
-// same images: the lists are made once for the process and shared by all models. The
-// trees never destroy a list they are given, and the lists go with the module. Should
-// making them fail, each model makes its own, as far as it gets.
+// same images: the models of one thread share one set while any of them lives. Each
+// thread (each browser window) draws from its own set, since an image list draws through
+// a device context of its own, which is not for two threads at once; a set goes with the
+// last model of its thread, never with the module. Should making them fail, each model
+// makes its own, as far as it gets.
 std::shared_ptr<const CImageLists> TreeImageLists() {
-    static const std::shared_ptr<const CImageLists> shared = MakeTreeImageLists(false);
-    return shared ? shared : MakeTreeImageLists(true);
+    static std::mutex lock;
+    static std::map<DWORD, std::weak_ptr<const CImageLists>> byThread;
+    const DWORD thread = ::GetCurrentThreadId();
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        const auto found = byThread.find(thread);
+        if (found != byThread.end()) {
+            if (auto kept = found->second.lock()) return kept;
+        }
+    }
+    auto made = MakeTreeImageLists(false);
+    if (!made) return MakeTreeImageLists(true);
+    std::lock_guard<std::mutex> hold(lock);
+    // Threads that have gone leave nothing behind but their expired entries.
+    for (auto entry = byThread.begin(); entry != byThread.end();) {
+        entry = entry->second.expired() ? byThread.erase(entry) : std::next(entry);
+    }
+    byThread[thread] = made;
+    return made;
 }
 
 }  // namespace

@@ -137,7 +137,7 @@ private:
     [[nodiscard]] bool IsMarkedIndex(int index) const;
     void RecordMark(HTREEITEM item, int index);
 
-    // Shared by every model (see TreeImageLists in FileBrowser.cpp).
+    // Shared by the models of a thread (see TreeImageLists in FileBrowser.cpp).
     std::shared_ptr<const CImageLists> imageLists_;
     ui::TreeView tree_;
     ItemSet markedItems_;

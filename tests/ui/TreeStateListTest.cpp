@@ -1,6 +1,6 @@
 // The check-box state list a tree view makes for itself goes when a model gives the tree
-// its own state list; the models' lists, made once for the process and shared by every
-// model, survive the models, a shared tree and the tree itself.
+// its own state list; the models' lists, shared by the models of a thread, survive a
+// shared tree, the tree itself and any one model while another still lives.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
