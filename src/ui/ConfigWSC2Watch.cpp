@@ -45,10 +45,15 @@ FILETIME CConfigWSC2::LastWriteTime(const std::wstring& path) {
 
 void CConfigWSC2::StartWatching() {
     StopWatching();
-    // A folder that cannot be watched is only not followed; the form works on.
-    mainListing_ = win::ListFolderTree(GetMainScriptDirectory());
+    // A folder that cannot be watched is only not followed; the form works on. The main
+    // tree was just filled from a listing of the same folder: comparing with that one
+    // also catches what changed between the filling and the start of the watch.
+    const std::wstring mainDirectory = GetMainScriptDirectory();
+    const CFileBrowser& mainTree = store_.GetMainTree();
+    const std::vector<std::wstring>* listed = mainTree.GetFolderListing();
+    mainListing_ = listed && mainTree.GetDirectory() == mainDirectory ? *listed : win::ListFolderTree(mainDirectory);
     urlListing_ = win::ListFolderTree(GetUrlScriptDirectory());
-    (void)mainWatch_.Start(GetMainScriptDirectory());
+    (void)mainWatch_.Start(mainDirectory);
     (void)urlWatch_.Start(GetUrlScriptDirectory());
     ::SetTimer(Handle(), kWatchTimerId, kWatchPeriodMs, nullptr);
 }

@@ -1,6 +1,10 @@
 // Construction, filling the tree from a script folder, and saving its state.
 #include "ui/FileBrowser.h"
 
+#include <algorithm>
+#include <iterator>
+#include <map>
+#include <mutex>
 #include <string>
 
 #include "core/Logger.h"
@@ -19,6 +23,8 @@ constexpr char kSourceFile[] = "FileBrowser";
 constexpr UINT kRestoredStateBits = 0xFF;
 // Everything the control reports about an item: mark, overlay and the state bits.
 constexpr UINT kWholeStateWord = 0xFFFF;
+// The deepest folder level win::ListFolderTree lists, the top level being 0.
+constexpr size_t kListedDepth = 64;
 
 // A name longer than four characters ending in ".wsc", the letters in either case.
 bool IsScriptFileName(const std::wstring& name) {
@@ -30,18 +36,54 @@ bool IsScriptFileName(const std::wstring& name) {
 
 bool IsDotEntry(const std::wstring& name) { return name == L"." || name == L".."; }
 
-}  // namespace
-
-CFileBrowser::CFileBrowser(const std::wstring& stateValueName) : stateStore_(stateValueName) {
+// Loads and scales the trees' icons; null when one of them could not be added.
+std::shared_ptr<const CImageLists> MakeTreeImageLists(bool keepIncomplete) {
+    auto lists = std::make_shared<CImageLists>();
+    bool complete = true;
     for (int icon : {IDI_SCRIPT, IDI_WINDOW, IDI_FOLDER_CLOSED, IDI_GLOBE}) {
-        imageLists_.AddIcon(IMAGE_LIST_NORMAL, icon);
+        complete = lists->AddIcon(IMAGE_LIST_NORMAL, icon) && complete;
     }
     // The order makes a check box's advance by one step a meaningful change of mark.
     for (int icon : {IDI_BLANK, IDI_CHECK_FOLDER_CLEAR, IDI_CHECK_FOLDER_MARKED, IDI_CHECK_UNCHECKED,
                      IDI_CHECK_CHECKED}) {
-        imageLists_.AddIcon(IMAGE_LIST_STATE, icon);
+        complete = lists->AddIcon(IMAGE_LIST_STATE, icon) && complete;
     }
+    if (!complete && !keepIncomplete) return nullptr;
+    return lists;
 }
+
+// Scaling the nine icons costs more than filling a small tree, and every tree shows the
+// same images: the models of one thread share one set while any of them lives. Each
+// thread (each browser window) draws from its own set, since an image list draws through
+// a device context of its own, which is not for two threads at once; a set goes with the
+// last model of its thread, never with the module. Should making them fail, each model
+// makes its own, as far as it gets.
+std::shared_ptr<const CImageLists> TreeImageLists() {
+    static std::mutex lock;
+    static std::map<DWORD, std::weak_ptr<const CImageLists>> byThread;
+    const DWORD thread = ::GetCurrentThreadId();
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        const auto found = byThread.find(thread);
+        if (found != byThread.end()) {
+            if (auto kept = found->second.lock()) return kept;
+        }
+    }
+    auto made = MakeTreeImageLists(false);
+    if (!made) return MakeTreeImageLists(true);
+    std::lock_guard<std::mutex> hold(lock);
+    // Threads that have gone leave nothing behind but their expired entries.
+    for (auto entry = byThread.begin(); entry != byThread.end();) {
+        entry = entry->second.expired() ? byThread.erase(entry) : std::next(entry);
+    }
+    byThread[thread] = made;
+    return made;
+}
+
+}  // namespace
+
+CFileBrowser::CFileBrowser(const std::wstring& stateValueName)
+    : imageLists_(TreeImageLists()), stateStore_(stateValueName) {}
 
 CFileBrowser::~CFileBrowser() = default;
 
@@ -52,13 +94,15 @@ HRESULT CFileBrowser::Load(HWND tree, const std::wstring& directory) {
     tree_ = ui::TreeView(tree);
     directory_ = directory;
     filled_ = false;
+    listing_.clear();
+    listingWhole_ = true;
     stateStore_.Load();
     ApplyImageLists();
 
     HRESULT result = S_OK;
     {
         const ui::ScopedRedrawOff quiet(tree);
-        result = EnumDirectory(nullptr, directory, L"*");
+        result = EnumDirectory(nullptr, directory, L"*", std::wstring());
         // Saved folder marks go stale when scripts are removed outside the program.
         if (result == S_OK || result == S_FALSE) RecomputeFolderMarks();
     }
@@ -69,6 +113,7 @@ HRESULT CFileBrowser::Load(HWND tree, const std::wstring& directory) {
         return result;
     }
     filled_ = true;
+    std::sort(listing_.begin(), listing_.end());
     if (result == S_FALSE) {
         const std::string message = "Directory (" + win::WideToAnsi(directory) + ") empty.";
         GetLogger().Log(LOG_WARNING, message.c_str(), 1, "CFileBrowser::Load", kSourceFile, __LINE__);
@@ -105,20 +150,24 @@ void CFileBrowser::SaveState() {
 }
 
 void CFileBrowser::ApplyImageLists() {
-    tree_.SetImageList(imageLists_.GetList(IMAGE_LIST_NORMAL)->Get(), TVSIL_NORMAL);
-    tree_.SetImageList(imageLists_.GetList(IMAGE_LIST_STATE)->Get(), TVSIL_STATE);
+    tree_.SetImageList(imageLists_->GetList(IMAGE_LIST_NORMAL)->Get(), TVSIL_NORMAL);
+    tree_.SetImageList(imageLists_->GetList(IMAGE_LIST_STATE)->Get(), TVSIL_STATE);
 }
 
-HRESULT CFileBrowser::EnumDirectory(HTREEITEM parent, const std::wstring& directory, const std::wstring& pattern) {
+HRESULT CFileBrowser::EnumDirectory(HTREEITEM parent, const std::wstring& directory, const std::wstring& pattern,
+                                    const std::wstring& folderKey) {
     const std::wstring search = directory + L"\\" + pattern;
     WIN32_FIND_DATAW entry{};
     win::UniqueFindHandle find(::FindFirstFileW(search.c_str(), &entry));
     if (!find) return win::HResultFromLastError();
 
+    // The folder watch's listing is taken from this walk; it stops where that one does.
+    const size_t depth = static_cast<size_t>(std::count(folderKey.begin(), folderKey.end(), L'\\'));
+    if (depth > kListedDepth) listingWhole_ = false;
     bool added = false;
     HRESULT status = S_OK;
     do {
-        if (AddFoundEntry(parent, directory, entry)) added = true;
+        if (AddFoundEntry(parent, directory, folderKey, entry)) added = true;
     } while (::FindNextFileW(find.get(), &entry));
     const DWORD error = ::GetLastError();
     if (error != ERROR_NO_MORE_FILES) status = win::HResultFromWin32(static_cast<LONG>(error));
@@ -126,26 +175,33 @@ HRESULT CFileBrowser::EnumDirectory(HTREEITEM parent, const std::wstring& direct
     return added ? S_OK : S_FALSE;
 }
 
-bool CFileBrowser::AddFoundEntry(HTREEITEM parent, const std::wstring& directory, const WIN32_FIND_DATAW& entry) {
+bool CFileBrowser::AddFoundEntry(HTREEITEM parent, const std::wstring& directory, const std::wstring& folderKey,
+                                 const WIN32_FIND_DATAW& entry) {
     const std::wstring name = entry.cFileName;
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        if (IsDotEntry(name)) return false;
+    if (IsDotEntry(name)) return false;
+    const bool folderEntry = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (listingWhole_) listing_.push_back(folderKey + L"\\" + name + (folderEntry ? L"\\" : L""));
+    if (folderEntry) {
         const HTREEITEM item = InsertItem(parent, IDI_FOLDER_CLOSED, IDI_CHECK_FOLDER_CLEAR, name);
-        if (!item) return false;
-        RestoreItemState(item);
+        if (!item) {
+            listingWhole_ = false;  // the folder's entries go unlisted
+            return false;
+        }
+        const std::wstring folder = folderKey + L"\\" + name;
+        RestoreItemState(item, folder + L"\\");
         // Failures below a sub-folder only leave it showing what could be listed.
-        return EnumDirectory(item, directory + L"\\" + name, L"*") == S_OK;
+        return EnumDirectory(item, directory + L"\\" + name, L"*", folder) == S_OK;
     }
     if (!IsScriptFileName(name)) return false;
     const HTREEITEM item = InsertItem(parent, IDI_SCRIPT, IDI_CHECK_UNCHECKED, name);
     if (!item) return false;
-    RestoreItemState(item);
+    RestoreItemState(item, folderKey + L"\\" + name);
     return true;
 }
 
 HTREEITEM CFileBrowser::InsertItem(HTREEITEM parent, int imageIcon, int markIcon, const std::wstring& text) {
     const int mark = MarkIndex(markIcon);
-    const HTREEITEM item = tree_.AppendItem(parent, text, imageLists_.IndexOf(IMAGE_LIST_NORMAL, imageIcon),
+    const HTREEITEM item = tree_.AppendItem(parent, text, imageLists_->IndexOf(IMAGE_LIST_NORMAL, imageIcon),
                                             ui::StateImageBits(mark), TVIS_STATEIMAGEMASK);
     if (!item) return nullptr;
     if (IsMarkedIndex(mark)) {
@@ -157,17 +213,17 @@ HTREEITEM CFileBrowser::InsertItem(HTREEITEM parent, int imageIcon, int markIcon
     return item;
 }
 
-void CFileBrowser::RestoreItemState(HTREEITEM item) {
-    UINT value = stateStore_.GetValue(GetItemKey(item));
+void CFileBrowser::RestoreItemState(HTREEITEM item, const std::wstring& key) {
+    UINT value = stateStore_.GetValue(key);
     if (value == 0) return;
     // A damaged value must not take the check box away for good (index 0) or point past
     // the marks: such an item keeps the mark it was inserted with.
     const int savedMark = static_cast<int>(value >> 12);
-    const int lastMark = ::ImageList_GetImageCount(imageLists_.GetList(IMAGE_LIST_STATE)->Get()) - 1;
+    const int lastMark = ::ImageList_GetImageCount(imageLists_->GetList(IMAGE_LIST_STATE)->Get()) - 1;
     if (savedMark < 1 || savedMark > lastMark) {
         value = (value & kRestoredStateBits) | tree_.GetItemState(item, TVIS_STATEIMAGEMASK);
     }
-    SetItemState(item, value, TVIS_STATEIMAGEMASK | (value & kRestoredStateBits));
+    SetItemState(item, value, TVIS_STATEIMAGEMASK | (value & kRestoredStateBits), key);
 }
 
 }  // namespace pelmora

@@ -84,6 +84,12 @@ public:
     [[nodiscard]] std::wstring GetItemDirectory(HTREEITEM item) const { return directory_ + GetItemFolder(item); }
     [[nodiscard]] const std::wstring& GetDirectory() const noexcept override { return directory_; }
     [[nodiscard]] HWND GetTree() const noexcept { return tree_.Handle(); }
+    // What the last Load found below its directory, every file included, in the form of
+    // win::ListFolderTree; null unless that Load listed the directory and the listing
+    // is the one ListFolderTree would give (not deeper than it looks).
+    [[nodiscard]] const std::vector<std::wstring>* GetFolderListing() const noexcept {
+        return filled_ && listingWhole_ ? &listing_ : nullptr;
+    }
     // Binds the model to a tree without filling it, so that Clear empties that tree.
     void SetTree(HWND tree) noexcept { tree_ = ui::TreeView(tree); }
 
@@ -108,11 +114,17 @@ public:
 private:
     using Visitor = std::function<bool(HTREEITEM)>;
 
-    HRESULT EnumDirectory(HTREEITEM parent, const std::wstring& directory, const std::wstring& pattern);
-    bool AddFoundEntry(HTREEITEM parent, const std::wstring& directory, const WIN32_FIND_DATAW& entry);
+    // folderKey is the key of the folder item parent without its closing backslash
+    // (empty at the root): the listing knows every item's key without reading the tree.
+    HRESULT EnumDirectory(HTREEITEM parent, const std::wstring& directory, const std::wstring& pattern,
+                          const std::wstring& folderKey);
+    bool AddFoundEntry(HTREEITEM parent, const std::wstring& directory, const std::wstring& folderKey,
+                       const WIN32_FIND_DATAW& entry);
     HTREEITEM InsertItem(HTREEITEM parent, int imageIcon, int markIcon, const std::wstring& text);
-    void RestoreItemState(HTREEITEM item);
+    void RestoreItemState(HTREEITEM item, const std::wstring& key);
     void SetItemState(HTREEITEM item, UINT state, UINT mask);
+    // The same for an item whose key (GetItemKey) the caller knows already.
+    void SetItemState(HTREEITEM item, UINT state, UINT mask, const std::wstring& key);
     void SetItemMark(HTREEITEM item, int markIcon);
     void UpdateItemCheck(HTREEITEM item, UINT state);
     void RecomputeFolderMarks();
@@ -121,11 +133,12 @@ private:
     void ApplyImageLists();
     void AddUrlPath(HTREEITEM parent, const std::wstring& path);
 
-    [[nodiscard]] int MarkIndex(int markIcon) const { return imageLists_.IndexOf(IMAGE_LIST_STATE, markIcon); }
+    [[nodiscard]] int MarkIndex(int markIcon) const { return imageLists_->IndexOf(IMAGE_LIST_STATE, markIcon); }
     [[nodiscard]] bool IsMarkedIndex(int index) const;
     void RecordMark(HTREEITEM item, int index);
 
-    CImageLists imageLists_;
+    // Shared by the models of a thread (see TreeImageLists in FileBrowser.cpp).
+    std::shared_ptr<const CImageLists> imageLists_;
     ui::TreeView tree_;
     ItemSet markedItems_;
     CRootStorage stateStore_;
@@ -135,6 +148,8 @@ private:
     std::map<HTREEITEM, int> recordedMarks_;
     // The tree shows what was loaded from the folder and the saved marks.
     bool filled_ = false;
+    std::vector<std::wstring> listing_;
+    bool listingWhole_ = false;
     ShellExecuteFunction shellExecute_ = ::ShellExecuteW;
 };
 

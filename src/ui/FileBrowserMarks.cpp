@@ -18,7 +18,7 @@ bool CFileBrowser::IsItemChecked(HTREEITEM item) const {
 }
 
 bool CFileBrowser::IsScriptItem(HTREEITEM item) const {
-    return item && tree_ && imageLists_.ResourceOf(IMAGE_LIST_NORMAL, tree_.GetItemImage(item)) == IDI_SCRIPT;
+    return item && tree_ && imageLists_->ResourceOf(IMAGE_LIST_NORMAL, tree_.GetItemImage(item)) == IDI_SCRIPT;
 }
 
 bool CFileBrowser::IsScriptChecked(const std::wstring& key) const {
@@ -34,13 +34,17 @@ CFileBrowser::ItemSet CFileBrowser::GetCheckedFiles() const {
 }
 
 void CFileBrowser::SetItemState(HTREEITEM item, UINT state, UINT mask) {
+    SetItemState(item, state, mask, GetItemKey(item));
+}
+
+void CFileBrowser::SetItemState(HTREEITEM item, UINT state, UINT mask, const std::wstring& key) {
     const int mark = static_cast<int>(state >> 12);
     if (IsMarkedIndex(mark)) {
         markedItems_.insert(item);
     } else {
         markedItems_.erase(item);
     }
-    stateStore_.SetValue(GetItemKey(item), state);
+    stateStore_.SetValue(key, state);
     tree_.SetItemState(item, state, mask);
     if (mask & TVIS_STATEIMAGEMASK) RecordMark(item, mark);
 }
@@ -73,7 +77,7 @@ int CFileBrowser::CompleteCheckAdvance(HTREEITEM item) {
     const auto recorded = recordedMarks_.find(item);
     if (recorded == recordedMarks_.end()) return reported;
     // Index 0 (no check box) is never part of the cycle.
-    const int lastMark = ::ImageList_GetImageCount(imageLists_.GetList(IMAGE_LIST_STATE)->Get()) - 1;
+    const int lastMark = ::ImageList_GetImageCount(imageLists_->GetList(IMAGE_LIST_STATE)->Get()) - 1;
     const int advanced = recorded->second >= lastMark ? 1 : recorded->second + 1;
     if (reported != advanced) tree_.SetItemState(item, ui::StateImageBits(advanced), TVIS_STATEIMAGEMASK);
     return advanced;

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <string>
@@ -12,6 +13,7 @@
 #include "LogCapture.h"
 #include "TestSupport.h"
 #include "framework/ui/TreeView.h"
+#include "framework/win/FolderWatch.h"
 #include "library/ProductKeyValues.h"
 #include "state/StateStorage.h"
 #include "ui/FileBrowser.h"
@@ -133,6 +135,34 @@ TEST_F(FileBrowserTest, EmptyOrMissingFolderIsReportedAndEmptySubFoldersStillSho
     const std::string failed = log.NewText();
     EXPECT_EQ(test::CountOf(failed, "EnumDirectory( " + test::ToAnsi(folder) + " ). in CFileBrowser::Load"), 1u)
         << failed;
+}
+
+// The folder watch starts from the listing the tree was filled from: it must be the one
+// the watch would take itself, other files and empty folders included.
+TEST_F(FileBrowserTest, FolderListingOfALoadIsTheWatchListingUntilCleared) {
+    MakeNewsFolder();
+    MakeFile(L"readme.txt");
+    MakeFile(L"news\\sport\\notes.txt");
+    CFileBrowser model(kStateName);
+    EXPECT_EQ(model.GetFolderListing(), nullptr) << "nothing loaded yet";
+    ASSERT_EQ(model.Load(tree.Handle(), root.path()), S_OK);
+    ASSERT_NE(model.GetFolderListing(), nullptr);
+    const std::vector<std::wstring> expected = win::ListFolderTree(root.path());
+    EXPECT_EQ(*model.GetFolderListing(), expected);
+    for (const wchar_t* path :
+         {L"\\empty\\", L"\\news\\sport\\", L"\\news\\sport\\match.wsc", L"\\readme.txt", L"\\news\\sport\\notes.txt"}) {
+        EXPECT_EQ(std::count(expected.begin(), expected.end(), path), 1) << test::ToAnsi(path);
+    }
+
+    MakeFile(L"empty\\later.wsc");
+    ASSERT_EQ(model.Reload(), S_OK);
+    ASSERT_NE(model.GetFolderListing(), nullptr);
+    EXPECT_EQ(*model.GetFolderListing(), win::ListFolderTree(root.path()));
+    model.Clear();
+    EXPECT_EQ(model.GetFolderListing(), nullptr);
+    tree.DeleteAllItems();
+    EXPECT_NE(model.Load(tree.Handle(), root / L"gone"), S_OK);
+    EXPECT_EQ(model.GetFolderListing(), nullptr) << "a folder that could not be searched lists nothing";
 }
 
 TEST_F(FileBrowserTest, MarksAndExpandedFoldersComeBackAfterSavingButNoSelection) {

@@ -1,6 +1,6 @@
 // The check-box state list a tree view makes for itself goes when a model gives the tree
-// its own state list; the models' lists, which the models own, survive each other on a
-// shared tree and the tree itself.
+// its own state list; the models' lists, shared by the models of a thread, survive a
+// shared tree, the tree itself and any one model while another still lives.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -44,11 +44,23 @@ TEST(TreeStateListTest, CheckBoxListTheTreeMadeIsDestroyedAndTheModelsListsAreKe
             test::PumpFor(50);
             EXPECT_EQ(lists[load], view.GetImageList(TVSIL_STATE)) << "the tree makes no list of its own any more";
         }
-        EXPECT_NE(lists[0], lists[1]);
+        EXPECT_EQ(lists[0], lists[1]) << "every model shows the same state list";
+        const HIMAGELIST normal = view.GetImageList(TVSIL_NORMAL);
         EXPECT_EQ(lists[1], view.SetImageList(lists[0], TVSIL_STATE)) << "a caller's list comes back";
         ASSERT_TRUE(::DestroyWindow(tree));
         EXPECT_EQ(5, ::ImageList_GetImageCount(lists[0]));
-        EXPECT_EQ(5, ::ImageList_GetImageCount(lists[1]));
+        EXPECT_EQ(4, ::ImageList_GetImageCount(normal));
+        // A model made later, on a tree of its own, shows the same lists, which outlive it.
+        const HWND later = host.AddTree(301, {5, 5, 340, 400});
+        ASSERT_TRUE(later);
+        {
+            CFileBrowser third{L""};
+            third.LoadUrls(later, std::make_shared<CFileBrowser::UrlPathList>(CFileBrowser::UrlPathList{L"h/a"}));
+        }
+        EXPECT_EQ(lists[0], ui::TreeView(later).GetImageList(TVSIL_STATE));
+        EXPECT_EQ(normal, ui::TreeView(later).GetImageList(TVSIL_NORMAL));
+        EXPECT_EQ(5, ::ImageList_GetImageCount(lists[0]));
+        ASSERT_TRUE(::DestroyWindow(later));
     }
 }
 
