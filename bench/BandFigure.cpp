@@ -88,17 +88,6 @@ struct BandData {
     }
 };
 
-struct Frame {
-    Frame() {
-        frame = ::CreateWindowExW(0, L"STATIC", L"frame", WS_POPUP | WS_VISIBLE, 20, 20, 520, 820, nullptr, nullptr,
-                                  nullptr, nullptr);
-        band = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 460, 780, frame, nullptr, nullptr,
-                                 nullptr);
-    }
-    ~Frame() { ::DestroyWindow(frame); }
-    HWND frame = nullptr;
-    HWND band = nullptr;
-};
 
 }  // namespace
 
@@ -107,7 +96,7 @@ bool MeasureBandShown(const Settings& settings, Report& report) {
     for (size_t i = 0; i < data.size(); ++i) {
         if (!data[i].Make(settings.workDirectory, settings.bandSizes[i])) return false;
     }
-    Frame frame;
+    test::BandFrame frame;
     auto site = test::MakeBandSite();
     site->bandWindow = frame.band;
     site->browser = browser::CreateWebBrowser(frame.frame);

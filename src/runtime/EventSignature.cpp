@@ -1,7 +1,5 @@
 #include "runtime/EventSignature.h"
 
-#include <utility>
-
 #include "framework/com/ComPtr.h"
 #include "framework/com/MemberNames.h"
 #include "framework/com/TypeDescriptions.h"
@@ -38,30 +36,15 @@ com::FuncDescHolder FindFunctionDescription(ITypeInfo* typeInfo, DISPID eventId)
 }  // namespace
 
 CEventSignature::CEventSignature(ITypeInfo* typeInfo, DISPID eventId) {
-    if (typeInfo) {
-        std::vector<com::Bstr> names;
-        names.reserve(com::MemberNames::kCapacity);  // before anything is handed out
-        BSTR raw[com::MemberNames::kCapacity] = {};
-        UINT fetched = 0;  // the names themselves tell how many were filled
-        const HRESULT hr = typeInfo->GetNames(eventId, raw, com::MemberNames::kCapacity, &fetched);
-        // Whatever was handed out is owned from here on, even on failure.
-        for (BSTR name : raw) names.push_back(com::Bstr::Attach(name));
-        namesResult_ = hr;
-        if (SUCCEEDED(hr)) {
-            // Positions past the last name stay null, as GetNames leaves them.
-            while (!names.empty() && !names.back().get()) names.pop_back();
-            names_ = std::move(names);
-        }
-    }
+    namesResult_ = names_.Fetch(typeInfo, eventId);
     const com::FuncDescHolder description = FindFunctionDescription(typeInfo, eventId);
     if (!description) return;
     described_ = true;
     if (!description->lprgelemdescParam || description->cParams <= 0) return;
     outParameters_.resize(static_cast<size_t>(description->cParams));
     for (SHORT position = 0; position < description->cParams; ++position) {
-        const bool out = (description->lprgelemdescParam[position].paramdesc.wParamFlags & PARAMFLAG_FOUT) != 0;
-        outParameters_[static_cast<size_t>(position)] = out;
-        hasOutParameters_ = hasOutParameters_ || out;
+        outParameters_[static_cast<size_t>(position)] =
+            (description->lprgelemdescParam[position].paramdesc.wParamFlags & PARAMFLAG_FOUT) != 0;
     }
 }
 

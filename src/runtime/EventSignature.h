@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "framework/com/Bstr.h"
+#include "framework/com/MemberNames.h"
 
 namespace pelmora {
 
@@ -22,26 +22,21 @@ public:
     // information).
     [[nodiscard]] bool HasNames() const noexcept { return SUCCEEDED(namesResult_); }
     [[nodiscard]] HRESULT NamesResult() const noexcept { return namesResult_; }
-    [[nodiscard]] size_t NameCount() const noexcept { return names_.size(); }
     // The event's own name at 0, its parameters in declaration order after it; null for
     // a position the type information did not fill.
-    [[nodiscard]] const wchar_t* Name(size_t position) const noexcept {
-        return position < names_.size() ? names_[position].get() : nullptr;
-    }
+    [[nodiscard]] const wchar_t* Name(size_t position) const noexcept { return names_[position]; }
     // Whether a function description was found for the event.
     [[nodiscard]] bool IsDescribed() const noexcept { return described_; }
     // Whether the parameter at declaration position is declared [out].
     [[nodiscard]] bool IsDeclaredOut(UINT position) const noexcept {
         return position < outParameters_.size() && outParameters_[position];
     }
-    [[nodiscard]] bool HasOutParameters() const noexcept { return hasOutParameters_; }
 
 private:
-    std::vector<com::Bstr> names_;
+    com::MemberNames names_;
     std::vector<bool> outParameters_;
     HRESULT namesResult_ = E_POINTER;
     bool described_ = false;
-    bool hasOutParameters_ = false;
 };
 
 }  // namespace pelmora

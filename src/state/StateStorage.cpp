@@ -8,6 +8,7 @@
 
 #include "core/Logger.h"
 #include "core/ProductKey.h"
+#include "core/SplitAtFirst.h"
 #include "framework/win/RegKey.h"
 #include "state/StateValueFormat.h"
 
@@ -23,19 +24,13 @@ struct StatePathNames {
     size_t count = 0;
 };
 
-std::pair<std::wstring_view, std::wstring_view> SplitAtFirstView(std::wstring_view text, wchar_t separator) {
-    const size_t at = text.find(separator);
-    if (at == std::wstring_view::npos) return {text, std::wstring_view()};
-    return {text.substr(0, at), text.substr(at + 1)};
-}
-
 // The names of path, or false when it addresses no item (an empty path, or one deeper
 // than any storage may be). Every level may start with a backslash, so an item key
 // "\news\" and a plain "news" name the same item. Looking an item up this way takes
 // no memory: every tree item asks for its mark when a tree is filled.
 bool SplitStatePath(std::wstring_view path, StatePathNames& out) {
     out.count = 0;
-    std::wstring_view rest = path;
+    std::wstring_view rest = path;  // a view, so the walk below copies nothing
     for (;;) {
         auto [head, tail] = SplitAtFirstView(rest, L'\\');
         if (head.empty()) {

@@ -60,4 +60,19 @@ inline com::ComPtr<com::ComObject<BandSite>> MakeBandSite() {
     return com::ComPtr<com::ComObject<BandSite>>(new com::ComObject<BandSite>());
 }
 
+// A top-level frame with one child: the band window the site hands out.
+struct BandFrame {
+    BandFrame() {
+        frame = ::CreateWindowExW(0, L"STATIC", L"frame", WS_POPUP | WS_VISIBLE, 20, 20, 520, 820, nullptr, nullptr,
+                                  nullptr, nullptr);
+        band = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 460, 780, frame, nullptr, nullptr,
+                                 nullptr);
+    }
+    ~BandFrame() { ::DestroyWindow(frame); }
+    BandFrame(const BandFrame&) = delete;
+    BandFrame& operator=(const BandFrame&) = delete;
+    HWND frame = nullptr;
+    HWND band = nullptr;
+};
+
 }  // namespace pelmora::test

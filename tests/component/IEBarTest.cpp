@@ -40,18 +40,7 @@ ComPtr<IDeskBand> MakeBar() {
 
 CIEBar* BarObject(const ComPtr<IDeskBand>& band) { return static_cast<CIEBar*>(band.get()); }
 
-// A top-level frame with one child: the band window the site hands out.
-struct Frame {
-    Frame() {
-        frame = ::CreateWindowExW(0, L"STATIC", L"frame", WS_POPUP | WS_VISIBLE, 20, 20, 520, 820, nullptr, nullptr,
-                                  nullptr, nullptr);
-        band = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 460, 780, frame, nullptr, nullptr,
-                                 nullptr);
-    }
-    ~Frame() { ::DestroyWindow(frame); }
-    HWND frame = nullptr;
-    HWND band = nullptr;
-};
+using Frame = test::BandFrame;
 
 std::vector<std::wstring> ListEntries(HWND form) {
     std::vector<std::wstring> entries;
