@@ -1,12 +1,13 @@
 #include "state/StateItem.h"
 
-#include <utility>
-
-#include "state/StateStorage.h"
-
 namespace pelmora {
 
-CStateItem::CStateItem(std::wstring name) : name_(std::move(name)), children_(CStateStorage::ItemsName{name_}) {}
+CStateItem::CStateItem(std::wstring_view name, CStateArena& arena)
+    : name_(name, arena.Resource()), children_(CStateStorage::ItemsName{name_, arena}) {}
+
+CStateItem::CStateItem(AsciiName name, CStateArena& arena)
+    : name_(name.bytes.begin(), name.bytes.end(), arena.Resource()),
+      children_(CStateStorage::ItemsName{name_, arena}) {}
 
 CStateItem::~CStateItem() = default;
 

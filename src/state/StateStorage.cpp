@@ -1,6 +1,7 @@
 #include "state/StateStorage.h"
 
 #include <array>
+#include <new>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -10,6 +11,7 @@
 #include "core/ProductKey.h"
 #include "core/SplitAtFirst.h"
 #include "framework/win/RegKey.h"
+#include "state/StateArena.h"
 #include "state/StateValueFormat.h"
 
 namespace pelmora {
@@ -47,9 +49,23 @@ bool SplitStatePath(std::wstring_view path, StatePathNames& out) {
 
 }  // namespace
 
-CStateStorage::CStateStorage(const std::wstring& name) : ownName_(name), name_(&ownName_) {}
+CStateStorage::CStateStorage(const std::wstring& name)
+    : ownArena_(std::make_shared<CStateArena>()),
+      arena_(ownArena_.get()),
+      items_(arena_->Resource()),
+      ownName_(name),
+      name_(ownName_) {}
 
-CStateStorage::CStateStorage(ItemsName itemsName) noexcept : name_(&itemsName.name) {}
+CStateStorage::CStateStorage(ItemsName itemsName) noexcept
+    : arena_(&itemsName.arena), items_(arena_->Resource()), name_(itemsName.name) {}
+
+template <class ItemName>
+std::shared_ptr<CStateItem> CStateStorage::MakeItem(ItemName name) const {
+    return std::allocate_shared<CStateItem>(StateArenaAllocator<CStateItem>(arena_->shared_from_this()), name,
+                                            *arena_);
+}
+template std::shared_ptr<CStateItem> CStateStorage::MakeItem(std::wstring_view) const;
+template std::shared_ptr<CStateItem> CStateStorage::MakeItem(CStateItem::AsciiName) const;
 
 void CStateStorage::Put(std::shared_ptr<CStateItem> item) {
     const std::wstring_view name = item->Name();
@@ -102,15 +118,15 @@ bool CStateStorage::SetValue(const std::wstring& path, uint32_t value) noexcept 
         StatePathNames names;
         if (!SplitStatePath(path, names)) return false;
         CStateStorage* storage = this;
-        std::shared_ptr<CStateItem> item;
+        CStateItem* item = nullptr;  // held by its storage's map
         for (size_t level = 0; level < names.count; ++level) {
             const std::wstring_view name = names.names[level];
             auto found = storage->items_.find(name);
             if (found == storage->items_.end()) {
-                auto made = std::make_shared<CStateItem>(std::wstring(name));
-                found = storage->items_.emplace(std::wstring_view(made->Name()), made).first;
+                auto made = storage->MakeItem(name);
+                found = storage->items_.emplace(made->Name(), made).first;
             }
-            item = found->second;
+            item = found->second.get();
             storage = &item->Children();
         }
         item->SetValue(value);
@@ -120,7 +136,21 @@ bool CStateStorage::SetValue(const std::wstring& path, uint32_t value) noexcept 
     }
 }
 
-void CStateStorage::Clear() noexcept { items_.clear(); }
+void CStateStorage::Clear() noexcept {
+    items_.clear();
+    if (!ownArena_) return;  // an item's children share the arena of its tree
+    std::shared_ptr<CStateArena> fresh;
+    try {
+        fresh = std::make_shared<CStateArena>();
+    } catch (...) {
+        return;  // the emptied storage goes on in the arena it has
+    }
+    // A map keeps the memory it was made with: the empty one is made again in the new arena.
+    items_.~ItemMap();
+    ownArena_ = std::move(fresh);
+    arena_ = ownArena_.get();
+    new (&items_) ItemMap(arena_->Resource());
+}
 
 CRootStorage::CRootStorage(const std::wstring& valueName) : CStateStorage(std::wstring()), valueName_(valueName) {}
 
@@ -133,7 +163,7 @@ void CRootStorage::Load() noexcept {
     try {
         win::UniqueHKey key;
         if (OpenProductKey(key) != ERROR_SUCCESS) return;
-        std::vector<BYTE> data;
+        std::pmr::vector<BYTE> data(SpareStateMemory());
         const LONG status = win::ReadRegBinary(key.get(), valueName_.c_str(), data);
         if (status == ERROR_NOT_ENOUGH_MEMORY) {
             corrupted = true;  // no room for the value's bytes: reported like a parse that ran out
@@ -150,13 +180,15 @@ void CRootStorage::Load() noexcept {
 
 bool CRootStorage::Save() const noexcept {
     if (valueName_.empty()) return false;
-    if (CountUnstorableItems(*this) != 0) {
+    std::pmr::vector<BYTE> data(SpareStateMemory());
+    size_t unstorable = 0;
+    const bool serialized = SerializeWhole(data, unstorable);
+    if (unstorable != 0) {
         GetLogger().Log(LOG_WARNING, "State item name can not be stored in the ANSI code page.", 1,
                         "CRootStorage::Save", kSourceFile, __LINE__);
     }
+    if (!serialized) return false;
     try {
-        std::vector<BYTE> data(GetSerializedSize());
-        if (data.empty() || Serialize(data.data(), data.size()) != data.size()) return false;
         win::UniqueHKey key;
         if (OpenOrCreateProductKey(key) != ERROR_SUCCESS) return false;
         return win::WriteRegBinary(key.get(), valueName_.c_str(), data.data(), data.size()) == ERROR_SUCCESS;

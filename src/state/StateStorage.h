@@ -15,11 +15,14 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <memory_resource>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pelmora {
 
+class CStateArena;
 class CStateItem;
 
 // Deepest nesting of items a value may hold, counting top-level items as 1. Far beyond
@@ -32,14 +35,15 @@ public:
     // The ordering compares UTF-16 code units as unsigned numbers: ordinal,
     // case-sensitive, the shorter name first when one is a prefix of the other. Each key
     // is a view of its own item's name, so a name is held once however big the tree.
-    using ItemMap = std::map<std::wstring_view, std::shared_ptr<CStateItem>, std::less<>>;
+    // The nodes, like the items, live in the tree's arena.
+    using ItemMap = std::pmr::map<std::wstring_view, std::shared_ptr<CStateItem>, std::less<>>;
 
     explicit CStateStorage(const std::wstring& name);
     virtual ~CStateStorage();
     CStateStorage(const CStateStorage&) = delete;
     CStateStorage& operator=(const CStateStorage&) = delete;
 
-    [[nodiscard]] const std::wstring& Name() const noexcept { return *name_; }
+    [[nodiscard]] std::wstring_view Name() const noexcept { return name_; }
     [[nodiscard]] const ItemMap& Items() const noexcept { return items_; }
 
     // The item at path, or null.
@@ -50,6 +54,8 @@ public:
     // passed keep their values. An empty path changes nothing. A path deeper than
     // kMaxStateDepth is refused whole, since it could not be read back.
     bool SetValue(const std::wstring& path, uint32_t value) noexcept;
+    // Empties the storage. A tree's own storage starts a fresh arena, so that the memory
+    // of what it held goes back once nobody holds an item of it.
     void Clear() noexcept;
 
     // Size in bytes of this storage's block in the value format.
@@ -64,13 +70,24 @@ public:
     // the one being read is dropped.
     bool Parse(const BYTE* data, size_t size) noexcept;
 
+protected:
+    // The whole value of this storage, and the number of items left out of it for their
+    // names; false when it is too big for a value or memory runs out.
+    bool SerializeWhole(std::pmr::vector<BYTE>& data, size_t& unstorable) const noexcept;
+
 private:
     friend class CStateItem;
-    // The child storage of an item, named by the item's own name, which outlives it.
+    // The child storage of an item, named by the item's own name, which outlives it, in
+    // the arena of the item's tree.
     struct ItemsName {
-        const std::wstring& name;
+        std::wstring_view name;
+        CStateArena& arena;
     };
     explicit CStateStorage(ItemsName itemsName) noexcept;
+
+    // A new item of this storage's arena, not yet added.
+    template <class ItemName>
+    [[nodiscard]] std::shared_ptr<CStateItem> MakeItem(ItemName name) const;
 
     // Where the item at path is held, or null.
     [[nodiscard]] const std::shared_ptr<CStateItem>* FindHeld(const std::wstring& path) const noexcept;
@@ -80,9 +97,12 @@ private:
     // Adds item under its name, replacing an item of that name.
     void Put(std::shared_ptr<CStateItem> item);
 
+    // Declared first, so that the items and nodes are gone before a tree's arena is.
+    std::shared_ptr<CStateArena> ownArena_;  // a tree's own storage only
+    CStateArena* arena_;                     // ownArena_, or the arena of the item's tree
     ItemMap items_;
     std::wstring ownName_;
-    const std::wstring* name_;  // ownName_, or the name of the item whose children these are
+    std::wstring_view name_;  // ownName_, or the name of the item whose children these are
 };
 
 // The storage of one tree, bound to the registry value it is saved as. A root with an

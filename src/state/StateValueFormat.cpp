@@ -4,6 +4,9 @@
 #include <cstring>
 #include <limits>
 #include <string_view>
+#include <vector>
+
+#include "state/StateItem.h"
 
 #include "framework/win/Ansi.h"
 
@@ -27,7 +30,7 @@ BYTE* PutU32(BYTE* at, uint64_t value) {
 // Names of ASCII characters other than zero are stored as they are in every ANSI code
 // page, so they need no conversion and no memory; a big tree of script names is saved
 // several times faster this way.
-bool IsPlainAscii(const std::wstring& name) noexcept {
+bool IsPlainAscii(std::wstring_view name) noexcept {
     for (wchar_t c : name) {
         if (c == 0 || c > 0x7F) return false;
     }
@@ -35,61 +38,75 @@ bool IsPlainAscii(const std::wstring& name) noexcept {
 }
 
 // The stored length of the name, or nothing when it cannot be stored.
-std::optional<size_t> StoredLength(const std::wstring& name) {
+std::optional<size_t> StoredLength(std::wstring_view name) {
     if (IsPlainAscii(name)) return name.size();
     if (const auto stored = StoredItemName(name)) return stored->size();
     return std::nullopt;
 }
 
-uint64_t BlockSize(const CStateStorage& storage) {
+// The size of the storage's block, counting the items left out for their names (an
+// item left out is counted, the items below it are not): one walk of the tree for both.
+uint64_t BlockSize(const CStateStorage& storage, size_t& unstorable) {
     uint64_t size = kBlockHeaderSize;
     for (const auto& [key, item] : storage.Items()) {
         if (const auto length = StoredLength(item->Name())) {
-            size += kItemHeaderSize + *length + 1 + BlockSize(item->Children());
+            size += kItemHeaderSize + *length + 1 + BlockSize(item->Children(), unstorable);
+        } else {
+            ++unstorable;
         }
     }
     return size;
 }
 
-size_t CountUnstorable(const CStateStorage& storage) {
-    size_t count = 0;
-    for (const auto& [key, item] : storage.Items()) {
-        count += StoredLength(item->Name()) ? CountUnstorable(item->Children()) : 1;
-    }
-    return count;
+// Zero, for a block too big for a value's 32-bit sizes.
+uint32_t ValueSize(uint64_t size) noexcept {
+    return size > std::numeric_limits<uint32_t>::max() ? 0 : static_cast<uint32_t>(size);
 }
 
-// The name of bytes that are all ASCII, widened as every ANSI code page would.
-std::wstring ReadItemName(std::string_view bytes) {
+bool IsAsciiBytes(std::string_view bytes) noexcept {
     for (char c : bytes) {
-        if (static_cast<unsigned char>(c) > 0x7F) return win::AnsiToWide(bytes);
+        if (static_cast<unsigned char>(c) > 0x7F) return false;
     }
-    return std::wstring(bytes.begin(), bytes.end());
+    return true;
 }
 
 }  // namespace
 
 // An embedded zero would cut the stored name short, so it counts as a loss too.
-std::optional<std::string> StoredItemName(const std::wstring& name) {
+std::optional<std::string> StoredItemName(std::wstring_view name) {
     std::string ansi = win::WideToAnsi(name);
     if (ansi.find('\0') != std::string::npos || win::AnsiToWide(ansi) != name) return std::nullopt;
     return ansi;
 }
 
 size_t CountUnstorableItems(const CStateStorage& storage) noexcept {
+    size_t unstorable = 0;
     try {
-        return CountUnstorable(storage);
+        (void)BlockSize(storage, unstorable);
+    } catch (...) {
+        return 0;
+    }
+    return unstorable;
+}
+
+uint32_t CStateStorage::GetSerializedSize() const noexcept {
+    try {
+        size_t unstorable = 0;
+        return ValueSize(BlockSize(*this, unstorable));
     } catch (...) {
         return 0;
     }
 }
 
-uint32_t CStateStorage::GetSerializedSize() const noexcept {
+bool CStateStorage::SerializeWhole(std::pmr::vector<BYTE>& data, size_t& unstorable) const noexcept {
+    unstorable = 0;
     try {
-        const uint64_t size = BlockSize(*this);
-        return size > std::numeric_limits<uint32_t>::max() ? 0 : static_cast<uint32_t>(size);
+        const uint32_t size = ValueSize(BlockSize(*this, unstorable));
+        if (size == 0) return false;
+        data.resize(size);
+        return WriteBlock(data.data()) == data.data() + size;
     } catch (...) {
-        return 0;
+        return false;
     }
 }
 
@@ -110,7 +127,7 @@ BYTE* CStateStorage::WriteBlock(BYTE* out) const {
     out += kBlockHeaderSize;
     uint32_t count = 0;
     for (const auto& [key, item] : items_) {
-        const std::wstring& name = item->Name();
+        const std::wstring_view name = item->Name();
         std::optional<std::string> stored;
         if (!IsPlainAscii(name) && !(stored = StoredItemName(name))) continue;
         BYTE* const itemStart = out;
@@ -154,8 +171,10 @@ bool CStateStorage::ParseBlock(const BYTE* data, size_t size, size_t depth, size
         const BYTE* name = data + at + kItemHeaderSize;
         const auto* nameEnd = static_cast<const BYTE*>(std::memchr(name, 0, size - at - kItemHeaderSize));
         if (!nameEnd) return false;
-        auto item = std::make_shared<CStateItem>(
-            ReadItemName(std::string_view(reinterpret_cast<const char*>(name), nameEnd - name)));
+        // Bytes that are all ASCII are widened as every ANSI code page would.
+        const std::string_view bytes(reinterpret_cast<const char*>(name), nameEnd - name);
+        auto item = IsAsciiBytes(bytes) ? MakeItem(CStateItem::AsciiName{bytes})
+                                        : MakeItem(std::wstring_view(win::AnsiToWide(bytes)));
         item->SetValue(GetU32(data + at + 4));
 
         const size_t childAt = static_cast<size_t>(nameEnd + 1 - data);

@@ -6,13 +6,14 @@
 // as one, carrying one of their states.
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "state/StateStorage.h"
 
 namespace pelmora {
 
 // The bytes the name is stored as, or nothing when it cannot be stored losslessly.
-std::optional<std::string> StoredItemName(const std::wstring& name);
+std::optional<std::string> StoredItemName(std::wstring_view name);
 
 // The number of items of the storage, at any depth, left out of its block because of
 // their names (an item left out is counted, the items below it are not).

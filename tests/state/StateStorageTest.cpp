@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory_resource>
 #include <string>
 
+#include "state/StateArena.h"
 #include "state/StateStorage.h"
 #include "state/StateValueBytes.h"
 
@@ -89,6 +92,42 @@ TEST(StatePaths, ClearRemovesEveryItemWhileAHeldItemStaysUsable) {
     EXPECT_EQ(storage.GetValue(L"\\a\\b"), 0u);
     ASSERT_NE(held, nullptr);
     EXPECT_EQ(held->Children().GetValue(L"b"), 5u);
+
+    // The storage goes on in fresh memory while the held item keeps the old one.
+    for (int i = 0; i < 2000; ++i) ASSERT_TRUE(storage.SetValue(L"\\f\\script" + std::to_wstring(i), i));
+    EXPECT_EQ(storage.GetValue(L"\\f\\script1999"), 1999u);
+    EXPECT_EQ(held->Name(), L"a");
+    EXPECT_EQ(held->Children().GetValue(L"b"), 5u);
+}
+
+TEST(StatePaths, ItemHeldPastItsTreeKeepsItsNameValueAndChildren) {
+    std::shared_ptr<CStateItem> held;
+    {
+        CStateStorage storage(L"");
+        for (int i = 0; i < 500; ++i) ASSERT_TRUE(storage.SetValue(L"\\f" + std::to_wstring(i) + L"\\leaf", i));
+        held = storage.FindItem(L"\\f250");
+    }
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(held->Name(), L"f250");
+    EXPECT_EQ(held->Children().GetValue(L"leaf"), 250u);
+    // A tree made after the first one is gone reads its own items, not the old ones.
+    CStateStorage again(L"");
+    ASSERT_TRUE(again.SetValue(L"\\leaf", 9));
+    EXPECT_EQ(again.GetValue(L"\\leaf"), 9u);
+    EXPECT_EQ(held->Children().GetValue(L"leaf"), 250u);
+}
+
+TEST(StatePaths, SpareMemoryHandsABlockGivenBackOutAgainOnlyForItsOwnSize) {
+    std::pmr::memory_resource* spare = SpareStateMemory();
+    void* first = spare->allocate(300 * 1024, 16);
+    std::memset(first, 0x5A, 300 * 1024);
+    spare->deallocate(first, 300 * 1024, 16);
+    void* other = spare->allocate(200 * 1024, 16);
+    EXPECT_NE(other, first);
+    void* again = spare->allocate(300 * 1024, 16);
+    EXPECT_EQ(again, first);
+    spare->deallocate(again, 300 * 1024, 16);
+    spare->deallocate(other, 200 * 1024, 16);
 }
 
 // --- value format -------------------------------------------------------------------

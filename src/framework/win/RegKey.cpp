@@ -15,7 +15,8 @@ constexpr int kReadAttempts = 4;
 bool IsStringType(DWORD type) noexcept { return type == REG_SZ || type == REG_EXPAND_SZ; }
 
 // The value's type and bytes, whatever its type.
-LONG ReadRawValue(HKEY key, const wchar_t* name, DWORD& type, std::vector<BYTE>& bytes) {
+template <class Bytes>
+LONG ReadRawValue(HKEY key, const wchar_t* name, DWORD& type, Bytes& bytes) {
     DWORD size = 0;
     LONG status = ::RegQueryValueExW(key, name, nullptr, &type, nullptr, &size);
     for (int attempt = 0; status == ERROR_SUCCESS && attempt < kReadAttempts; ++attempt) {
@@ -104,18 +105,31 @@ LONG ReadRegString(HKEY key, const wchar_t* name, std::wstring& value) noexcept 
     }
 }
 
-LONG ReadRegBinary(HKEY key, const wchar_t* name, std::vector<BYTE>& value) noexcept {
+namespace {
+
+template <class Bytes>
+LONG ReadBinary(HKEY key, const wchar_t* name, Bytes& value) noexcept {
     try {
         DWORD type = REG_NONE;
-        std::vector<BYTE> bytes;
+        Bytes bytes(value.get_allocator());
         const LONG status = ReadRawValue(key, name, type, bytes);
         if (status != ERROR_SUCCESS) return status;
         if (type != REG_BINARY) return ERROR_UNSUPPORTED_TYPE;
-        value = std::move(bytes);
+        value.swap(bytes);
         return ERROR_SUCCESS;
     } catch (...) {
         return ERROR_NOT_ENOUGH_MEMORY;
     }
+}
+
+}  // namespace
+
+LONG ReadRegBinary(HKEY key, const wchar_t* name, std::vector<BYTE>& value) noexcept {
+    return ReadBinary(key, name, value);
+}
+
+LONG ReadRegBinary(HKEY key, const wchar_t* name, std::pmr::vector<BYTE>& value) noexcept {
+    return ReadBinary(key, name, value);
 }
 
 LONG WriteRegDword(HKEY key, const wchar_t* name, DWORD value) noexcept {

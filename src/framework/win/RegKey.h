@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <memory_resource>
 #include <vector>
 
 #include "framework/win/UniqueHandle.h"
@@ -31,6 +32,8 @@ namespace pelmora::win {
 [[nodiscard]] LONG ReadRegString(HKEY key, const wchar_t* name, std::wstring& value) noexcept;
 // A REG_BINARY's bytes.
 [[nodiscard]] LONG ReadRegBinary(HKEY key, const wchar_t* name, std::vector<BYTE>& value) noexcept;
+// The same into memory of the caller's choosing.
+[[nodiscard]] LONG ReadRegBinary(HKEY key, const wchar_t* name, std::pmr::vector<BYTE>& value) noexcept;
 
 [[nodiscard]] LONG WriteRegDword(HKEY key, const wchar_t* name, DWORD value) noexcept;
 // A REG_SZ with its terminating zero.
