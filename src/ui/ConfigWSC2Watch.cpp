@@ -52,9 +52,19 @@ void CConfigWSC2::StartWatching() {
     const CFileBrowser& mainTree = store_.GetMainTree();
     const std::vector<std::wstring>* listed = mainTree.GetFolderListing();
     mainListing_ = listed && mainTree.GetDirectory() == mainDirectory ? *listed : win::ListFolderTree(mainDirectory);
-    urlListing_ = win::ListFolderTree(GetUrlScriptDirectory());
+    // The same for the URL scripts of the checked main script, a folder of their own.
+    const std::wstring urlDirectory = GetUrlScriptDirectory();
+    win::KnownListing urlTreeListing;
+    if (const auto& urlTree = store_.GetCurrentUrlTree()) {
+        const std::wstring& shown = urlTree->GetDirectory();
+        if (shown.size() > urlDirectory.size() && shown.compare(0, urlDirectory.size(), urlDirectory) == 0 &&
+            shown[urlDirectory.size()] == L'\\') {
+            urlTreeListing = {shown.substr(urlDirectory.size()), urlTree->GetFolderListing()};
+        }
+    }
+    urlListing_ = win::ListFolderTree(urlDirectory, urlTreeListing);
     (void)mainWatch_.Start(mainDirectory);
-    (void)urlWatch_.Start(GetUrlScriptDirectory());
+    (void)urlWatch_.Start(urlDirectory);
     ::SetTimer(Handle(), kWatchTimerId, kWatchPeriodMs, nullptr);
 }
 

@@ -84,6 +84,8 @@ public:
     [[nodiscard]] std::wstring GetItemDirectory(HTREEITEM item) const { return directory_ + GetItemFolder(item); }
     [[nodiscard]] const std::wstring& GetDirectory() const noexcept override { return directory_; }
     [[nodiscard]] HWND GetTree() const noexcept { return tree_.Handle(); }
+    // Whether the last Load filled the tree, and no Clear came after it.
+    [[nodiscard]] bool IsFilled() const noexcept { return filled_; }
     // What the last Load found below its directory, every file included, in the form of
     // win::ListFolderTree; null unless that Load listed the directory and the listing
     // is the one ListFolderTree would give (not deeper than it looks).

@@ -1,5 +1,10 @@
 #include "ui/ImageLists.h"
 
+#include <objbase.h>
+
+#include <cstring>
+
+#include "framework/com/ComPtr.h"
 #include "framework/ui/ApplicationBase.h"
 
 namespace pelmora {
@@ -60,6 +65,55 @@ CImageLists::SharedEntry CImageLists::GetList(int kind) const {
 const CImageLists::Entry* CImageLists::Find(int kind) const {
     const auto found = entries_.find(kind);
     return found == entries_.end() ? nullptr : found->second.get();
+}
+
+bool CImageLists::Save(Saved& saved) const {
+    Saved made;
+    for (const auto& [kind, entry] : entries_) {
+        if (!entry || !entry->list) return false;
+        com::ComPtr<IStream> stream;
+        if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put())) || !::ImageList_Write(entry->Get(), stream.get()))
+            return false;
+        ULARGE_INTEGER size{};
+        HGLOBAL memory = nullptr;
+        if (FAILED(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &size)) ||
+            FAILED(::GetHGlobalFromStream(stream.get(), &memory))) {
+            return false;
+        }
+        const void* bytes = ::GlobalLock(memory);
+        if (!bytes) return false;
+        SavedList& list = made[kind];
+        list.bytes.assign(static_cast<const BYTE*>(bytes), static_cast<const BYTE*>(bytes) + size.QuadPart);
+        ::GlobalUnlock(memory);
+        list.indexByResource = entry->indexByResource;
+    }
+    saved = std::move(made);
+    return true;
+}
+
+std::shared_ptr<CImageLists> CImageLists::FromSaved(const Saved& saved) {
+    auto lists = std::make_shared<CImageLists>();
+    for (const auto& [kind, list] : saved) {
+        HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, list.bytes.size());
+        if (!memory) return nullptr;
+        void* bytes = ::GlobalLock(memory);
+        if (bytes) {
+            std::memcpy(bytes, list.bytes.data(), list.bytes.size());
+            ::GlobalUnlock(memory);
+        }
+        com::ComPtr<IStream> stream;
+        // The stream frees the memory with itself, once it has it.
+        if (!bytes || FAILED(::CreateStreamOnHGlobal(memory, TRUE, stream.put()))) {
+            ::GlobalFree(memory);
+            return nullptr;
+        }
+        auto entry = std::make_shared<Entry>();
+        entry->list.reset(::ImageList_Read(stream.get()));
+        if (!entry->list) return nullptr;
+        entry->indexByResource = list.indexByResource;
+        lists->entries_[kind] = std::move(entry);
+    }
+    return lists;
 }
 
 }  // namespace pelmora

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "framework/ui/UniqueImageList.h"
 
@@ -42,6 +43,17 @@ public:
     [[nodiscard]] int ResourceOf(int kind, int index) const;
     // The kind's entry; an entry without a list when the kind has none.
     [[nodiscard]] SharedEntry GetList(int kind) const;
+
+    // Every kind's images and indexes as bytes, from which an equal set is made again
+    // without loading and scaling the icons; false when a list cannot be written.
+    struct SavedList {
+        std::vector<BYTE> bytes;
+        std::map<int, int> indexByResource;
+    };
+    using Saved = std::map<int, SavedList>;
+    bool Save(Saved& saved) const;
+    // A set equal to the one saved; null when a list cannot be read back.
+    [[nodiscard]] static std::shared_ptr<CImageLists> FromSaved(const Saved& saved);
 
 private:
     [[nodiscard]] const Entry* Find(int kind) const;

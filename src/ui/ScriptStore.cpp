@@ -21,9 +21,18 @@ HRESULT CScriptStore::Load(HWND form, const std::wstring& mainDirectory) {
     const CFileBrowser::ItemSet checked = mainTree_.GetCheckedFiles();
     if (checked.empty()) return result;
     const HTREEITEM first = *checked.begin();
+    const std::wstring key = mainTree_.GetItemKey(first);
     ui::TreeView(mainTree_.GetTree()).SelectItem(first);
-    SelectMainScript(mainTree_.GetItemKey(first));
+    // The form answers the selection by filling the URL-script tree of that script;
+    // filling it again would only repeat the listing of its folder.
+    if (!IsShowingUrlTreeOf(key)) SelectMainScript(key);
     return result;
+}
+
+bool CScriptStore::IsShowingUrlTreeOf(const std::wstring& key) const {
+    const auto found = urlTrees_.find(key);
+    return found != urlTrees_.end() && currentUrlTree_ == found->second && currentUrlTree_->IsFilled() &&
+           currentUrlTree_->GetTree() == ::GetDlgItem(form_, kUrlScriptTreeId);
 }
 
 void CScriptStore::SelectMainScript(const std::wstring& key) {

@@ -59,6 +59,9 @@ public:
     static void CreateDir(const std::wstring& base, const std::wstring& relativePath);
 
 private:
+    // Whether the URL-script tree shows the filled model of the main script with that key.
+    [[nodiscard]] bool IsShowingUrlTreeOf(const std::wstring& key) const;
+
     HWND form_ = nullptr;
     CFileBrowser mainTree_;
     std::shared_ptr<CFileBrowser> currentUrlTree_;

@@ -1,6 +1,8 @@
 // The script tree model on a real comctl32 tree view, with real folders and real
 // registry values.
 #include <gtest/gtest.h>
+
+#include <cwctype>
 #include <windows.h>
 #include <commctrl.h>
 
@@ -153,6 +155,19 @@ TEST_F(FileBrowserTest, FolderListingOfALoadIsTheWatchListingUntilCleared) {
          {L"\\empty\\", L"\\news\\sport\\", L"\\news\\sport\\match.wsc", L"\\readme.txt", L"\\news\\sport\\notes.txt"}) {
         EXPECT_EQ(std::count(expected.begin(), expected.end(), path), 1) << test::ToAnsi(path);
     }
+
+    // A watch over a folder above takes the model's listing for the model's folder, whatever
+    // the case it is named in, and lists the rest itself.
+    const std::vector<std::wstring> above = win::ListFolderTree(root.path() + L"\\..");
+    const std::wstring rootName = root.path().substr(root.path().rfind(L'\\'));
+    std::wstring otherCase = rootName;
+    for (wchar_t& c : otherCase) c = static_cast<wchar_t>(::towupper(c));
+    EXPECT_EQ(win::ListFolderTree(root.path() + L"\\..", {otherCase, model.GetFolderListing()}), above);
+    const std::vector<std::wstring> stale{L"\\gone.wsc"};
+    const auto spliced = win::ListFolderTree(root.path() + L"\\..", {rootName, &stale});
+    EXPECT_EQ(std::count(spliced.begin(), spliced.end(), rootName + L"\\gone.wsc"), 1);
+    EXPECT_EQ(std::count(spliced.begin(), spliced.end(), rootName + L"\\readme.txt"), 0);
+    EXPECT_EQ(spliced.size(), above.size() - expected.size() + 1);
 
     MakeFile(L"empty\\later.wsc");
     ASSERT_EQ(model.Reload(), S_OK);

@@ -12,7 +12,8 @@ bool IsDotEntry(const wchar_t* name) {
     return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
 }
 
-// Calls visit(relative path, is folder) for every entry below folder, depth first.
+// Calls visit(relative path, is folder) for every entry below folder, depth first; a
+// folder is entered when visit answers true for it.
 template <typename Visit>
 void Walk(const std::wstring& root, const std::wstring& relative, size_t depth, Visit& visit) {
     if (depth > 64) return;  // a cycle through links cannot hold the caller
@@ -23,8 +24,7 @@ void Walk(const std::wstring& root, const std::wstring& relative, size_t depth, 
         if (IsDotEntry(found.cFileName)) continue;
         const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         const std::wstring path = relative + L"\\" + found.cFileName;
-        if (!visit(path, folder)) return;
-        if (folder) Walk(root, path, depth + 1, visit);
+        if (visit(path, folder) && folder) Walk(root, path, depth + 1, visit);
     } while (::FindNextFileW(search.get(), &found));
 }
 
@@ -50,11 +50,20 @@ bool FolderWatch::TakeChange() noexcept {
     return changed;
 }
 
-std::vector<std::wstring> ListFolderTree(const std::wstring& root) {
+std::vector<std::wstring> ListFolderTree(const std::wstring& root) { return ListFolderTree(root, KnownListing{}); }
+
+std::vector<std::wstring> ListFolderTree(const std::wstring& root, const KnownListing& known) {
     std::vector<std::wstring> entries;
     auto add = [&](const std::wstring& path, bool folder) {
         entries.push_back(folder ? path + L"\\" : path);
-        return true;
+        // Names differ in case only where the folder was made under another spelling.
+        if (!folder || !known.entries || known.relative.empty() ||
+            ::CompareStringOrdinal(path.c_str(), static_cast<int>(path.size()), known.relative.c_str(),
+                                   static_cast<int>(known.relative.size()), TRUE) != CSTR_EQUAL) {
+            return true;
+        }
+        for (const std::wstring& entry : *known.entries) entries.push_back(path + entry);
+        return false;
     };
     Walk(root, L"", 0, add);
     std::sort(entries.begin(), entries.end());

@@ -35,4 +35,14 @@ private:
 // sorted: two listings differ exactly when something was added, removed or renamed.
 std::vector<std::wstring> ListFolderTree(const std::wstring& root);
 
+// A listing of one folder below the root, in the form ListFolderTree gives for that
+// folder, already at hand.
+struct KnownListing {
+    std::wstring relative;  // the folder below the root: "\news\daily.WSC", no '\' at the end
+    const std::vector<std::wstring>* entries = nullptr;
+};
+// The same, taking the entries below the known folder from its listing instead of
+// listing that folder again.
+std::vector<std::wstring> ListFolderTree(const std::wstring& root, const KnownListing& known);
+
 }  // namespace pelmora::win
