@@ -60,12 +60,13 @@ CStateStorage::CStateStorage(ItemsName itemsName) noexcept
     : arena_(&itemsName.arena), items_(arena_->Resource()), name_(itemsName.name) {}
 
 template <class ItemName>
-std::shared_ptr<CStateItem> CStateStorage::MakeItem(ItemName name) const {
-    return std::allocate_shared<CStateItem>(StateArenaAllocator<CStateItem>(arena_->shared_from_this()), name,
-                                            *arena_);
+std::shared_ptr<CStateItem> CStateStorage::MakeItem(ItemName name, const StateArenaAllocator<CStateItem>& allocator) const {
+    return std::allocate_shared<CStateItem>(allocator, name, *allocator.Arena());
 }
-template std::shared_ptr<CStateItem> CStateStorage::MakeItem(std::wstring_view) const;
-template std::shared_ptr<CStateItem> CStateStorage::MakeItem(CStateItem::AsciiName) const;
+template std::shared_ptr<CStateItem> CStateStorage::MakeItem(std::wstring_view,
+                                                             const StateArenaAllocator<CStateItem>&) const;
+template std::shared_ptr<CStateItem> CStateStorage::MakeItem(CStateItem::AsciiName,
+                                                             const StateArenaAllocator<CStateItem>&) const;
 
 void CStateStorage::Put(std::shared_ptr<CStateItem> item) {
     const std::wstring_view name = item->Name();
@@ -123,7 +124,7 @@ bool CStateStorage::SetValue(const std::wstring& path, uint32_t value) noexcept 
             const std::wstring_view name = names.names[level];
             auto found = storage->items_.find(name);
             if (found == storage->items_.end()) {
-                auto made = storage->MakeItem(name);
+                auto made = storage->MakeItem(name, StateArenaAllocator<CStateItem>(storage->arena_->shared_from_this()));
                 found = storage->items_.emplace(made->Name(), made).first;
             }
             item = found->second.get();

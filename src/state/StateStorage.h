@@ -20,9 +20,10 @@
 #include <string_view>
 #include <vector>
 
+#include "state/StateArena.h"
+
 namespace pelmora {
 
-class CStateArena;
 class CStateItem;
 
 // Deepest nesting of items a value may hold, counting top-level items as 1. Far beyond
@@ -85,14 +86,16 @@ private:
     };
     explicit CStateStorage(ItemsName itemsName) noexcept;
 
-    // A new item of this storage's arena, not yet added.
+    // A new item in arena, this storage's, not yet added.
     template <class ItemName>
-    [[nodiscard]] std::shared_ptr<CStateItem> MakeItem(ItemName name) const;
+    [[nodiscard]] std::shared_ptr<CStateItem> MakeItem(ItemName name,
+                                                       const StateArenaAllocator<CStateItem>& allocator) const;
 
     // Where the item at path is held, or null.
     [[nodiscard]] const std::shared_ptr<CStateItem>* FindHeld(const std::wstring& path) const noexcept;
 
-    bool ParseBlock(const BYTE* data, size_t size, size_t depth, size_t& consumed);
+    bool ParseBlock(const BYTE* data, size_t size, size_t depth, const StateArenaAllocator<CStateItem>& allocator,
+                    size_t& consumed);
     BYTE* WriteBlock(BYTE* out) const;
     // Adds item under its name, replacing an item of that name.
     void Put(std::shared_ptr<CStateItem> item);

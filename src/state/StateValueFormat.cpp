@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "state/StateArena.h"
 #include "state/StateItem.h"
 
 #include "framework/win/Ansi.h"
@@ -153,7 +154,8 @@ bool CStateStorage::Parse(const BYTE* data, size_t size) noexcept {
     if (!data) return false;
     try {
         size_t consumed = 0;
-        return ParseBlock(data, size, 1, consumed);
+        // Asked once: each item's allocator holds the arena too.
+        return ParseBlock(data, size, 1, StateArenaAllocator<CStateItem>(arena_->shared_from_this()), consumed);
     } catch (...) {
         return false;  // out of memory: the items inserted so far stay
     }
@@ -162,7 +164,9 @@ bool CStateStorage::Parse(const BYTE* data, size_t size) noexcept {
 // depth is the nesting level of this block's items, 1 for a root's. The stored size
 // fields are not trusted: positions follow from the bytes actually read, so a child
 // block holding two items of one name cannot shift the items after it.
-bool CStateStorage::ParseBlock(const BYTE* data, size_t size, size_t depth, size_t& consumed) {
+bool CStateStorage::ParseBlock(const BYTE* data, size_t size, size_t depth,
+                               const StateArenaAllocator<CStateItem>& allocator,
+                               size_t& consumed) {
     if (size < kBlockHeaderSize) return false;
     const uint32_t count = GetU32(data + 4);
     size_t at = kBlockHeaderSize;
@@ -173,8 +177,8 @@ bool CStateStorage::ParseBlock(const BYTE* data, size_t size, size_t depth, size
         if (!nameEnd) return false;
         // Bytes that are all ASCII are widened as every ANSI code page would.
         const std::string_view bytes(reinterpret_cast<const char*>(name), nameEnd - name);
-        auto item = IsAsciiBytes(bytes) ? MakeItem(CStateItem::AsciiName{bytes})
-                                        : MakeItem(std::wstring_view(win::AnsiToWide(bytes)));
+        auto item = IsAsciiBytes(bytes) ? MakeItem(CStateItem::AsciiName{bytes}, allocator)
+                                        : MakeItem(std::wstring_view(win::AnsiToWide(bytes)), allocator);
         item->SetValue(GetU32(data + at + 4));
 
         const size_t childAt = static_cast<size_t>(nameEnd + 1 - data);
@@ -182,7 +186,7 @@ bool CStateStorage::ParseBlock(const BYTE* data, size_t size, size_t depth, size
         size_t childSize = kBlockHeaderSize;
         if (GetU32(data + childAt + 4) != 0) {
             if (depth >= kMaxStateDepth) return false;
-            if (!item->Children().ParseBlock(data + childAt, size - childAt, depth + 1, childSize)) return false;
+            if (!item->Children().ParseBlock(data + childAt, size - childAt, depth + 1, allocator, childSize)) return false;
         }
         Put(std::move(item));
         at = childAt + childSize;
