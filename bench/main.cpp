@@ -74,7 +74,9 @@ int main(int argc, char** argv) {
         } else if (!std::strcmp(argv[i], "--out") && i + 1 < argc) {
             outFolder = pelmora::win::AnsiToWide(argv[++i]);
         } else {
-            std::fprintf(stderr, "usage: pelmora_bench [--smoke] [--repeats N] [--out FOLDER] [--only event|page|band|marks|log]\n");
+            std::fprintf(stderr,
+                         "usage: pelmora_bench [--smoke] [--repeats N] [--out FOLDER] "
+                         "[--only event|page|band|marks|log]\n");
             return 2;
         }
     }

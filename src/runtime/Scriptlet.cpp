@@ -226,8 +226,8 @@ STDMETHODIMP CScriptlet::Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DI
         }
         const wchar_t* name = binding.signature->Name(0);
         if (FAILED(binding.lookupResult)) {
-            LogError(L"Function " + std::wstring(name) + L" is not implemented.", binding.lookupResult, "CScriptlet::Invoke",
-                     __LINE__);
+            LogError(L"Function " + std::wstring(name) + L" is not implemented.", binding.lookupResult,
+                     "CScriptlet::Invoke", __LINE__);
             return E_NOTIMPL;
         }
         if (flags == DISPATCH_METHOD) {

@@ -60,7 +60,8 @@ CStateStorage::CStateStorage(ItemsName itemsName) noexcept
     : arena_(&itemsName.arena), items_(arena_->Resource()), name_(itemsName.name) {}
 
 template <class ItemName>
-std::shared_ptr<CStateItem> CStateStorage::MakeItem(ItemName name, const StateArenaAllocator<CStateItem>& allocator) const {
+std::shared_ptr<CStateItem> CStateStorage::MakeItem(ItemName name,
+                                                    const StateArenaAllocator<CStateItem>& allocator) const {
     return std::allocate_shared<CStateItem>(allocator, name, *allocator.Arena());
 }
 template std::shared_ptr<CStateItem> CStateStorage::MakeItem(std::wstring_view,
@@ -124,7 +125,8 @@ bool CStateStorage::SetValue(const std::wstring& path, uint32_t value) noexcept 
             const std::wstring_view name = names.names[level];
             auto found = storage->items_.find(name);
             if (found == storage->items_.end()) {
-                auto made = storage->MakeItem(name, StateArenaAllocator<CStateItem>(storage->arena_->shared_from_this()));
+                const StateArenaAllocator<CStateItem> allocator(storage->arena_->shared_from_this());
+                auto made = storage->MakeItem(name, allocator);
                 found = storage->items_.emplace(made->Name(), made).first;
             }
             item = found->second.get();

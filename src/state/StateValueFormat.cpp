@@ -165,8 +165,7 @@ bool CStateStorage::Parse(const BYTE* data, size_t size) noexcept {
 // fields are not trusted: positions follow from the bytes actually read, so a child
 // block holding two items of one name cannot shift the items after it.
 bool CStateStorage::ParseBlock(const BYTE* data, size_t size, size_t depth,
-                               const StateArenaAllocator<CStateItem>& allocator,
-                               size_t& consumed) {
+                               const StateArenaAllocator<CStateItem>& allocator, size_t& consumed) {
     if (size < kBlockHeaderSize) return false;
     const uint32_t count = GetU32(data + 4);
     size_t at = kBlockHeaderSize;
@@ -186,7 +185,9 @@ bool CStateStorage::ParseBlock(const BYTE* data, size_t size, size_t depth,
         size_t childSize = kBlockHeaderSize;
         if (GetU32(data + childAt + 4) != 0) {
             if (depth >= kMaxStateDepth) return false;
-            if (!item->Children().ParseBlock(data + childAt, size - childAt, depth + 1, allocator, childSize)) return false;
+            if (!item->Children().ParseBlock(data + childAt, size - childAt, depth + 1, allocator, childSize)) {
+                return false;
+            }
         }
         Put(std::move(item));
         at = childAt + childSize;

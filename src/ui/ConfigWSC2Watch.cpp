@@ -16,6 +16,16 @@ constexpr UINT_PTR kWatchTimerId = 0x5077;
 constexpr UINT kWatchPeriodMs = 250;
 constexpr int kTicksPerSweep = 3;
 
+// What a tree's last fill listed, when its folder is root or a folder below it.
+win::KnownListing ListingBelow(const std::wstring& root, const CFileBrowser* tree) {
+    if (!tree || !tree->GetFolderListing()) return {};
+    const std::wstring& folder = tree->GetDirectory();
+    if (folder == root) return {std::wstring(), tree->GetFolderListing()};
+    if (folder.size() > root.size() && folder.compare(0, root.size(), root) == 0 && folder[root.size()] == L'\\')
+        return {folder.substr(root.size()), tree->GetFolderListing()};
+    return {};
+}
+
 // The path an item key names below its tree's folder, for FindItemByPath.
 std::wstring RelativePath(std::wstring key) {
     while (!key.empty() && key.front() == L'\\') key.erase(key.begin());
@@ -45,24 +55,13 @@ FILETIME CConfigWSC2::LastWriteTime(const std::wstring& path) {
 
 void CConfigWSC2::StartWatching() {
     StopWatching();
-    // A folder that cannot be watched is only not followed; the form works on. The main
-    // tree was just filled from a listing of the same folder: comparing with that one
-    // also catches what changed between the filling and the start of the watch.
+    // A folder that cannot be watched is only not followed; the form works on. The trees
+    // were just filled from listings of their folders: comparing with those also catches
+    // what changed between the filling and the start of the watch.
     const std::wstring mainDirectory = GetMainScriptDirectory();
-    const CFileBrowser& mainTree = store_.GetMainTree();
-    const std::vector<std::wstring>* listed = mainTree.GetFolderListing();
-    mainListing_ = listed && mainTree.GetDirectory() == mainDirectory ? *listed : win::ListFolderTree(mainDirectory);
-    // The same for the URL scripts of the checked main script, a folder of their own.
     const std::wstring urlDirectory = GetUrlScriptDirectory();
-    win::KnownListing urlTreeListing;
-    if (const auto& urlTree = store_.GetCurrentUrlTree()) {
-        const std::wstring& shown = urlTree->GetDirectory();
-        if (shown.size() > urlDirectory.size() && shown.compare(0, urlDirectory.size(), urlDirectory) == 0 &&
-            shown[urlDirectory.size()] == L'\\') {
-            urlTreeListing = {shown.substr(urlDirectory.size()), urlTree->GetFolderListing()};
-        }
-    }
-    urlListing_ = win::ListFolderTree(urlDirectory, urlTreeListing);
+    mainListing_ = win::ListFolderTree(mainDirectory, ListingBelow(mainDirectory, &store_.GetMainTree()));
+    urlListing_ = win::ListFolderTree(urlDirectory, ListingBelow(urlDirectory, store_.GetCurrentUrlTree().get()));
     (void)mainWatch_.Start(mainDirectory);
     (void)urlWatch_.Start(urlDirectory);
     ::SetTimer(Handle(), kWatchTimerId, kWatchPeriodMs, nullptr);

@@ -9,6 +9,7 @@
 
 #include "core/Logger.h"
 #include "framework/win/Ansi.h"
+#include "framework/win/FolderWatch.h"
 #include "framework/win/HResult.h"
 #include "framework/win/UniqueHandle.h"
 #include "resources/resource.h"
@@ -23,8 +24,6 @@ constexpr char kSourceFile[] = "FileBrowser";
 constexpr UINT kRestoredStateBits = 0xFF;
 // Everything the control reports about an item: mark, overlay and the state bits.
 constexpr UINT kWholeStateWord = 0xFFFF;
-// The deepest folder level win::ListFolderTree lists, the top level being 0.
-constexpr size_t kListedDepth = 64;
 
 // A name longer than four characters ending in ".wsc", the letters in either case.
 bool IsScriptFileName(const std::wstring& name) {
@@ -55,7 +54,8 @@ std::shared_ptr<const CImageLists> MakeTreeImageLists(bool keepIncomplete) {
 // The images of the trees as drawn the first time, kept as bytes: loading and scaling
 // the nine icons costs more than filling a small tree, reading a set back from its
 // bytes a tenth of that. Plain memory, for any thread; only the lists are per thread.
-std::shared_ptr<const CImageLists> ImageListsAsDrawn(std::mutex& lock) {
+std::shared_ptr<const CImageLists> ImageListsAsDrawn() {
+    static std::mutex lock;
     static CImageLists::Saved drawn;
     {
         std::lock_guard<std::mutex> hold(lock);
@@ -89,7 +89,7 @@ std::shared_ptr<const CImageLists> TreeImageLists() {
             if (auto kept = found->second.lock()) return kept;
         }
     }
-    auto made = ImageListsAsDrawn(lock);
+    auto made = ImageListsAsDrawn();
     std::lock_guard<std::mutex> hold(lock);
     // Threads that have gone leave nothing behind but their expired entries.
     for (auto entry = byThread.begin(); entry != byThread.end();) {
@@ -182,7 +182,7 @@ HRESULT CFileBrowser::EnumDirectory(HTREEITEM parent, const std::wstring& direct
 
     // The folder watch's listing is taken from this walk; it stops where that one does.
     const size_t depth = static_cast<size_t>(std::count(folderKey.begin(), folderKey.end(), L'\\'));
-    if (depth > kListedDepth) listingWhole_ = false;
+    if (depth > win::kListedFolderDepth) listingWhole_ = false;
     bool added = false;
     HRESULT status = S_OK;
     do {

@@ -72,8 +72,10 @@ bool CImageLists::Save(Saved& saved) const {
     for (const auto& [kind, entry] : entries_) {
         if (!entry || !entry->list) return false;
         com::ComPtr<IStream> stream;
-        if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put())) || !::ImageList_Write(entry->Get(), stream.get()))
+        if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put())) ||
+            !::ImageList_Write(entry->Get(), stream.get())) {
             return false;
+        }
         ULARGE_INTEGER size{};
         HGLOBAL memory = nullptr;
         if (FAILED(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &size)) ||

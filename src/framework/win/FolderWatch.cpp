@@ -16,7 +16,7 @@ bool IsDotEntry(const wchar_t* name) {
 // folder is entered when visit answers true for it.
 template <typename Visit>
 void Walk(const std::wstring& root, const std::wstring& relative, size_t depth, Visit& visit) {
-    if (depth > 64) return;  // a cycle through links cannot hold the caller
+    if (depth > kListedFolderDepth) return;
     WIN32_FIND_DATAW found{};
     UniqueFindHandle search(::FindFirstFileW((root + relative + L"\\*").c_str(), &found));
     if (!search.valid()) return;
@@ -54,10 +54,15 @@ std::vector<std::wstring> ListFolderTree(const std::wstring& root) { return List
 
 std::vector<std::wstring> ListFolderTree(const std::wstring& root, const KnownListing& known) {
     std::vector<std::wstring> entries;
+    if (known.entries && known.relative.empty()) {
+        entries = *known.entries;
+        std::sort(entries.begin(), entries.end());
+        return entries;
+    }
     auto add = [&](const std::wstring& path, bool folder) {
         entries.push_back(folder ? path + L"\\" : path);
         // Names differ in case only where the folder was made under another spelling.
-        if (!folder || !known.entries || known.relative.empty() ||
+        if (!folder || !known.entries ||
             ::CompareStringOrdinal(path.c_str(), static_cast<int>(path.size()), known.relative.c_str(),
                                    static_cast<int>(known.relative.size()), TRUE) != CSTR_EQUAL) {
             return true;

@@ -31,6 +31,10 @@ private:
     UniqueChangeNotification handle_;
 };
 
+// The deepest folder level ListFolderTree lists, root's own entries being level 0: a
+// cycle through links cannot hold the caller.
+inline constexpr size_t kListedFolderDepth = 64;
+
 // The files and folders below root, as paths relative to it, folders ending in '\',
 // sorted: two listings differ exactly when something was added, removed or renamed.
 std::vector<std::wstring> ListFolderTree(const std::wstring& root);
@@ -38,11 +42,13 @@ std::vector<std::wstring> ListFolderTree(const std::wstring& root);
 // A listing of one folder below the root, in the form ListFolderTree gives for that
 // folder, already at hand.
 struct KnownListing {
-    std::wstring relative;  // the folder below the root: "\news\daily.WSC", no '\' at the end
+    // The folder below the root ("\news\daily.WSC", no '\' at the end); empty for
+    // the root itself.
+    std::wstring relative;
     const std::vector<std::wstring>* entries = nullptr;
 };
 // The same, taking the entries below the known folder from its listing instead of
-// listing that folder again.
+// listing that folder again; no known entries, no folder taken over.
 std::vector<std::wstring> ListFolderTree(const std::wstring& root, const KnownListing& known);
 
 }  // namespace pelmora::win
