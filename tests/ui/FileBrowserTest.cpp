@@ -168,6 +168,9 @@ TEST_F(FileBrowserTest, FolderListingOfALoadIsTheWatchListingUntilCleared) {
     EXPECT_EQ(std::count(spliced.begin(), spliced.end(), rootName + L"\\gone.wsc"), 1);
     EXPECT_EQ(std::count(spliced.begin(), spliced.end(), rootName + L"\\readme.txt"), 0);
     EXPECT_EQ(spliced.size(), above.size() - expected.size() + 1);
+    // The known folder may be the root itself: its listing is the answer, nothing is listed.
+    EXPECT_EQ(win::ListFolderTree(root.path(), {L"", model.GetFolderListing()}), expected);
+    EXPECT_EQ(win::ListFolderTree(root / L"gone", {L"", &stale}), stale);
 
     MakeFile(L"empty\\later.wsc");
     ASSERT_EQ(model.Reload(), S_OK);

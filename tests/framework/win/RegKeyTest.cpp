@@ -2,6 +2,8 @@
 // value as it was, and that strings go through whole, whichever way they were written.
 // (A string stored without its terminating zero is a case of the script location's.)
 #include <gtest/gtest.h>
+
+#include <memory_resource>
 #include <windows.h>
 
 #include <string>
@@ -63,9 +65,14 @@ TEST_F(RegKeyTest, EachReadTakesItsOwnTypeOnlyAndLeavesItsValueUntouchedOtherwis
         DWORD dword = 7;
         std::wstring text = L"before";
         std::vector<BYTE> bytes = {9};
+        std::pmr::monotonic_buffer_resource memory;
+        std::pmr::vector<BYTE> pooled({9}, &memory);
         EXPECT_EQ(ReadRegDword(key_.get(), c.name, dword), c.dword);
         EXPECT_EQ(ReadRegString(key_.get(), c.name, text), c.string);
         EXPECT_EQ(ReadRegBinary(key_.get(), c.name, bytes), c.binary);
+        EXPECT_EQ(ReadRegBinary(key_.get(), c.name, pooled), c.binary);
+        EXPECT_EQ(std::vector<BYTE>(pooled.begin(), pooled.end()), bytes) << "both reads give the same bytes";
+        EXPECT_EQ(pooled.get_allocator().resource(), &memory) << "read into the caller's memory";
         if (c.dword != ERROR_SUCCESS) {
             EXPECT_EQ(dword, 7u);
         }
