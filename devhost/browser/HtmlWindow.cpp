@@ -155,9 +155,7 @@ void HtmlWindow::AdvanceClock(ULONG milliseconds) {
 }
 
 STDMETHODIMP HtmlWindow::EnumConnectionPoints(IEnumConnectionPoints** points) {
-    if (!points) return E_POINTER;
-    *points = nullptr;
-    return E_NOTIMPL;
+    return events_.EnumerateAsOnlyPoint(points);
 }
 
 STDMETHODIMP HtmlWindow::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {

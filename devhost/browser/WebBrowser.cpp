@@ -285,9 +285,7 @@ HRESULT STDMETHODCALLTYPE WebBrowser::get_ReadyState(READYSTATE* plReadyState) {
 }
 
 STDMETHODIMP WebBrowser::EnumConnectionPoints(IEnumConnectionPoints** points) {
-    if (!points) return E_POINTER;
-    *points = nullptr;
-    return E_NOTIMPL;
+    return events_.EnumerateAsOnlyPoint(points);
 }
 
 STDMETHODIMP WebBrowser::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {

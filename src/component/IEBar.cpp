@@ -122,9 +122,7 @@ STDMETHODIMP CIEBar::Save(IStream*, BOOL) {
 STDMETHODIMP CIEBar::GetSizeMax(ULARGE_INTEGER*) { return E_NOTIMPL; }
 
 STDMETHODIMP CIEBar::EnumConnectionPoints(IEnumConnectionPoints** points) {
-    if (!points) return E_POINTER;
-    *points = nullptr;
-    return E_NOTIMPL;
+    return events_.EnumerateAsOnlyPoint(points);
 }
 
 STDMETHODIMP CIEBar::FindConnectionPoint(REFIID iid, IConnectionPoint** point) { return events_.Find(iid, point); }

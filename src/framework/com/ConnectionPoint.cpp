@@ -4,6 +4,7 @@
 
 #include "framework/com/ComBase.h"
 #include "framework/com/ExceptionBarrier.h"
+#include "framework/com/SnapshotEnumerator.h"
 
 namespace pelmora::com {
 
@@ -32,6 +33,7 @@ STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     ComPtr<IDispatch> dispatch;
     if (FAILED(sink->QueryInterface(sinkInterface_, dispatch.put_void())) || !dispatch) return CONNECT_E_CANNOTCONNECT;
     return ExceptionBarrier([&] {
+        win::CriticalSectionLock guard(lock_);
         sinks_.push_back(std::move(dispatch));
         *cookie = static_cast<DWORD>(sinks_.size());
         return S_OK;
@@ -39,16 +41,32 @@ STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
 }
 
 STDMETHODIMP ConnectionPoint::Unadvise(DWORD cookie) {
-    if (cookie == 0 || cookie > sinks_.size() || !sinks_[cookie - 1]) return CONNECT_E_NOCONNECTION;
-    // Moved out first: the sink's release may call back into this point.
-    ComPtr<IDispatch> released = std::move(sinks_[cookie - 1]);
+    ComPtr<IDispatch> released;  // released after the lock: the sink may call back
+    {
+        win::CriticalSectionLock guard(lock_);
+        if (cookie == 0 || cookie > sinks_.size() || !sinks_[cookie - 1]) return CONNECT_E_NOCONNECTION;
+        released = std::move(sinks_[cookie - 1]);
+    }
     return S_OK;
 }
 
 STDMETHODIMP ConnectionPoint::EnumConnections(IEnumConnections** connections) {
     if (!connections) return E_POINTER;
     *connections = nullptr;
-    return E_NOTIMPL;
+    return ExceptionBarrier([&] {
+        win::CriticalSectionLock guard(lock_);
+        std::vector<CONNECTDATA> live;
+        for (size_t slot = 0; slot < sinks_.size(); ++slot) {
+            if (sinks_[slot]) live.push_back({sinks_[slot].get(), static_cast<DWORD>(slot + 1)});
+        }
+        // Made under the lock, so no sink can go before the enumerator holds it.
+        return ConnectionsEnumerator::Create(live.data(), live.size(), connections);
+    });
+}
+
+HRESULT ConnectionPoint::EnumerateAsOnlyPoint(IEnumConnectionPoints** points) noexcept {
+    IConnectionPoint* const self = this;
+    return ConnectionPointsEnumerator::Create(&self, 1, points);
 }
 
 HRESULT ConnectionPoint::Find(REFIID iid, IConnectionPoint** point) noexcept {
@@ -62,14 +80,28 @@ HRESULT ConnectionPoint::Find(REFIID iid, IConnectionPoint** point) noexcept {
 
 void ConnectionPoint::Fire(DISPID id, DISPPARAMS* params) noexcept {
     // Slots only grow; a sink advised during the round is called too.
-    for (size_t slot = 0; slot < sinks_.size(); ++slot) {
-        const ComPtr<IDispatch> sink = sinks_[slot];  // alive through its own Unadvise
+    for (size_t slot = 0;; ++slot) {
+        ComPtr<IDispatch> sink;  // alive through its own Unadvise
+        {
+            win::CriticalSectionLock guard(lock_);
+            if (slot >= sinks_.size()) break;
+            sink = sinks_[slot];
+        }
         if (!sink) continue;
         sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, params, nullptr, nullptr, nullptr);
     }
 }
 
+void ConnectionPoint::Clear() noexcept {
+    std::vector<ComPtr<IDispatch>> released;
+    {
+        win::CriticalSectionLock guard(lock_);
+        released.swap(sinks_);
+    }
+}
+
 size_t ConnectionPoint::ConnectionCount() const noexcept {
+    win::CriticalSectionLock guard(lock_);
     size_t live = 0;
     for (const ComPtr<IDispatch>& sink : sinks_) live += sink ? 1 : 0;
     return live;

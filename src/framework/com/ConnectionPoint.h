@@ -2,12 +2,14 @@
 // One connection point of an event source: dispatch sinks in slots, cookie = slot
 // index + 1; Unadvise clears the slot, which is never handed out again, so a stale
 // cookie cannot disconnect a later sink. The point lives inside its container and
-// counts its references there.
+// counts its references there. The slots are guarded by a lock of the point's own;
+// sinks are called and released outside it, as they may call back.
 #include <ocidl.h>
 
 #include <vector>
 
 #include "framework/com/ComPtr.h"
+#include "framework/win/CriticalSection.h"
 
 namespace pelmora::com {
 
@@ -31,21 +33,24 @@ public:
     STDMETHODIMP Unadvise(DWORD cookie) override;
     STDMETHODIMP EnumConnections(IEnumConnections** connections) override;
 
-    // Answers FindConnectionPoint for the container.
+    // Answers FindConnectionPoint and EnumConnectionPoints for a container whose only
+    // point this is.
     HRESULT Find(REFIID iid, IConnectionPoint** point) noexcept;
+    HRESULT EnumerateAsOnlyPoint(IEnumConnectionPoints** points) noexcept;
 
     // Calls every sink advised at the time of its turn; a sink unadvised by an earlier
     // one in the same round is skipped. Sink failures do not stop the round.
     void Fire(DISPID id, DISPPARAMS* params) noexcept;
 
     // Drops every sink (the source goes away).
-    void Clear() noexcept { sinks_.clear(); }
+    void Clear() noexcept;
     [[nodiscard]] size_t ConnectionCount() const noexcept;
 
 private:
     IConnectionPointContainer* container_;
     IID events_;
     IID sinkInterface_;
+    mutable win::CriticalSection lock_;
     std::vector<ComPtr<IDispatch>> sinks_;
 };
 

@@ -56,5 +56,57 @@ TEST(ConnectionPoint, AnswersItselfCountsInItsContainerAndHoldsItsSinks) {
     EXPECT_TRUE(container.Calls().empty());
 }
 
+// The enumerators hold what they list, so a sink unadvised during a walk, or the
+// container's last outside reference, stays valid until the enumerator goes.
+TEST(ConnectionPoint, EnumeratesItsLiveSinksAndItselfFromSnapshotsThatHoldThem) {
+    test::FakeCom container("container");
+    ConnectionPoint point(container.Answer<IConnectionPointContainer>(), kEvents);
+    test::FakeCom first("first"), second("second");
+    first.Answer<IDispatch>();
+    second.Answer<IDispatch>();
+    DWORD firstCookie = 0, secondCookie = 0;
+    ASSERT_EQ(point.Advise(first.Unknown(), &firstCookie), S_OK);
+    ASSERT_EQ(point.Advise(second.Unknown(), &secondCookie), S_OK);
+    ASSERT_EQ(point.Unadvise(firstCookie), S_OK);
+
+    ComPtr<IEnumConnections> connections;
+    ASSERT_EQ(point.EnumConnections(connections.put()), S_OK);
+    ASSERT_EQ(point.Unadvise(secondCookie), S_OK);
+    EXPECT_EQ(second.References(), 1);  // the snapshot's
+    CONNECTDATA got[2] = {};
+    EXPECT_EQ(connections->Next(2, got, nullptr), E_POINTER);
+    ULONG fetched = 9;
+    EXPECT_EQ(connections->Next(2, got, &fetched), S_FALSE);
+    ASSERT_EQ(fetched, 1u);
+    EXPECT_EQ(got[0].dwCookie, secondCookie);
+    EXPECT_EQ(got[0].pUnk, second.Unknown());
+    EXPECT_EQ(second.References(), 2);
+    got[0].pUnk->Release();
+    EXPECT_EQ(connections->Next(1, got, nullptr), S_FALSE);
+    EXPECT_EQ(connections->Reset(), S_OK);
+    EXPECT_EQ(connections->Skip(2), S_FALSE);
+    EXPECT_EQ(connections->Reset(), S_OK);
+    ComPtr<IEnumConnections> clone;
+    ASSERT_EQ(connections->Clone(clone.put()), S_OK);
+    connections.reset();
+    EXPECT_EQ(clone->Next(1, got, nullptr), S_OK);
+    got[0].pUnk->Release();
+    clone.reset();
+    EXPECT_EQ(second.References(), 0);
+    EXPECT_EQ(first.References(), 0);
+
+    ComPtr<IEnumConnectionPoints> points;
+    ASSERT_EQ(point.EnumerateAsOnlyPoint(points.put()), S_OK);
+    IConnectionPoint* listed[2] = {};
+    EXPECT_EQ(points->Next(2, listed, &fetched), S_FALSE);
+    ASSERT_EQ(fetched, 1u);
+    EXPECT_EQ(listed[0], static_cast<IConnectionPoint*>(&point));
+    EXPECT_EQ(container.References(), 2);  // the snapshot's and ours
+    listed[0]->Release();
+    points.reset();
+    EXPECT_EQ(container.References(), 0);
+    EXPECT_TRUE(container.Calls().empty());
+}
+
 }  // namespace
 }  // namespace pelmora::com
