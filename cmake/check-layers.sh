@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Fails when a quoted #include points the wrong way between the source folders:
+# Fails when an #include points the wrong way between the source folders:
 #   framework <- core <- state, library <- runtime <- ui <- component
 # Each folder may include from its own folder and those to its left; state and library
 # are siblings and include neither each other. resources/ (resource ids) is open to
 # every folder but framework, which knows nothing of Pelmora. devhost/ may include
 # nothing of src/ but framework/. Includes without a folder (same folder, generated
-# headers) are not checked.
+# headers) are not checked, nor <...> includes of folders that are not ours (<sys/...>).
 #   check-layers.sh REPOSITORY_ROOT
 set -euo pipefail
 root=${1:-.}
@@ -16,8 +16,14 @@ declare -A rank=([framework]=0 [resources]=1 [core]=2 [state]=4 [library]=4 [run
 status=0
 checked=0
 while IFS=: read -r file line text; do
-  [[ $text =~ \"([^\"]*)\" ]] || continue
-  included=${BASH_REMATCH[1]}
+  if [[ $text =~ \"([^\"]*)\" ]]; then
+    included=${BASH_REMATCH[1]}
+  elif [[ $text =~ \<([^\>]*)\> ]]; then
+    included=${BASH_REMATCH[1]}
+    [[ -n ${rank[${included%%/*}]+set} ]] || continue
+  else
+    continue
+  fi
   [[ $included == */* ]] || continue
   target=${included%%/*}
   case $file in
@@ -41,7 +47,7 @@ while IFS=: read -r file line text; do
       ;;
   esac
   checked=$((checked + 1))
-done < <(cd "$root" && grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' src devhost)
+done < <(cd "$root" && grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<]' src devhost)
 
 if (( checked == 0 )); then
   echo "check-layers: no includes found below $root/src and $root/devhost" >&2
