@@ -396,6 +396,8 @@ void CConfigWSC2::OnCheckChanged(int treeId, HTREEITEM item) {
     if (attach && mainTree.GetSelectedItem() != item) (void)mainTree.SelectItem(item);
     EnableControl(kDeleteMainScriptButton, !store_.IsSelectedMainScriptChecked());
     AttachChecked(attach);
+    // The pages New URL scripts offers were the detached script's: they go with it.
+    UpdateControls();
 }
 
 void CConfigWSC2::OnMainTreeSelChanged(const NMTREEVIEWW& change) {

@@ -131,6 +131,13 @@ TEST(IEBarTest, AnswersTheBrowsersBandQuestionsWithoutASite) {
     DWORD cookie = 7;
     EXPECT_EQ(CONNECT_E_CANNOTCONNECT, point->Advise(&plainSink, &cookie));
     EXPECT_EQ(CONNECT_E_NOCONNECTION, point->Unadvise(5));
+    ComPtr<IEnumConnectionPoints> points;
+    ASSERT_EQ(S_OK, container->EnumConnectionPoints(points.put()));
+    ComPtr<IConnectionPoint> listed;
+    EXPECT_EQ(S_OK, points->Next(1, listed.put(), nullptr));
+    EXPECT_EQ(point, listed);
+    EXPECT_EQ(S_FALSE, points->Next(1, listed.put(), nullptr));
+    points.reset();
 
     point.reset();
     container.reset();
@@ -393,6 +400,10 @@ TEST_F(BandFormTest, BrokenScriptsFoldersAndMarksLeaveARecordAndAWorkingForm) {
     EXPECT_EQ(0u, ui::TreeView(Control(kMainScriptTreeId)).GetCount());
     EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
     EXPECT_TRUE(Enabled(CConfigWSC2::kNewMainScriptButton));
+    for (int id : {CConfigWSC2::kDeleteMainScriptButton, CConfigWSC2::kNewUrlScriptsButton,
+                   CConfigWSC2::kDeleteUrlScriptButton}) {
+        EXPECT_FALSE(Enabled(id)) << id << " is of no use without scripts";
+    }
     EXPECT_EQ(0u, test::CountOf(log.Added(), "Exception"));
 }
 
@@ -402,7 +413,9 @@ TEST_F(BandFormTest, ScriptsSavedOrAddedByAnotherProgramAreFollowedWhileShown) {
     const auto withAlert = [&](const std::wstring& name, const std::string& text) {
         const std::wstring path = mainDirectory + name;
         WriteMainScript(name);
-        test::WriteFileBytes(path, test::Replaced(test::ReadFileBytes(path), "'main complete'", "'" + text + "'"));
+        // The count is a global of the script: it starts over when the script does.
+        test::WriteFileBytes(path, test::Replaced(test::ReadFileBytes(path), "'main complete'",
+                                                  "'" + text + " ' + (seen = (typeof seen == 'number' ? seen : 0) + 1)"));
     };
     const auto alerted = [&](const std::wstring& text) {
         com::Bstr url(L"http://h.example/index.html");
@@ -410,6 +423,9 @@ TEST_F(BandFormTest, ScriptsSavedOrAddedByAnotherProgramAreFollowedWhileShown) {
         const auto& lines = browser->GetTranscript().lines;
         return std::find(lines.begin(), lines.end(), L"alert " + text) != lines.end();
     };
+    const std::wstring urlFolder = GetUrlScriptDirectory() + L"\\a.WSC";
+    ASSERT_TRUE(::CreateDirectoryW(urlFolder.c_str(), nullptr));
+    test::WriteFileBytes(urlFolder + L"\\g.example.WSC", "<?XML version=\"1.0\"?>");
     test::LogCapture log;
     Show();
     const HWND mainTree = Control(kMainScriptTreeId);
@@ -422,7 +438,8 @@ TEST_F(BandFormTest, ScriptsSavedOrAddedByAnotherProgramAreFollowedWhileShown) {
     withAlert(L"\\news\\c.WSC", "second version");
     test::PumpFor(1500);
     EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\news\\c.WSC"}, ListEntries(Form()->Handle()));
-    EXPECT_TRUE(alerted(L"second version"));
+    EXPECT_TRUE(alerted(L"second version 1"));
+    EXPECT_TRUE(alerted(L"second version 2"));
 
     // A version that does not compile leaves nothing running, until the next save.
     test::WriteFileBytes(mainDirectory + L"\\news\\c.WSC", "<?XML version=\"1.0\"?><package><component>");
@@ -431,7 +448,7 @@ TEST_F(BandFormTest, ScriptsSavedOrAddedByAnotherProgramAreFollowedWhileShown) {
     EXPECT_EQ(1u, test::CountOf(log.NewText(), "Can not attach scriptlet"));
     withAlert(L"\\news\\c.WSC", "third version");
     ASSERT_TRUE(test::PumpUntil([&] { return !ListEntries(Form()->Handle()).empty(); }, 2000));
-    EXPECT_TRUE(alerted(L"third version"));
+    EXPECT_TRUE(alerted(L"third version 1"));
 
     // Added and removed by another program: the tree follows; the mark, the selection
     // and the open folder stay.
@@ -442,6 +459,16 @@ TEST_F(BandFormTest, ScriptsSavedOrAddedByAnotherProgramAreFollowedWhileShown) {
     EXPECT_EQ(MainItem(L"a.WSC"), ui::TreeView(mainTree).GetSelectedItem());
     EXPECT_TRUE(ui::TreeView(mainTree).GetItemState(MainItem(L"news"), TVIS_EXPANDED) & TVIS_EXPANDED);
     EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\news\\c.WSC"}, ListEntries(Form()->Handle()));
+
+    // The URL scripts of the selected script are followed the same way, marks kept.
+    const auto urlItem = [&](const wchar_t* key) { return Form()->Store().GetCurrentUrlTree()->FindItemByPath(nullptr, key); };
+    ASSERT_TRUE(urlItem(L"g.example.WSC"));
+    ClickCheckBox(kUrlScriptTreeId, urlItem(L"g.example.WSC"));
+    ASSERT_TRUE(Form()->Store().GetCurrentUrlTree()->IsScriptChecked(L"\\g.example.WSC"));
+    test::WriteFileBytes(urlFolder + L"\\h.example.WSC", "<?XML version=\"1.0\"?>");
+    ASSERT_TRUE(test::PumpUntil([&] { return urlItem(L"h.example.WSC") != nullptr; }, 2000));
+    EXPECT_TRUE(Form()->Store().GetCurrentUrlTree()->IsScriptChecked(L"\\g.example.WSC"));
+    EXPECT_FALSE(Form()->Store().GetCurrentUrlTree()->IsScriptChecked(L"\\h.example.WSC"));
 
     // Hidden, nothing is followed.
     ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
@@ -475,17 +502,103 @@ TEST_F(BandFormTest, FocusEntersTheRememberedControlAndTabOnHelpLeavesForTheBrow
 }
 
 TEST_F(BandFormTest, SiteWithoutABrowserKeepsTheFormWorkingAndSaysWhyNothingRuns) {
-    test::LogCapture log;
-    site->withServices = false;
+    struct Case {
+        bool withServices;
+        const char* record;
+    };
+    const Case cases[] = {
+        {false, "Failed to query for IServiceProvider. in CConfigWSC2::SetSite"},
+        {true, "Failed to query for IWebBrowserApp. in CConfigWSC2::SetSite"},  // no browser behind it
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.record);
+        test::LogCapture log;
+        site->withServices = c.withServices;
+        site->browser.reset();
+        Show();
+        ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+        EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
+        const std::string added = log.Added();
+        EXPECT_EQ(1u, test::CountOf(added, c.record));
+        EXPECT_EQ(1u, test::CountOf(added, "Site or WebBrowser is not set. in CConfigWSC2::AttachScriptlet"));
+        // Help without a browser does nothing, and nothing breaks.
+        ::SendMessageW(Control(CConfigWSC2::kHelpButton), BM_CLICK, 0, 0);
+        EXPECT_TRUE(::IsWindow(Form()->Handle()));
+        ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));  // unchecked for the next case
+        ASSERT_EQ(S_OK, bar->CloseDW(0));
+    }
+}
+
+// The visible hover box of this thread after the pointer rested on the control; empty
+// when none came up.
+std::wstring HoverTextOf(HWND control) {
+    if (!test::MovePointerTo(POINT{1, 1}) || !test::MovePointerTo(test::CentreOf(control))) return L"";
+    HWND shown = nullptr;
+    test::PumpUntil([&] {
+        ::EnumThreadWindows(
+            ::GetCurrentThreadId(),
+            [](HWND window, LPARAM found) {
+                wchar_t className[64] = {};
+                ::GetClassNameW(window, className, 64);
+                const bool popup = (::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0 &&
+                                   ::lstrcmpiW(className, TOOLTIPS_CLASSW) != 0;  // not a tree's own tip
+                if (!popup || !::IsWindowVisible(window)) return TRUE;
+                *reinterpret_cast<HWND*>(found) = window;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&shown));
+        return shown != nullptr;
+    });
+    if (!shown) return L"";
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(shown)), L'\0');
+    ::GetWindowTextW(shown, text.data(), static_cast<int>(text.size() + 1));
+    return text;
+}
+
+// Every control says what it does when the pointer rests on it; New URL scripts names
+// the pages it would make scripts for once the checked, selected script has seen some.
+TEST_F(BandFormTest, HoverTextsNameEachControlAndNewUrlScriptsTheCollectedPagesALongKeyShowsItsEnd) {
+    const std::wstring defaultNewUrl = L"Create new URL scripts.\nBrowser main script must be checked and selected.";
+    const std::wstring longKey = L"\\news\\a-script-whose-name-is-rather-long.WSC";  // 44 characters
+    WriteMainScript(longKey);
     Show();
+    ui::TreeView(Control(kMainScriptTreeId)).SelectItem(MainItem(longKey.substr(1)));
+    test::PumpPending();
+    wchar_t caption[80] = {};
+    ::GetDlgItemTextW(Form()->Handle(), CConfigWSC2::kUrlTreeCaption, caption, 80);
+    EXPECT_EQ(L"for \"..." + longKey.substr(longKey.size() - 40) + L"\"", caption);  // the key's end names it
+    const struct {
+        int id;
+        const wchar_t* text;
+    } texts[] = {
+        {kMainScriptTreeId, L"Browser main scripts"},
+        {kUrlScriptTreeId, L"URL scripts"},
+        {CConfigWSC2::kNewMainScriptButton, L"Create new Browser main script."},
+        {CConfigWSC2::kDeleteMainScriptButton, L"Delete selected Browser main script.\nYou can not delete \"Checked\" script."},
+        {CConfigWSC2::kNewUrlScriptsButton, defaultNewUrl.c_str()},
+        {CConfigWSC2::kDeleteUrlScriptButton, L"Delete selected URL script.\nYou can not delete \"Checked\" script."},
+        {CConfigWSC2::kAboutButton, L"About dialog."},
+        {CConfigWSC2::kHelpButton, L"Help resource."},
+    };
+    for (const auto& t : texts) EXPECT_EQ(t.text, HoverTextOf(Control(t.id))) << t.id;
+
     ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
-    EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
-    const std::string added = log.Added();
-    EXPECT_EQ(1u, test::CountOf(added, "Failed to query for IServiceProvider. in CConfigWSC2::SetSite"));
-    EXPECT_EQ(1u, test::CountOf(added, "Site or WebBrowser is not set. in CConfigWSC2::AttachScriptlet"));
-    // Help without a browser does nothing, and nothing breaks.
-    ::SendMessageW(Control(CConfigWSC2::kHelpButton), BM_CLICK, 0, 0);
-    EXPECT_TRUE(::IsWindow(Form()->Handle()));
+    EXPECT_FALSE(Enabled(CConfigWSC2::kNewUrlScriptsButton));  // no page completed yet
+    for (const wchar_t* page : {L"http://h.example/index.html", L"https://g.example/a/b.html"}) {
+        browser->DescribePage({page, L"Page", {}, true});
+        com::Bstr url(page);
+        ASSERT_EQ(S_OK, browser->Navigate(url.get(), nullptr, nullptr, nullptr, nullptr));
+        test::PumpPending();
+    }
+    EXPECT_TRUE(Enabled(CConfigWSC2::kNewUrlScriptsButton));
+    EXPECT_EQ(L"Create URL script(s) for collected URL(s):\n\nhttp://h.example/index.html\n"
+              L"https://g.example/a/b.html\n",
+              HoverTextOf(Control(CConfigWSC2::kNewUrlScriptsButton)));
+
+    // Unchecked, the script no longer runs: the default text is back.
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+    EXPECT_FALSE(Enabled(CConfigWSC2::kNewUrlScriptsButton));
+    EXPECT_EQ(defaultNewUrl, HoverTextOf(Control(CConfigWSC2::kNewUrlScriptsButton)));
 }
 
 // Two browser frame windows of one process, each on its own thread with its own bar:
