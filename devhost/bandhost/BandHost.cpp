@@ -331,7 +331,7 @@ void BandHost::Poll() {
         const std::function<void()> listener = pollListener_;
         listener();
     }
-    if (options_.dismissDialogs) DismissDialogs();
+    WatchDialogs();
 }
 
 void BandHost::AdvanceClocks() {
@@ -380,7 +380,7 @@ void BandHost::FollowListBox(int id) {
     WatchListBox();
 }
 
-void BandHost::DismissDialogs() {
+void BandHost::WatchDialogs() {
     std::vector<HWND> open;
     ::EnumThreadWindows(::GetCurrentThreadId(), &CollectDialogs, reinterpret_cast<LPARAM>(&open));
     std::vector<SeenDialog> still;
@@ -393,9 +393,9 @@ void BandHost::DismissDialogs() {
             std::wstring texts;
             ::EnumChildWindows(dialog, &CollectDialogText, reinterpret_cast<LPARAM>(&texts));
             transcript_.Add(L"dialog", L"\"" + WindowText(dialog) + L"\"" + (texts.empty() ? L"" : L": " + texts));
-            if (!kept) ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            if (options_.dismissDialogs && !kept) ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
             still.push_back({dialog, now});
-        } else if (kept) {
+        } else if (kept || !options_.dismissDialogs) {
             still.push_back({dialog, now});  // its time to end counts from its release
         } else if (now - seen->since > 1500) {
             // It did not take Cancel (a box without one): end it as its owner would.

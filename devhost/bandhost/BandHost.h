@@ -43,8 +43,8 @@ struct HostOptions {
     // Where the product's log is; empty follows HKCU\SOFTWARE\Halvenne\Pelmora
     // "ScriptLocation".
     std::function<std::wstring()> locateLog;
-    // Records each modal dialog the band opens and closes it again (a tour has nobody
-    // to answer it).
+    // Each dialog the band opens gets a line of the transcript; with this set it is
+    // also closed again (a tour has nobody to answer it).
     bool dismissDialogs = false;
 };
 
@@ -122,7 +122,7 @@ private:
     void RefreshPage();
     void AdvanceClocks();
     void WatchListBox();
-    void DismissDialogs();
+    void WatchDialogs();
     void ReportUnload(const std::wstring& module);
 
     HostOptions options_;

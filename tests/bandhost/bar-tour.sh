@@ -31,9 +31,20 @@ main_script() {
     '<script language="JScript">' '<![CDATA[' 'var browser;' 'function DocumentComplete(Params) {}' ']]>' \
     '</script>' '</component>' '</package>' > "$1"
 }
+# One that asks for its errors to be shown to the person, and throws.
+throwing_script() {
+  printf '%s\r\n' '<?XML version="1.0"?>' '<package>' '<?component error="true" debug="false"?>' \
+    '<component id="thrower">' '<registration progid="thrower.WSC" description="thrower" version="1.00"/>' \
+    '<public>' '<property name="browser"/>' \
+    '<method name="DocumentComplete"><parameter name="Params"/></method>' '</public>' \
+    '<script language="JScript">' '<![CDATA[' 'var browser;' \
+    'function DocumentComplete(Params) { throw new Error("thrown for the tour"); }' ']]>' \
+    '</script>' '</component>' '</package>' > "$1"
+}
 mkdir -p "$main" "$url/a.WSC/h.example"
 main_script "$main/a.WSC"
 main_script "$main/b.WSC"
+throwing_script "$main/c.WSC"
 echo '<?XML version="1.0"?>' > "$url/a.WSC/g.example.WSC"
 echo '<?XML version="1.0"?>' > "$url/a.WSC/h.example/index.html.WSC"
 
