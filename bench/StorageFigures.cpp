@@ -102,7 +102,7 @@ bool MeasureLogRecord(const Settings& settings, Report& report) {
     if (test::WriteProductDword("LogErrors", LOG_ERROR) != ERROR_SUCCESS) return Fail("cannot switch logging on");
     const std::wstring logPath = settings.workDirectory + L"\\Pelmora.log";
     const std::wstring baselinePath = settings.workDirectory + L"\\baseline.log";
-    CLogger logger(win::WideToAnsi(logPath));
+    CLogger logger(logPath);
     const char kMessage[] = "Can not create scriptlet object (script:C:\\Scripts\\news\\daily.WSC).";
     const char kFunction[] = "CScriptlet::Load";
     const char kSource[] = "Scriptlet";

@@ -8,7 +8,6 @@
 
 #include "TestSupport.h"
 #include "core/Logger.h"
-#include "framework/win/Ansi.h"
 #include "library/ProductKeyValues.h"
 
 namespace pelmora::test {
@@ -46,7 +45,7 @@ public:
     }
 
 private:
-    static std::wstring Path() { return win::AnsiToWide(GetLogger().LogPath()); }
+    static std::wstring Path() { return GetLogger().LogPath(); }
 
     bool existed_ = false;
     std::string before_;

@@ -78,19 +78,11 @@ ULONGLONG LogTail::ReadRange(const std::wstring& path, ULONGLONG from, ULONGLONG
 std::wstring ProductLogPath() {
     win::UniqueHKey key;
     if (win::OpenRegKey(HKEY_CURRENT_USER, L"SOFTWARE\\Halvenne\\Pelmora", KEY_READ, key) != ERROR_SUCCESS) return {};
-    DWORD type = 0;
-    DWORD size = 0;
-    if (::RegQueryValueExA(key.get(), "ScriptLocation", nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return {};
-    if ((type != REG_SZ && type != REG_EXPAND_SZ) || size == 0) return {};
-    std::string location(static_cast<size_t>(size) + 1, '\0');  // room for a value stored without its zero
-    if (::RegQueryValueExA(key.get(), "ScriptLocation", nullptr, &type, reinterpret_cast<BYTE*>(location.data()),
-                           &size) != ERROR_SUCCESS) {
-        return {};
-    }
-    location.resize(location.find('\0'));
-    if (location.empty()) return {};
-    if (location.back() != '\\') location += '\\';
-    return win::AnsiToWide(location) + L"Pelmora.log";
+    // Wide, as the product reads it, so a folder the ANSI code page cannot spell is found.
+    std::wstring location;
+    if (win::ReadRegString(key.get(), L"ScriptLocation", location) != ERROR_SUCCESS || location.empty()) return {};
+    if (location.back() != L'\\') location += L'\\';
+    return location + L"Pelmora.log";
 }
 
 }  // namespace pelmora::bandhost

@@ -5,7 +5,6 @@
 
 #include "core/LogMask.h"
 #include "core/Logger.h"
-#include "framework/win/Ansi.h"
 #include "framework/win/ProcAddress.h"
 #include "framework/win/UniqueHandle.h"
 #include "library/ScriptLocation.h"
@@ -78,9 +77,9 @@ std::wstring CPelmoraApp::GetSpecialFolderPath(int csidl, bool create) {
     return pelmora::GetSpecialFolderPath(csidl, create);
 }
 
-std::string CPelmoraApp::GetLogPath() noexcept {
+std::wstring CPelmoraApp::GetLogPath() noexcept {
     try {
-        return win::WideToAnsi(GetScriptLocation()) + "\\" + kLogFileName;
+        return GetScriptLocation() + L"\\" + kLogFileName;
     } catch (...) {
         return {};  // no path: every record is lost, the DLL still loads
     }

@@ -30,7 +30,7 @@ public:
     std::wstring GetSpecialFolderPath(int csidl, bool create);
     // The log file in the script location, which this may create and record; empty when
     // the location cannot be had.
-    std::string GetLogPath() noexcept;
+    std::wstring GetLogPath() noexcept;
 
     // The bar whose window was created last; none clears it.
     void SetCurrentBar(IBarNotifications* bar) noexcept;

@@ -39,9 +39,9 @@ const char* OrEmpty(const char* text) { return text ? text : ""; }
 
 }  // namespace
 
-CLogger::CLogger(std::string logPath) noexcept : logPath_(std::move(logPath)) {
+CLogger::CLogger(std::wstring logPath) noexcept : logPath_(std::move(logPath)) {
     try {
-        if (!logPath_.empty()) backupPath_ = logPath_ + ".bak";
+        if (!logPath_.empty()) backupPath_ = logPath_ + L".bak";
     } catch (...) {
         logPath_.clear();  // a log that could never rotate is not started: every record is lost
     }
@@ -86,7 +86,7 @@ void CLogger::AppendRecord(const char* timeText, const char* levelWord, int code
 }
 
 win::UniqueFileHandle CLogger::OpenForAppend(LARGE_INTEGER& size) const noexcept {
-    win::UniqueFileHandle file(::CreateFileA(logPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+    win::UniqueFileHandle file(::CreateFileW(logPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                              FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER start{};
     size.QuadPart = 0;
@@ -95,14 +95,14 @@ win::UniqueFileHandle CLogger::OpenForAppend(LARGE_INTEGER& size) const noexcept
 }
 
 void CLogger::MoveAside() noexcept {
-    ::DeleteFileA(backupPath_.c_str());
-    ::MoveFileA(logPath_.c_str(), backupPath_.c_str());
+    ::DeleteFileW(backupPath_.c_str());
+    ::MoveFileW(logPath_.c_str(), backupPath_.c_str());
 }
 
 void CLogger::RotateLog() noexcept {
     LARGE_INTEGER size{};
     {
-        win::UniqueFileHandle file(::CreateFileA(logPath_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+        win::UniqueFileHandle file(::CreateFileW(logPath_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file || !::GetFileSizeEx(file.get(), &size)) return;
     }

@@ -20,13 +20,14 @@ enum : UINT {
 
 inline constexpr DWORD kLogRotationSize = 0x30000;  // 192 KiB
 inline constexpr size_t kLogRecordMaxLength = 4095;
-inline constexpr char kLogFileName[] = "Pelmora.log";
+inline constexpr wchar_t kLogFileName[] = L"Pelmora.log";
 
 class CLogger {
 public:
-    // A log at logPath (ANSI), fixed for the logger's life; with an empty path every
-    // record is lost.
-    explicit CLogger(std::string logPath) noexcept;
+    // A log at logPath, fixed for the logger's life; with an empty path every record is
+    // lost. The path is wide so that a profile folder the ANSI code page cannot spell
+    // still gets its log.
+    explicit CLogger(std::wstring logPath) noexcept;
     virtual ~CLogger();
     CLogger(const CLogger&) = delete;
     CLogger& operator=(const CLogger&) = delete;
@@ -35,7 +36,7 @@ public:
     void Log(UINT level, const char* message, int code, const char* function, const char* sourceFile,
              int line) noexcept;
 
-    [[nodiscard]] const std::string& LogPath() const noexcept { return logPath_; }
+    [[nodiscard]] const std::wstring& LogPath() const noexcept { return logPath_; }
 
 private:
     void AppendRecord(const char* timeText, const char* levelWord, int code, const char* message,
@@ -49,9 +50,9 @@ private:
     void RotateLog() noexcept;
 
     win::CriticalSection lock_;
-    std::string logPath_;
+    std::wstring logPath_;
     // Made with the path, so that rotating allocates nothing.
-    std::string backupPath_;
+    std::wstring backupPath_;
     char record_[kLogRecordMaxLength + 1] = {};
 };
 

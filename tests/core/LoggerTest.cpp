@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "AllocationFailure.h"
+#include "ProductKeyFixture.h"
 #include "TestSupport.h"
 #include "component/PelmoraApp.h"
 #include "core/Logger.h"
@@ -122,7 +123,7 @@ protected:
     test::TempDir dir_;
     std::wstring logPath_ = dir_ / L"Pelmora.log";
     std::wstring backupPath_ = dir_ / L"Pelmora.log.bak";
-    CLogger logger_{test::ToAnsi(logPath_)};
+    CLogger logger_{logPath_};
 };
 
 // --- record format ---------------------------------------------------------------
@@ -476,7 +477,7 @@ TEST_F(LoggerTest, LogHeldForReadingIsStillMovedAsideAtTheLimit) {
 
 TEST_F(LoggerTest, LogInAMissingFolderLosesTheRecordQuietly) {
     SetMask(LOG_ERROR);
-    CLogger nowhere(test::ToAnsi(dir_ / L"missing\\Pelmora.log"));
+    CLogger nowhere(dir_ / L"missing\\Pelmora.log");
     nowhere.Log(LOG_ERROR, "lost", 1, "C::F", "F", 1);
     EXPECT_FALSE(FileExists(dir_ / L"missing\\Pelmora.log"));
 }
@@ -511,19 +512,24 @@ TEST_F(LoggerTest, ReportsFromSeveralThreadsStayWholeRecords) {
 
 // --- the log path ------------------------------------------------------------------
 
+// Also where the ANSI code page cannot spell the folder, as on a profile named in
+// another script: the records must not go to a "?" path that cannot exist.
 TEST_F(LoggerTest, LoggerWritesPelmoraLogInTheScriptLocation) {
-    test::TempDir location;
-    ASSERT_EQ(ERROR_SUCCESS, test::WriteProductString("ScriptLocation", REG_SZ, test::ToAnsi(location.path())));
-    SetMask(LOG_ERROR);
+    for (const wchar_t* folder : {L"plain", L"\u03A9\u0416\u0915"}) {
+        const std::wstring location = dir_ / folder;
+        ASSERT_TRUE(::CreateDirectoryW(location.c_str(), nullptr));
+        ASSERT_EQ(ERROR_SUCCESS, test::WriteProductStringWide(L"ScriptLocation", REG_SZ, location));
+        SetMask(LOG_ERROR);
 
-    // As the DLL makes its logger.
-    CLogger logger(GetPelmoraApp().GetLogPath());
-    EXPECT_EQ(logger.LogPath(), test::ToAnsi(location / L"Pelmora.log"));
-    logger.Log(LOG_ERROR, "here", 1, "C::F", "F", 1);
+        // As the DLL makes its logger.
+        CLogger logger(GetPelmoraApp().GetLogPath());
+        EXPECT_EQ(logger.LogPath(), location + L"\\Pelmora.log");
+        logger.Log(LOG_ERROR, "here", 1, "C::F", "F", 1);
 
-    std::vector<std::string> lines;
-    ASSERT_TRUE(SplitRecords(ReadFileBytes(location / L"Pelmora.log"), lines));
-    EXPECT_EQ(lines, std::vector<std::string>{":<ERROR(1)> here in C::F at F (line:1)\r\n"});
+        std::vector<std::string> lines;
+        ASSERT_TRUE(SplitRecords(ReadFileBytes(location + L"\\Pelmora.log"), lines)) << folder;
+        EXPECT_EQ(lines, std::vector<std::string>{":<ERROR(1)> here in C::F at F (line:1)\r\n"});
+    }
 }
 
 }  // namespace

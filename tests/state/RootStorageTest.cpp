@@ -42,7 +42,7 @@ protected:
         }
     }
 
-    static std::wstring LogPath() { return win::AnsiToWide(GetLogger().LogPath()); }
+    static std::wstring LogPath() { return GetLogger().LogPath(); }
     static std::string LogText() { return test::ReadFileBytes(LogPath()); }
 
     // Corruption records written since the last call.

@@ -128,7 +128,7 @@ protected:
         ASSERT_EQ(ERROR_SUCCESS, test::CreateProductKey());
         ASSERT_EQ(ERROR_SUCCESS,
                   ::RegOpenKeyExW(HKEY_CURRENT_USER, test::kProductKeyForTests, 0, KEY_SET_VALUE, &key_));
-        logPath_ = win::AnsiToWide(GetLogger().LogPath());
+        logPath_ = GetLogger().LogPath();
         ::DeleteFileW(logPath_.c_str());  // the capture puts the log back at the end
     }
     void TearDown() override {
