@@ -414,8 +414,8 @@ TEST_F(BandFormTest, ScriptsSavedOrAddedByAnotherProgramAreFollowedWhileShown) {
         const std::wstring path = mainDirectory + name;
         WriteMainScript(name);
         // The count is a global of the script: it starts over when the script does.
-        test::WriteFileBytes(path, test::Replaced(test::ReadFileBytes(path), "'main complete'",
-                                                  "'" + text + " ' + (seen = (typeof seen == 'number' ? seen : 0) + 1)"));
+        const std::string counted = "'" + text + " ' + (seen = (typeof seen == 'number' ? seen : 0) + 1)";
+        test::WriteFileBytes(path, test::Replaced(test::ReadFileBytes(path), "'main complete'", counted));
     };
     const auto alerted = [&](const std::wstring& text) {
         com::Bstr url(L"http://h.example/index.html");
@@ -461,7 +461,9 @@ TEST_F(BandFormTest, ScriptsSavedOrAddedByAnotherProgramAreFollowedWhileShown) {
     EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\news\\c.WSC"}, ListEntries(Form()->Handle()));
 
     // The URL scripts of the selected script are followed the same way, marks kept.
-    const auto urlItem = [&](const wchar_t* key) { return Form()->Store().GetCurrentUrlTree()->FindItemByPath(nullptr, key); };
+    const auto urlItem = [&](const wchar_t* key) {
+        return Form()->Store().GetCurrentUrlTree()->FindItemByPath(nullptr, key);
+    };
     ASSERT_TRUE(urlItem(L"g.example.WSC"));
     ClickCheckBox(kUrlScriptTreeId, urlItem(L"g.example.WSC"));
     ASSERT_TRUE(Form()->Store().GetCurrentUrlTree()->IsScriptChecked(L"\\g.example.WSC"));
@@ -574,7 +576,8 @@ TEST_F(BandFormTest, HoverTextsNameEachControlAndNewUrlScriptsTheCollectedPagesA
         {kMainScriptTreeId, L"Browser main scripts"},
         {kUrlScriptTreeId, L"URL scripts"},
         {CConfigWSC2::kNewMainScriptButton, L"Create new Browser main script."},
-        {CConfigWSC2::kDeleteMainScriptButton, L"Delete selected Browser main script.\nYou can not delete \"Checked\" script."},
+        {CConfigWSC2::kDeleteMainScriptButton,
+         L"Delete selected Browser main script.\nYou can not delete \"Checked\" script."},
         {CConfigWSC2::kNewUrlScriptsButton, defaultNewUrl.c_str()},
         {CConfigWSC2::kDeleteUrlScriptButton, L"Delete selected URL script.\nYou can not delete \"Checked\" script."},
         {CConfigWSC2::kAboutButton, L"About dialog."},
