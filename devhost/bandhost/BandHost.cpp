@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 #include <iterator>
+#include <vector>
 
 #include "bandhost/BandLayout.h"
 #include "bandhost/PageText.h"
@@ -416,9 +417,26 @@ void BandHost::ReleaseDialogs() {
     keptDialogs_.clear();
 }
 
+void BandHost::RaiseThreadWindows() {
+    // Not the frame alone: it would cover the thread's popups that have no owner, such
+    // as an AutoComplete drop-down. And not activated: the focus stays where it is, and
+    // with it what a focused control shows.
+    std::vector<HWND> shown;  // the topmost first
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM list) {
+            if (::IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&shown));
+    for (auto window = shown.rbegin(); window != shown.rend(); ++window)
+        ::SetWindowPos(*window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 HRESULT BandHost::SaveScreenshot(const std::wstring& path, SIZE* size) {
     if (!IsOpen()) return E_UNEXPECTED;
-    ::SetWindowPos(frame_.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    if (!::IsWindowVisible(frame_.Handle())) ::ShowWindow(frame_.Handle(), SW_SHOWNA);
+    RaiseThreadWindows();
     ::RedrawWindow(frame_.Handle(), nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     PumpFor(200);  // let the screen catch up with what was drawn

@@ -108,6 +108,8 @@ public:
     [[nodiscard]] IUnknown* Site() const noexcept { return static_cast<IOleWindow*>(site_.get()); }
 
 private:
+    // The thread's shown windows above every other program's, in their own order.
+    void RaiseThreadWindows();
     void OnAddressEntered(const std::wstring& url) override;
     void OnBack() override;
     void OnToggleBand() override { ToggleBand(); }

@@ -227,8 +227,12 @@ bool TourRunner::Do(const TourStep& step, std::wstring& why) {
         return ExpectTranscript(step.text, why);
     case TourAction::kDialog:
         return WaitForDialog(step.text, why);
+    case TourAction::kExpectFile:
+        return ExpectFile(step.text, why);
     case TourAction::kType:
         return TypeText(step.number, step.text, why);
+    case TourAction::kKeys:
+        return TypeKeys(step.number, step.text, why);
     case TourAction::kPress:
         return PressButton(step.text, why);
     case TourAction::kQuit:
@@ -272,12 +276,12 @@ bool TourRunner::AnsweredDialogIsOpen(std::wstring& why) const {
     return false;
 }
 
-bool TourRunner::TypeText(int id, const std::wstring& text, std::wstring& why) {
-    if (!AnsweredDialogIsOpen(why)) return false;
+HWND TourRunner::TextControl(int id, std::wstring& why) const {
+    if (!AnsweredDialogIsOpen(why)) return nullptr;
     HWND control = DialogControl(dialog_, id);
     if (!control) {
         why = L"the dialog has no control " + std::to_wstring(id);
-        return false;
+        return nullptr;
     }
     // The edit box inside a combo box takes the characters.
     const std::wstring kind = ClassOf(control);
@@ -288,13 +292,38 @@ bool TourRunner::TypeText(int id, const std::wstring& text, std::wstring& why) {
     }
     if (!control || !::IsWindowEnabled(control)) {
         why = L"control " + std::to_wstring(id) + L" takes no text";
-        return false;
+        return nullptr;
     }
     ::SetFocus(control);
+    return control;
+}
+
+bool TourRunner::TypeText(int id, const std::wstring& text, std::wstring& why) {
+    const HWND control = TextControl(id, why);
+    if (!control) return false;
     if (_wcsicmp(ClassOf(control).c_str(), WC_EDITW) == 0) ::SendMessageW(control, EM_SETSEL, 0, -1);
     for (const wchar_t c : text) ::PostMessageW(control, WM_CHAR, c, 1);
     host_.PumpFor(50);
     return true;
+}
+
+bool TourRunner::TypeKeys(int id, const std::wstring& text, std::wstring& why) {
+    const HWND control = TextControl(id, why);
+    if (!control) return false;
+    for (const wchar_t c : text) {
+        // The key of the keyboard's layout that types c, with the shift keys it needs.
+        const SHORT found = ::VkKeyScanW(c);
+        if (found == -1) {
+            why = std::wstring(L"no key of the keyboard types '") + c + L"'";
+            return false;
+        }
+        const TourKey key{LOBYTE(found), (HIBYTE(found) & 1) != 0, (HIBYTE(found) & 2) != 0, (HIBYTE(found) & 4) != 0};
+        if (!PressKey(key, why)) return false;
+    }
+    const std::wstring shown = WindowText(control);
+    if (shown.find(text) != std::wstring::npos) return true;
+    why = L"after the keys control " + std::to_wstring(id) + L" shows \"" + shown + L"\"";
+    return false;
 }
 
 bool TourRunner::PressButton(const std::wstring& button, std::wstring& why) {
@@ -480,13 +509,31 @@ bool TourRunner::ExpectTranscript(const std::wstring& text, std::wstring& why) {
     return false;
 }
 
-bool TourRunner::SaveScript(const std::wstring& path, const std::wstring& source, std::wstring& why) {
+bool TourRunner::BelowScriptLocation(const std::wstring& path, std::wstring& full, std::wstring& why) const {
+    // The log lies in the script location.
     const std::wstring log = ProductLogPath();
     const size_t slash = log.find_last_of(L'\\');
     if (slash == std::wstring::npos) {
         why = L"the product key names no script location";
         return false;
     }
+    full = log.substr(0, slash) + L"\\" + path;
+    return true;
+}
+
+bool TourRunner::ExpectFile(const std::wstring& path, std::wstring& why) {
+    std::wstring full;
+    if (!BelowScriptLocation(path, full, why)) return false;
+    const DWORD attributes = ::GetFileAttributesW(full.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
+    why = attributes == INVALID_FILE_ATTRIBUTES ? L"there is no file \"" + full + L"\""
+                                                : L"\"" + full + L"\" is a folder";
+    return false;
+}
+
+bool TourRunner::SaveScript(const std::wstring& path, const std::wstring& source, std::wstring& why) {
+    std::wstring target;
+    if (!BelowScriptLocation(path, target, why)) return false;
     std::string content;
     {
         win::UniqueFileHandle in(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -500,7 +547,6 @@ bool TourRunner::SaveScript(const std::wstring& path, const std::wstring& source
             return false;
         }
     }
-    const std::wstring target = log.substr(0, slash) + L"\\" + path;
     win::UniqueFileHandle out(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;

@@ -43,7 +43,10 @@ private:
     // Makes the open dialog with that caption among candidates the one the tour answers.
     bool ClaimDialog(const std::wstring& caption, const std::set<HWND>& candidates);
     bool AnsweredDialogIsOpen(std::wstring& why) const;
+    // The dialog's control id that takes text (a combo box's edit), focused.
+    HWND TextControl(int id, std::wstring& why) const;
     bool TypeText(int id, const std::wstring& text, std::wstring& why);
+    bool TypeKeys(int id, const std::wstring& text, std::wstring& why);
     bool PressButton(const std::wstring& button, std::wstring& why);
     bool CheckItem(const TourStep& step, bool check, std::wstring& why);
     bool Click(int id, std::wstring& why);
@@ -51,6 +54,9 @@ private:
     bool PressKey(const TourKey& key, std::wstring& why);
     bool ExpectListed(const std::wstring& text, bool listed, std::wstring& why);
     bool ExpectTranscript(const std::wstring& text, std::wstring& why);
+    bool ExpectFile(const std::wstring& path, std::wstring& why);
+    // path, relative to the script location, as a full path.
+    bool BelowScriptLocation(const std::wstring& path, std::wstring& full, std::wstring& why) const;
     std::wstring Resolve(const std::wstring& file) const;
 
     BandHost& host_;

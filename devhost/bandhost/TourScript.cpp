@@ -38,8 +38,10 @@ constexpr CommandSpec kCommands[] = {
     {L"expect-attached", TourAction::kExpectAttached, Argument::kText},
     {L"expect-not-attached", TourAction::kExpectNotAttached, Argument::kText},
     {L"expect-transcript", TourAction::kExpectTranscript, Argument::kText},
+    {L"expect-file", TourAction::kExpectFile, Argument::kText},
     {L"dialog", TourAction::kDialog, Argument::kText},
     {L"type", TourAction::kType, Argument::kIdAndText},
+    {L"keys", TourAction::kKeys, Argument::kIdAndText},
     {L"press", TourAction::kPress, Argument::kText},
     {L"quit", TourAction::kQuit, Argument::kNone},
 };
@@ -113,7 +115,7 @@ bool ParseArguments(const CommandSpec& command, const std::wstring& rest, TourSt
     case Argument::kIdAndText: {
         std::wstring id;
         SplitWord(rest, id, step.text);
-        const bool typing = command.action == TourAction::kType;
+        const bool typing = command.action == TourAction::kType || command.action == TourAction::kKeys;
         if (!ParseNumber(id, kMaxControlId, step.number) || step.number == 0) {
             why = name + (typing ? L" needs a control id" : L" needs a tree's control id") +
                   L" from 1 to 65535 first, not \"" + id + L"\"";

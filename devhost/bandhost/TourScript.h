@@ -43,6 +43,7 @@
 //                              box, which is followed until then
 //   expect-attached TEXT       an entry of that list box contains TEXT
 //   expect-not-attached TEXT   no entry contains TEXT
+//   expect-file PATH           a file PATH below the script location exists
 //   expect-transcript TEXT     a transcript line after the one the previous
 //                              expect-transcript matched contains TEXT (the tour's own
 //                              lines do not count)
@@ -56,6 +57,13 @@
 //   type ID TEXT               replaces the text of the dialog's control ID with TEXT,
 //                              typed as characters (posted WM_CHAR, so the control
 //                              reports each change)
+//   keys ID TEXT               gives the dialog's control ID the focus and presses the
+//                              keys that type TEXT there, each one down and up (posted
+//                              key messages, which the thread's message loop turns into
+//                              characters, as it does the keyboard's): what watches the
+//                              keys, such as the shell's AutoComplete, sees them. The
+//                              text goes where the caret is; the control must show it
+//                              afterwards
 //   press BUTTON               presses the dialog's button with control id BUTTON,
 //                              or, when BUTTON is not a number, the one whose text it
 //                              is (without '&', ignoring case): "press Yes", "press 6";
@@ -88,8 +96,10 @@ enum class TourAction {
     kExpectAttached,
     kExpectNotAttached,
     kExpectTranscript,
+    kExpectFile,
     kDialog,
     kType,
+    kKeys,
     kPress,
     kQuit,
 };

@@ -139,45 +139,48 @@ TEST_F(TourDialogTest, TourAnswersTheBandsDialogsByCaptionAndTheRestAreCancelled
         L"dialog Name it\n"                 // 2
         L"type 100 first try\n"             // 3
         L"type 100 daily news\n"            // 4: replaces what was typed
-        L"press Maybe\n"                    // 5: no such button
-        L"press ok\n"                       // 6: by text, ignoring case
-        L"dialog Delete scripts\n"          // 7
-        L"expect-transcript dialog: \"Delete scripts\": Delete the file?\n"  // 8
-        L"press 7\n"                        // 9: No, by id
-        L"expect-attached named daily news\n"  // 10
-        L"expect-attached kept\n"           // 11
-        L"click 230\n"                      // 12: nobody answers: the host cancels both
-        L"expect-transcript dialog: \"Name it\"\n"  // 13
-        L"click 230\n"                      // 14
-        L"dialog Name it\n"                 // 15
-        L"press Cancel\n"                   // 16: "&Cancel"
-        L"dialog Delete scripts\n"          // 17
-        L"press Yes\n"                      // 18
-        L"dialog Confirm file deletion\n"   // 19: the shell's own question
-        L"press Yes\n"                      // 20
-        L"expect-attached deleted\n"        // 21
-        L"type 100 too late\n";             // 22: the dialog is closed
+        L"keys 100 -Ed!\n"                  // 5: keys at the caret, shifted ones too
+        L"press Maybe\n"                    // 6: no such button
+        L"press ok\n"                       // 7: by text, ignoring case
+        L"dialog Delete scripts\n"          // 8
+        L"expect-transcript dialog: \"Delete scripts\": Delete the file?\n"  // 9
+        L"press 7\n"                        // 10: No, by id
+        L"expect-attached named daily news-Ed!\n"  // 11
+        L"expect-attached kept\n"           // 12
+        L"click 230\n"                      // 13: nobody answers: the host cancels both
+        L"expect-transcript dialog: \"Name it\"\n"  // 14
+        L"click 230\n"                      // 15
+        L"dialog Name it\n"                 // 16
+        L"press Cancel\n"                   // 17: "&Cancel"
+        L"dialog Delete scripts\n"          // 18
+        L"press Yes\n"                      // 19
+        L"dialog Confirm file deletion\n"   // 20: the shell's own question
+        L"press Yes\n"                      // 21
+        L"expect-attached deleted\n"        // 22
+        L"type 100 too late\n";             // 23: the dialog is closed
     std::vector<bandhost::TourStep> steps;
     std::wstring error;
     ASSERT_TRUE(bandhost::ParseTour(tour, steps, error)) << error;
     bandhost::TourRunner runner(host, folder.path());
     EXPECT_EQ(2, runner.Run(steps));
 
-    EXPECT_TRUE(TranscriptHas(L"failed: line 5: press Maybe: the dialog has no button \"Maybe\""));
-    EXPECT_TRUE(TranscriptHas(L"failed: line 22: type 100 too late: the dialog the tour answered is closed"));
+    EXPECT_TRUE(TranscriptHas(L"failed: line 6: press Maybe: the dialog has no button \"Maybe\""));
+    EXPECT_TRUE(TranscriptHas(L"failed: line 23: type 100 too late: the dialog the tour answered is closed"));
     const std::vector<std::wstring> entries = bandhost::ListBoxEntries(band->window.list);
-    EXPECT_EQ(entries, (std::vector<std::wstring>{L"named daily news", L"kept", L"kept", L"deleted"}));
+    EXPECT_EQ(entries, (std::vector<std::wstring>{L"named daily news-Ed!", L"kept", L"kept", L"deleted"}));
     EXPECT_FALSE(FileExists(file));
     EXPECT_EQ(1, std::count(host.Transcript().Lines().begin(), host.Transcript().Lines().end(),
-                            std::wstring(L"attached: named daily news")));
+                            std::wstring(L"attached: named daily news-Ed!")));
 }
 
 TEST(TourScriptTest, DialogCommandsParseAndNeedTheirArguments) {
     std::vector<bandhost::TourStep> steps;
     std::wstring error;
-    ASSERT_TRUE(bandhost::ParseTour(L"dialog Confirm file deletion\ntype 1001 a b \npress &Yes\npress 6\n", steps, error))
+    ASSERT_TRUE(bandhost::ParseTour(L"dialog Confirm file deletion\ntype 1001 a b \npress &Yes\npress 6\nkeys 226 al\n"
+                                    L"expect-file {96A0A4E0-D062-11CF-94B6-00AA0060275C}\\daily.WSC\\a.example.WSC\n",
+                                    steps, error))
         << error;
-    ASSERT_EQ(4u, steps.size());
+    ASSERT_EQ(6u, steps.size());
     EXPECT_EQ(bandhost::TourAction::kDialog, steps[0].action);
     EXPECT_EQ(L"Confirm file deletion", steps[0].text);
     EXPECT_EQ(bandhost::TourAction::kType, steps[1].action);
@@ -185,6 +188,11 @@ TEST(TourScriptTest, DialogCommandsParseAndNeedTheirArguments) {
     EXPECT_EQ(L"a b", steps[1].text);
     EXPECT_EQ(bandhost::TourAction::kPress, steps[2].action);
     EXPECT_EQ(L"&Yes", steps[2].text);
+    EXPECT_EQ(bandhost::TourAction::kKeys, steps[4].action);
+    EXPECT_EQ(226, steps[4].number);
+    EXPECT_EQ(L"al", steps[4].text);
+    EXPECT_EQ(bandhost::TourAction::kExpectFile, steps[5].action);
+    EXPECT_EQ(L"{96A0A4E0-D062-11CF-94B6-00AA0060275C}\\daily.WSC\\a.example.WSC", steps[5].text);
     struct Case {
         const wchar_t* line;
         const wchar_t* error;
@@ -194,6 +202,8 @@ TEST(TourScriptTest, DialogCommandsParseAndNeedTheirArguments) {
         {L"press", L"line 1: \"press\" needs a text after it"},
         {L"type 100", L"line 1: \"type\" needs the text to type after the control's id"},
         {L"type x hello", L"line 1: \"type\" needs a control id from 1 to 65535 first, not \"x\""},
+        {L"keys 226", L"line 1: \"keys\" needs the text to type after the control's id"},
+        {L"expect-file", L"line 1: \"expect-file\" needs a text after it"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.line);

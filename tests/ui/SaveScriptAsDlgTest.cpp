@@ -10,6 +10,7 @@
 
 #include "LogCapture.h"
 #include "TestSupport.h"
+#include "framework/win/UniqueHandle.h"
 #include "library/ProductKeyValues.h"
 #include "ui/DialogAnswers.h"
 #include "ui/SaveScriptAsDlg.h"
@@ -164,16 +165,20 @@ TEST_F(SaveScriptAsDlgTest, SavedNameEndsInTheExtensionAndAnExistingFileIsReplac
     }
 }
 
-TEST_F(SaveScriptAsDlgTest, NamesThatLeaveTheFolderAreRefusedWithTheDialogOpenAndNothingMoved) {
+TEST_F(SaveScriptAsDlgTest, NamesThatLeaveTheFolderOrThatWindowsRefusesAreRefusedWithTheDialogOpenAndNothingMoved) {
     Make({L"\\sub", L"\\sub\\folder"}, {L"\\sub\\keep.WSC"});
     enum Where { kSave, kRenameScript, kRenameFolder };
     struct Case {
         const wchar_t* name;
         Where where;
     };
+    // Besides paths, names with a character Windows refuses in file names.
     const Case cases[] = {{L"..\\out", kSave},  {L"..", kSave},          {L"a/b", kSave},
                           {L"d:rel", kSave},    {L"con", kSave},         {L"..\\out", kRenameScript},
-                          {L".", kRenameScript}, {L"..", kRenameFolder}, {L"c:\\out", kRenameFolder}};
+                          {L".", kRenameScript}, {L"..", kRenameFolder}, {L"c:\\out", kRenameFolder},
+                          {L"all*", kSave},     {L"why?", kSave},        {L"<tag>", kSave},
+                          {L"a|b", kSave},      {L"say \"hi\"", kSave},  {L"pipe|d", kRenameScript},
+                          {L"wild?", kRenameFolder}};
     const std::wstring sub = top_ + L"\\sub";
     std::vector<std::wstring> boxes;
     bool open = false;
@@ -204,7 +209,7 @@ TEST_F(SaveScriptAsDlgTest, NamesThatLeaveTheFolderAreRefusedWithTheDialogOpenAn
     }
     EXPECT_TRUE(test::FileExists(sub + L"\\keep.WSC") && test::DirectoryExists(sub + L"\\folder"));
     EXPECT_FALSE(test::FileExists(top_ + L"\\out.WSC") || test::DirectoryExists(L"c:\\out"));
-    EXPECT_EQ(test::CountOf(log.Added(), "Can not rename "), 4u);
+    EXPECT_EQ(test::CountOf(log.Added(), "Can not rename "), 6u);
 }
 
 TEST_F(SaveScriptAsDlgTest, StartOutsideTheTopShowsTheTopAndTheParentEntryCannotBeRenamed) {
@@ -253,6 +258,92 @@ TEST_F(SaveScriptAsDlgTest, NewFolderTakesTheFirstFreeNumberAndRenamesStayAfterC
     EXPECT_EQ(test::CountOf(log.Added(), "Can not rename file. current path: " + test::ToAnsi(top_) +
                                              "\\report.WSC, new path: " + test::ToAnsi(top_) + "\\taken.WSC"),
               1u);
+}
+
+// Another program deletes the shown folder: New is reported and changes nothing, and
+// a folder that cannot be searched lists nothing under its whole chain.
+TEST_F(SaveScriptAsDlgTest, AFolderGoneFromDiskListsNothingUnderItsChainAndNewThereIsReportedNotMade) {
+    Make({L"\\sub", L"\\sub\\doomed"}, {L"\\sub\\keep.WSC"});
+    const std::wstring sub = top_ + L"\\sub";
+    Entries afterNew, gone, chain;
+    HWND editing = nullptr;
+    std::string record;
+    test::LogCapture log;
+    const INT_PTR result = Run(sub, [&](HWND dialog) {
+        ListWith(dialog, L"keep.WSC", kScript);
+        test::RemoveTree(sub);
+        test::Press(dialog, CSaveScriptAsDlg::kNewFolderButton);
+        test::WaitUntil([&] { return !(record = log.Added()).empty(); });
+        ::Sleep(100);  // an edit of the new folder's label would have begun
+        editing = ui::ListView(List(dialog)).GetEditControl();
+        afterNew = test::ListEntries(List(dialog));
+        std::sort(afterNew.begin(), afterNew.end());  // the file system's order is its own
+        test::ClickListItem(List(dialog), L"doomed", true);
+        test::WaitUntil([&] { return (chain = test::ComboEntries(Chain(dialog))).size() == 3; });
+        gone = test::ListEntries(List(dialog));
+        test::Press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(test::CountOf(record, "<ERROR(3)> Can not create directory. \"" + test::ToAnsi(sub) +
+                                        "\\New Folder (0)\" in CSaveScriptAsDlg::OnNew"),
+              1u)
+        << record;
+    EXPECT_EQ(editing, nullptr);
+    EXPECT_EQ(afterNew, (Entries{{L"..", kParent}, {L"doomed", kFolder}, {L"keep.WSC", kScript}}))
+        << "the list is not read again";
+    EXPECT_FALSE(test::DirectoryExists(sub));
+    EXPECT_EQ(chain, (Entries{{L"Browser main scripts", 0}, {L"sub", 1}, {L"doomed", 2}}));
+    EXPECT_TRUE(gone.empty());
+}
+
+TEST_F(SaveScriptAsDlgTest, RenamingAScriptAnotherProgramHoldsOpenIsReportedAndKeepsItsName) {
+    Make({}, {L"\\held.WSC"});
+    const std::wstring held = top_ + L"\\held.WSC";
+    std::wstring box;
+    Entries after;
+    test::LogCapture log;
+    {
+        const win::UniqueFileHandle open(
+            ::CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(open.valid());
+        Run(top_, [&](HWND dialog) {
+            ListWith(dialog, L"held.WSC", kScript);
+            test::EditLabel(List(dialog), L"held.WSC", L"free");
+            box = test::AnswerBox(test::WaitForBox(dialog, L"Error"), IDOK);
+            ::Sleep(100);
+            after = test::ListEntries(List(dialog));
+            test::Press(dialog, IDCANCEL);
+        });
+    }
+    EXPECT_EQ(box, L"Can not rename file. \"" + held + L"\"");
+    EXPECT_EQ(test::CountOf(log.Added(), "<ERROR(32)> Can not rename file. current path: " + test::ToAnsi(held) +
+                                             ", new path: " + test::ToAnsi(top_) + "\\free.WSC in "),
+              1u)
+        << log.Added();
+    EXPECT_EQ(after, (Entries{{L"held.WSC", kScript}}));
+    EXPECT_TRUE(test::FileExists(held) && !test::FileExists(top_ + L"\\free.WSC"));
+}
+
+// The shell's AutoComplete class cannot be made (treated, for this test only, as a class
+// nobody registered): one record says so, and the dialog works without completion.
+TEST_F(SaveScriptAsDlgTest, WithoutTheShellsAutoCompleteTheDialogStillSavesAndTheLogSaysWhy) {
+    const wchar_t* const treatAs = L"CLSID\\{00BB2763-6A77-11D0-A535-00C04FD7D062}\\TreatAs";
+    const test::ScopedRegistryKey restored(HKEY_CLASSES_ROOT, treatAs);
+    const std::wstring nobody = L"{6E0C5B1A-93D2-4B7F-A0C4-5D1E2F3A4B5C}";
+    ASSERT_EQ(::RegSetValueW(HKEY_CLASSES_ROOT, treatAs, REG_SZ, nobody.c_str(),
+                             static_cast<DWORD>((nobody.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    test::LogCapture log;
+    const INT_PTR result = Run(top_, [&](HWND dialog) {
+        test::TypeInto(NameEdit(dialog), L"plain");
+        test::Press(dialog, IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(dialog_->GetFileName(), L"plain.WSC");
+    const std::string added = log.Added();
+    EXPECT_EQ(test::CountOf(added, "Can not create AutoComplete COM object. in CSaveScriptAsDlg::OnShowWindow"), 1u)
+        << added;
+    EXPECT_EQ(test::CountOf(added, "<ERROR"), 1u) << added;
 }
 
 }  // namespace
