@@ -13,7 +13,7 @@
 
 namespace pelmora::test {
 
-class FakeDispatch final : public StackDispatch {
+class FakeDispatch : public StackDispatch {
 public:
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
         *count = 0;
