@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "StackCom.h"
 #include "framework/com/ComPtr.h"
 
 namespace pelmora::test {
@@ -19,21 +20,8 @@ struct RecordedCall {
     LONG status = 0;                     // NavigateError's StatusCode
 };
 
-class RecordingSink final : public IDispatch {
+class RecordingSink final : public StackDispatch {
 public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch)) return E_NOINTERFACE;
-        *out = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs); }
-    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--refs); }  // lives on the stack
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
         RecordedCall call{id, {}, {}, {}, 0};
         for (UINT i = 0; i < params->cArgs; ++i) call.argumentTypes.push_back(V_VT(&params->rgvarg[i]));
@@ -60,7 +48,6 @@ public:
     std::vector<RecordedCall> calls;
     std::wstring cancelUrl;  // BeforeNavigate2 of this URL is cancelled
     bool cancelErrors = false;  // every NavigateError is cancelled
-    long refs = 1;
 };
 
 // Advises the sink on the source's connection point for the event interface.

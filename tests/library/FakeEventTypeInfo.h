@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "StackCom.h"
+
 namespace pelmora::test {
 
 struct FakeEvent {
@@ -16,7 +18,7 @@ struct FakeEvent {
     HRESULT namesResult = S_OK;     // what GetNames answers for it
 };
 
-class FakeEventTypeInfo final : public ITypeInfo {
+class FakeEventTypeInfo final : public StackUnknown<ITypeInfo> {
 public:
     explicit FakeEventTypeInfo(std::vector<FakeEvent> events) : events_(std::move(events)) {}
     FakeEventTypeInfo(const FakeEventTypeInfo&) = delete;
@@ -25,19 +27,6 @@ public:
     HRESULT typeAttrResult = S_OK;
     int typeAttrsOut = 0;  // handed out and not yet given back
     int funcDescsOut = 0;
-    ULONG refs = 1;
-
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (iid != IID_IUnknown && iid != IID_ITypeInfo) return E_NOINTERFACE;
-        *out = static_cast<ITypeInfo*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-    ULONG STDMETHODCALLTYPE Release() override { return --refs; }  // lives on the test's stack
 
     // ITypeInfo: what a reader of events uses
     HRESULT STDMETHODCALLTYPE GetTypeAttr(TYPEATTR** out) override {

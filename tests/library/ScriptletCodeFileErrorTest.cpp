@@ -50,6 +50,17 @@ protected:
                "). in CScriptletCode::Save at ScriptletCode (line:";
     }
 
+    // Saves over path, held by other (when given) until the save returns: the save
+    // fails with one file error box. Returns what was logged.
+    std::string FailedSave(const std::wstring& path, HANDLE other = nullptr) {
+        const LogCapture log;
+        const HRESULT result = Save(path);
+        if (other) ::CloseHandle(other);
+        EXPECT_EQ(E_FAIL, result);
+        ExpectOneFileErrorBox(path);
+        return log.Added();
+    }
+
     void ExpectOneFileErrorBox(const std::wstring& path) {
         ASSERT_EQ(1u, boxes_.boxes().size());
         const test::RecordedMessageBox& box = boxes_.boxes().front();
@@ -57,6 +68,16 @@ protected:
         EXPECT_EQ(L"Pelmora", box.caption);
         ASSERT_GT(box.text.size(), path.size() + 1) << "no description after the path";
         EXPECT_EQ(path + L"\n", box.text.substr(0, path.size() + 1));
+    }
+
+    // The old script is still there, and nothing beside it.
+    void ExpectOnlyTheOldScript(const std::wstring& path, const wchar_t* name) {
+        EXPECT_EQ("old script", ReadFileBytes(path));
+        EXPECT_EQ(std::vector<std::wstring>{name}, FolderEntries(dir_.path()));
+    }
+
+    static HANDLE OpenShared(const std::wstring& path, DWORD share) {
+        return ::CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
 
     test::ScopedRegistryKey productKey_{HKEY_CURRENT_USER, test::kProductKeyForTests};
@@ -67,13 +88,8 @@ protected:
 
 TEST_F(ScriptFileErrors, MissingFolderFailsWithTheOpenErrorLoggedAndShown) {
     const std::wstring path = dir_ / L"no such folder\\new.WSC";
-    const LogCapture log;
-
-    EXPECT_EQ(E_FAIL, Save(path));
-
-    EXPECT_NE(std::string::npos, log.Added().find(RecordOf(ERROR_PATH_NOT_FOUND, "Can not open file", path)))
-        << log.Added();
-    ExpectOneFileErrorBox(path);
+    const std::string log = FailedSave(path);
+    EXPECT_NE(std::string::npos, log.find(RecordOf(ERROR_PATH_NOT_FOUND, "Can not open file", path))) << log;
     EXPECT_TRUE(FolderEntries(dir_.path()).empty());
 }
 
@@ -81,57 +97,33 @@ TEST_F(ScriptFileErrors, ReadOnlyFileFailsWithTheOpenErrorAndKeepsItsContent) {
     const std::wstring path = dir_ / L"locked.WSC";
     test::WriteFileBytes(path, "old script");
     ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    const LogCapture log;
-
-    EXPECT_EQ(E_FAIL, Save(path));
-
-    EXPECT_NE(std::string::npos, log.Added().find(RecordOf(ERROR_ACCESS_DENIED, "Can not open file", path)))
-        << log.Added();
-    ExpectOneFileErrorBox(path);
-    EXPECT_EQ("old script", ReadFileBytes(path));
-    EXPECT_EQ(std::vector<std::wstring>{L"locked.WSC"}, FolderEntries(dir_.path()));
+    const std::string log = FailedSave(path);
+    EXPECT_NE(std::string::npos, log.find(RecordOf(ERROR_ACCESS_DENIED, "Can not open file", path))) << log;
+    ExpectOnlyTheOldScript(path, L"locked.WSC");
 }
 
 TEST_F(ScriptFileErrors, FileHeldWithoutWriteSharingFailsWithTheOpenErrorAndKeepsItsContent) {
     const std::wstring path = dir_ / L"held.WSC";
     test::WriteFileBytes(path, "old script");
-    HANDLE other = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE other = OpenShared(path, FILE_SHARE_READ);
     ASSERT_NE(INVALID_HANDLE_VALUE, other);
-    const LogCapture log;
-
-    const HRESULT result = Save(path);
-    ::CloseHandle(other);
-
-    EXPECT_EQ(E_FAIL, result);
-    EXPECT_NE(std::string::npos, log.Added().find(RecordOf(ERROR_SHARING_VIOLATION, "Can not open file", path)))
-        << log.Added();
-    ExpectOneFileErrorBox(path);
-    EXPECT_EQ("old script", ReadFileBytes(path));
-    EXPECT_EQ(std::vector<std::wstring>{L"held.WSC"}, FolderEntries(dir_.path()));
+    const std::string log = FailedSave(path, other);
+    EXPECT_NE(std::string::npos, log.find(RecordOf(ERROR_SHARING_VIOLATION, "Can not open file", path))) << log;
+    ExpectOnlyTheOldScript(path, L"held.WSC");
 }
 
 TEST_F(ScriptFileErrors, FileThatCannotBeReplacedKeepsItsContentAndLeavesNoTemporaryFile) {
     const std::wstring path = dir_ / L"busy.WSC";
     test::WriteFileBytes(path, "old script");
     // Another program reads and writes it but does not let it be replaced.
-    HANDLE other = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE other = OpenShared(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
     ASSERT_NE(INVALID_HANDLE_VALUE, other);
-    const LogCapture log;
-
-    const HRESULT result = Save(path);
-    ::CloseHandle(other);
-
-    EXPECT_EQ(E_FAIL, result);
-    const std::string added = log.Added();
-    EXPECT_NE(std::string::npos, added.find("> Can not save file (" + test::ToAnsi(path) +
-                                            "). in CScriptletCode::Save at ScriptletCode (line:"))
-        << added;
-    EXPECT_EQ(std::string::npos, added.find("<ERROR(0)>")) << "the system error is missing: " << added;
-    ExpectOneFileErrorBox(path);
-    EXPECT_EQ("old script", ReadFileBytes(path));
-    EXPECT_EQ(std::vector<std::wstring>{L"busy.WSC"}, FolderEntries(dir_.path()));
+    const std::string log = FailedSave(path, other);
+    EXPECT_NE(std::string::npos, log.find("> Can not save file (" + test::ToAnsi(path) +
+                                          "). in CScriptletCode::Save at ScriptletCode (line:"))
+        << log;
+    EXPECT_EQ(std::string::npos, log.find("<ERROR(0)>")) << "the system error is missing: " << log;
+    ExpectOnlyTheOldScript(path, L"busy.WSC");
 }
 
 TEST_F(ScriptFileErrors, SuccessfulSaveShowsNothingAndLogsNothing) {

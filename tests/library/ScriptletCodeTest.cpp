@@ -9,6 +9,7 @@
 #include "ExpectedScriptFile.h"
 #include "FakeEventTypeInfo.h"
 #include "MessageBoxRecorder.h"
+#include "RegisteredEvents.h"
 #include "TestSupport.h"
 #include "framework/com/ComPtr.h"
 #include "library/ScriptletCode.h"
@@ -21,20 +22,6 @@ using test::ExpectedScriptFile;
 using test::FakeEvent;
 using test::FakeEventTypeInfo;
 using test::ReadFileBytes;
-
-constexpr GUID kShDocVwLibrary = {0xEAB22AC0, 0x30C1, 0x11CF, {0xA7, 0xEB, 0x00, 0x00, 0xC0, 0x5B, 0xAE, 0x0B}};
-constexpr IID kDWebBrowserEvents2 = {0x34A715A0, 0x6587, 0x11D0, {0x92, 0x4A, 0x00, 0x20, 0xAF, 0xC7, 0xAC, 0x4D}};
-constexpr GUID kMshtmlLibrary = {0x3050F1C5, 0x98B5, 0x11CF, {0xBB, 0x82, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x0B}};
-constexpr IID kHTMLWindowEvents = {0x96A0A4E0, 0xD062, 0x11CF, {0x94, 0xB6, 0x00, 0xAA, 0x00, 0x60, 0x27, 0x5C}};
-
-com::ComPtr<ITypeInfo> RegisteredEventTypeInfo(const GUID& library, WORD major, WORD minor, const IID& events) {
-    com::ComPtr<ITypeLib> typeLib;
-    com::ComPtr<ITypeInfo> typeInfo;
-    if (SUCCEEDED(::LoadRegTypeLib(library, major, minor, LOCALE_NEUTRAL, typeLib.put()))) {
-        typeLib->GetTypeInfoOfGuid(events, typeInfo.put());
-    }
-    return typeInfo;
-}
 
 // A class id written the way StringFromCLSID writes it: braced, upper case, and
 // read back to the same text.
@@ -88,7 +75,7 @@ protected:
 // --- real event interfaces --------------------------------------------------------
 
 TEST_F(ScriptGeneration, BrowserMainScriptMirrorsEveryBrowserEventThenTheBrowserProperty) {
-    const auto typeInfo = RegisteredEventTypeInfo(kShDocVwLibrary, 1, 0, kDWebBrowserEvents2);
+    const auto typeInfo = test::LoadBrowserEventsTypeInfo();
     ASSERT_TRUE(typeInfo) << "SHDocVw DWebBrowserEvents2 is not registered";
     const std::vector<EventShape> events = test::ReadEventShapes(typeInfo.get());
     ASSERT_EQ(41u, events.size());
@@ -112,7 +99,7 @@ TEST_F(ScriptGeneration, BrowserMainScriptMirrorsEveryBrowserEventThenTheBrowser
 }
 
 TEST_F(ScriptGeneration, UrlScriptMirrorsEveryWindowEventThenTheWindowProperty) {
-    const auto typeInfo = RegisteredEventTypeInfo(kMshtmlLibrary, 4, 0, kHTMLWindowEvents);
+    const auto typeInfo = test::LoadWindowEventsTypeInfo();
     ASSERT_TRUE(typeInfo) << "MSHTML HTMLWindowEvents is not registered";
     const std::vector<EventShape> events = test::ReadEventShapes(typeInfo.get());
     ASSERT_EQ(11u, events.size());
@@ -127,7 +114,7 @@ TEST_F(ScriptGeneration, UrlScriptMirrorsEveryWindowEventThenTheWindowProperty) 
 }
 
 TEST_F(ScriptGeneration, EachSaveMakesANewClassIdAndChangesNothingElse) {
-    const auto typeInfo = RegisteredEventTypeInfo(kMshtmlLibrary, 4, 0, kHTMLWindowEvents);
+    const auto typeInfo = test::LoadWindowEventsTypeInfo();
     ASSERT_TRUE(typeInfo);
     CScriptletCode code(typeInfo.get());
     code.AddProperty(L"window");
@@ -221,7 +208,7 @@ TEST_F(ScriptGeneration, UnreadableInterfaceWritesNothingAndReturnsItsError) {
     }
     EXPECT_FALSE(test::FileExists(path));
     EXPECT_TRUE(boxes_.boxes().empty());
-    EXPECT_EQ(1u, typeInfo.refs);
+    EXPECT_EQ(1, typeInfo.refs);
 }
 
 TEST_F(ScriptGeneration, OneUnreadableEventFailsTheSaveWhereverItStands) {
@@ -245,7 +232,7 @@ TEST_F(ScriptGeneration, OneUnreadableEventFailsTheSaveWhereverItStands) {
         EXPECT_FALSE(test::FileExists(path)) << "broken event " << broken;
         EXPECT_EQ(0, typeInfo.typeAttrsOut);
         EXPECT_EQ(0, typeInfo.funcDescsOut);
-        EXPECT_EQ(1u, typeInfo.refs);
+        EXPECT_EQ(1, typeInfo.refs);
     }
 }
 

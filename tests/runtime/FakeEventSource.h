@@ -18,7 +18,7 @@
 
 namespace pelmora::test {
 
-class FakeEventSource final : public IDispatch, public IConnectionPointContainer, public IConnectionPoint {
+class FakeEventSource final : public FakeDispatch, public IConnectionPointContainer, public IConnectionPoint {
 public:
     explicit FakeEventSource(const IID& events) : events_(events), windowView_{WindowVtable(), this} {}
     ~FakeEventSource() {
@@ -40,21 +40,9 @@ public:
         AddRef();
         return S_OK;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs_); }
-    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--refs_); }  // lives on the stack
-
-    // Properties behave as a plain object's.
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override { return properties_.GetTypeInfoCount(count); }
-    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
-        return properties_.GetTypeInfo(index, lcid, info);
-    }
-    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override {
-        return properties_.GetIDsOfNames(iid, names, count, lcid, ids);
-    }
-    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* exception, UINT* argumentError) override {
-        return properties_.Invoke(id, iid, lcid, flags, params, result, exception, argumentError);
-    }
+    // One count for every interface; properties behave as a plain object's.
+    STDMETHODIMP_(ULONG) AddRef() override { return FakeDispatch::AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return FakeDispatch::Release(); }
 
     STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints**) override { return E_NOTIMPL; }
     STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
@@ -117,8 +105,6 @@ public:
         for (IDispatch* sink : sinks_) live += sink != nullptr;
         return live;
     }
-    com::Variant& operator[](const std::wstring& name) { return properties_[name]; }
-    [[nodiscard]] long References() const { return refs_; }
 
     // The source as the IHTMLWindow2 that the browser scriptlet attaches window scripts
     // to. Scriptlets use a window as an IDispatch only: those slots are the source's, and
@@ -174,8 +160,6 @@ private:
     }
 
     IID events_;
-    long refs_ = 1;
-    FakeDispatch properties_;
     std::vector<IDispatch*> sinks_;
     WindowView windowView_;
 };

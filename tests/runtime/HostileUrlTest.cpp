@@ -29,6 +29,7 @@
 #include "library/ScriptletCode.h"
 #include "runtime/EventTestSupport.h"
 #include "runtime/IEBrowserScriptlet.h"
+#include "runtime/ScriptEditing.h"
 #include "runtime/Location.h"
 #include "runtime/UrlScriptName.h"
 #include "state/StateStorage.h"
@@ -206,23 +207,12 @@ protected:
         tree = host.AddTree(300, {5, 5, 340, 400});
         ASSERT_TRUE(tree);
         // A URL script as generated, to plant wherever a name could lead.
-        const com::ComPtr<ITypeInfo> events = test::LoadWindowEventsTypeInfo();
-        ASSERT_TRUE(events);
-        CScriptletCode code(events.get());
-        code.AddProperty(L"window");
-        ASSERT_EQ(S_OK, code.Save(root / L"template.WSC"));
+        ASSERT_NO_FATAL_FAILURE(
+            test::WriteGeneratedScript(test::LoadWindowEventsTypeInfo(), L"window", root / L"template.WSC"));
         urlScript = test::ReadFileBytes(root / L"template.WSC");
         ASSERT_TRUE(::DeleteFileW((root / L"template.WSC").c_str()));
     }
     void TearDown() override { GetPelmoraApp().SetCurrentBar(nullptr); }
-
-    static void WriteMainScript(const std::wstring& path) {
-        const com::ComPtr<ITypeInfo> events = test::LoadBrowserEventsTypeInfo();
-        ASSERT_TRUE(events);
-        CScriptletCode code(events.get());
-        code.AddProperty(L"browser");
-        ASSERT_EQ(S_OK, code.Save(path));
-    }
 
     // Writes the script at path unless something is there; makes the missing folders
     // on the way, but only below the test's own folder.
@@ -306,7 +296,7 @@ TEST_F(HostileUrlTest, NoNameFromAHostileUrlReachesAFileOutsideTheUrlScriptFolde
         }
     }
     ASSERT_TRUE(marks.Save());
-    WriteMainScript(root / L"main.WSC");
+    test::WriteGeneratedScript(test::LoadBrowserEventsTypeInfo(), L"browser", root / L"main.WSC");
     const auto urlTree = std::make_shared<CFileBrowser>(kStateName);
     urlTree->Load(tree, urlDirectory);
 

@@ -30,7 +30,6 @@
 namespace pelmora {
 namespace {
 
-using Bodies = std::vector<std::pair<std::string, std::string>>;
 using Lines = std::vector<std::wstring>;
 
 constexpr wchar_t kStateName[] = L"\\tests\\scriptlets\\main.WSC";
@@ -49,8 +48,9 @@ protected:
         tree = host.AddTree(300, {5, 5, 340, 400});
         ASSERT_TRUE(tree);
 
-        WriteScript(test::LoadBrowserEventsTypeInfo(), L"browser", root / L"main.WSC",
-                    {{"DocumentComplete", "browser.Document.parentWindow.alert('main DocumentComplete ' + Params.URL);"}});
+        test::WriteGeneratedScript(
+            test::LoadBrowserEventsTypeInfo(), L"browser", root / L"main.WSC",
+            {{"DocumentComplete", "browser.Document.parentWindow.alert('main DocumentComplete ' + Params.URL);"}});
         urlDirectory = root / L"urls";
         for (const wchar_t* folder : {L"", L"\\h.example", L"\\h.example\\news"})
             ASSERT_TRUE(::CreateDirectoryW((urlDirectory + folder).c_str(), nullptr));
@@ -64,22 +64,11 @@ protected:
     }
     void TearDown() override { GetPelmoraApp().SetCurrentBar(nullptr); }
 
-    static void WriteScript(const com::ComPtr<ITypeInfo>& events, const wchar_t* property, const std::wstring& path,
-                            const Bodies& bodies) {
-        ASSERT_TRUE(events);
-        CScriptletCode code(events.get());
-        code.AddProperty(property);
-        ASSERT_EQ(S_OK, code.Save(path));
-        std::string script = test::ReadFileBytes(path);
-        for (const auto& [event, body] : bodies) script = test::WithBody(script, event, body);
-        test::WriteFileBytes(path, script);
-    }
-
     // A URL script that announces its onload and onunload through the window.
     void WriteUrlScript(const std::wstring& name, const std::string& tag) {
-        WriteScript(test::LoadWindowEventsTypeInfo(), L"window", urlDirectory + L"\\" + name,
-                    {{"onload", "window.alert('" + tag + " onload ' + window.location.href);"},
-                     {"onunload", "window.alert('" + tag + " onunload');"}});
+        test::WriteGeneratedScript(test::LoadWindowEventsTypeInfo(), L"window", urlDirectory + L"\\" + name,
+                                   {{"onload", "window.alert('" + tag + " onload ' + window.location.href);"},
+                                    {"onunload", "window.alert('" + tag + " onunload');"}});
     }
 
     // Checks the scripts in one model, saves the marks, and reads them into urlTree as
@@ -319,12 +308,6 @@ TEST_F(BrowserScriptletTest, DocumentCompleteWithoutAnObjectArgumentStillReaches
     EXPECT_EQ(S_OK, main->Detach());
 }
 
-}  // namespace
-}  // namespace pelmora
-
-namespace pelmora {
-namespace {
-
 TEST_F(BrowserScriptletTest, UrlTreeLetGoByTheFormStillAnswersTheRunningScriptlet) {
     CheckUrlScripts({L"h.example.WSC"});
     auto main = AttachMainScript(urlTree);
@@ -339,8 +322,8 @@ TEST_F(BrowserScriptletTest, UrlTreeLetGoByTheFormStillAnswersTheRunningScriptle
 }
 
 TEST_F(BrowserScriptletTest, MainScriptCancellingBeforeNavigate2KeepsTheBrowserWhereItWas) {
-    WriteScript(test::LoadBrowserEventsTypeInfo(), L"browser", root / L"main.WSC",
-                {{"BeforeNavigate2", "Params.Cancel = Params.URL.indexOf('blocked') >= 0;"}});
+    test::WriteGeneratedScript(test::LoadBrowserEventsTypeInfo(), L"browser", root / L"main.WSC",
+                               {{"BeforeNavigate2", "Params.Cancel = Params.URL.indexOf('blocked') >= 0;"}});
     auto main = AttachMainScript(urlTree);
     ASSERT_EQ(S_OK, Navigate(kNewsPage));
     browser->DescribePage({L"http://h.example/blocked.html", L"Blocked", {}, true});

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "StackCom.h"
 #include "browser/HtmlLocation.h"
 #include "runtime/Location.h"
 
@@ -16,14 +17,8 @@ namespace {
 // allocator, where the spy counts them. Static: a spy stays while its blocks live.
 constexpr UINT kLongString = 70000;
 
-class LongStringSpy final : public IMallocSpy {
+class LongStringSpy final : public test::StackUnknown<IMallocSpy> {
 public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMallocSpy) ? this : nullptr;
-        return *out ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP_(SIZE_T) PreAlloc(SIZE_T size) override {
         watchNext_ = size >= kLongString * sizeof(wchar_t);
         return size;

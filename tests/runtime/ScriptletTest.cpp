@@ -51,9 +51,6 @@ public:
     std::function<void()> onHook;
 };
 
-using test::Replaced;
-using test::WithBody;
-
 // A BeforeNavigate2 call as the browser makes it: arguments last to first, URL and
 // Cancel by reference.
 struct BeforeNavigate2Call {
@@ -83,13 +80,8 @@ protected:
     void TearDown() override { GetPelmoraApp().SetCurrentBar(nullptr); }
 
     // The generated main script at root\path with the given event bodies.
-    void WriteMainScript(const std::wstring& path, const std::vector<std::pair<std::string, std::string>>& bodies) {
-        CScriptletCode code(typeInfo_.get());
-        code.AddProperty(L"browser");
-        ASSERT_EQ(S_OK, code.Save(root_.path() + path));
-        std::string script = test::ReadFileBytes(root_.path() + path);
-        for (const auto& [event, body] : bodies) script = WithBody(script, event, body);
-        test::WriteFileBytes(root_.path() + path, script);
+    void WriteMainScript(const std::wstring& path, const test::ScriptBodies& bodies) {
+        test::WriteGeneratedScript(typeInfo_, L"browser", root_.path() + path, bodies);
     }
 
     com::ComPtr<BrowserEventsScriptlet> MakeScriptlet(const std::wstring& path,

@@ -33,13 +33,8 @@ private:
 
 // A URL script whose onunload tells the window it ran.
 void WriteUrlScript(const std::wstring& path, const std::string& tag) {
-    const com::ComPtr<ITypeInfo> events = test::LoadWindowEventsTypeInfo();
-    ASSERT_TRUE(events);
-    CScriptletCode code(events.get());
-    code.AddProperty(L"window");
-    ASSERT_EQ(S_OK, code.Save(path));
-    test::WriteFileBytes(path, test::WithBody(test::ReadFileBytes(path), "onunload",
-                                              "window.Unloaded = (window.Unloaded || '') + '" + tag + " ';"));
+    test::WriteGeneratedScript(test::LoadWindowEventsTypeInfo(), L"window", path,
+                               {{"onunload", "window.Unloaded = (window.Unloaded || '') + '" + tag + " ';"}});
 }
 
 TEST(WindowUnload, SiteAndPageScriptletsLeaveTheWindowAndStillHearTheirOnunload) {

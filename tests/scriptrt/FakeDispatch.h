@@ -8,28 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "StackCom.h"
 #include "framework/com/Variant.h"
 
 namespace pelmora::test {
 
-class FakeDispatch final : public IDispatch {
+class FakeDispatch : public StackDispatch {
 public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch)) return E_NOINTERFACE;
-        *out = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs_); }
-    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--refs_); }  // lives on the stack
-
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
         *count = 0;
         return S_OK;
     }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
         for (UINT i = 0; i < count; ++i) ids[i] = DispidOf(names[i]);
         return S_OK;
@@ -48,7 +37,6 @@ public:
 
     // The value a script stored, or VT_EMPTY.
     com::Variant& operator[](const std::wstring& name) { return values_[name]; }
-    [[nodiscard]] long References() const { return refs_; }
 
 private:
     DISPID DispidOf(const std::wstring& name) {
@@ -58,7 +46,6 @@ private:
         return static_cast<DISPID>(names_.size());
     }
 
-    long refs_ = 1;
     std::vector<std::wstring> names_;
     std::map<std::wstring, com::Variant> values_;
 };

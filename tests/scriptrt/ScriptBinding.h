@@ -12,19 +12,12 @@
 #include "WscFixture.h"
 #include "framework/com/ComPtr.h"
 #include "framework/com/Variant.h"
+#include "runtime/DispatchCalls.h"
 
 namespace pelmora::test {
 
 inline HRESULT BindScript(const std::wstring& path, com::ComPtr<IDispatch>& object) {
     return ::CoGetObject((L"script:" + path).c_str(), nullptr, IID_IDispatch, object.put_void());
-}
-
-inline DISPID DispidOf(IDispatch* object, const wchar_t* name) {
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    DISPID id = DISPID_UNKNOWN;
-    const HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    EXPECT_EQ(hr, S_OK) << "no DISPID for " << std::string(name, name + wcslen(name));
-    return id;
 }
 
 // args in call order.
@@ -33,14 +26,14 @@ inline HRESULT CallMethod(IDispatch* object, const wchar_t* name, std::vector<co
     std::vector<VARIANT> reversed;
     for (auto arg = args.rbegin(); arg != args.rend(); ++arg) reversed.push_back(*arg->get());
     DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-    return object->Invoke(DispidOf(object, name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result,
+    return object->Invoke(LookUp(object, name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result,
                           exception, nullptr);
 }
 
 inline HRESULT GetProperty(IDispatch* object, const wchar_t* name, VARIANT* result,
                            EXCEPINFO* exception = nullptr) {
     DISPPARAMS none{};
-    return object->Invoke(DispidOf(object, name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+    return object->Invoke(LookUp(object, name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
                           result, exception, nullptr);
 }
 
@@ -48,7 +41,7 @@ inline HRESULT PutProperty(IDispatch* object, const wchar_t* name, const com::Va
     VARIANT argument = *value.get();
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS params{&argument, &named, 1, 1};
-    return object->Invoke(DispidOf(object, name), IID_NULL, LOCALE_USER_DEFAULT, flags, &params, nullptr, nullptr,
+    return object->Invoke(LookUp(object, name), IID_NULL, LOCALE_USER_DEFAULT, flags, &params, nullptr, nullptr,
                           nullptr);
 }
 
@@ -56,13 +49,6 @@ inline com::Variant IntVariant(LONG value) {
     com::Variant variant;
     variant->vt = VT_I4;
     variant->lVal = value;
-    return variant;
-}
-
-inline com::Variant TextVariant(const wchar_t* text) {
-    com::Variant variant;
-    variant->vt = VT_BSTR;
-    variant->bstrVal = ::SysAllocString(text);
     return variant;
 }
 

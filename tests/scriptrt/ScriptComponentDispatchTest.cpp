@@ -92,7 +92,7 @@ TEST_F(ScriptComponentDispatch, MethodsCallTheFunctionOfTheirNameWithTheCallersA
     ASSERT_EQ(CallMethod(object_.get(), L"Sum", {IntVariant(1), IntVariant(2), IntVariant(3)}, result.get()), S_OK);
     EXPECT_EQ(AsInt(*result.get()), 123);
 
-    params_[L"URL"] = TextVariant(L"http://example.test/");
+    params_[L"URL"] = StringValue(L"http://example.test/");
     ASSERT_EQ(CallMethod(object_.get(), L"DocumentComplete", {DispatchVariant(&params_)}), S_OK);
     EXPECT_EQ(AsText(*params_[L"Seen"].get()), L"http://example.test/ done");
     ASSERT_EQ(params_[L"Cancel"]->vt, VT_BOOL);
@@ -143,7 +143,7 @@ TEST_F(ScriptComponentDispatch, NamesOutsideThePublicSectionAreUnknown) {
         EXPECT_EQ(id, DISPID_UNKNOWN);
     }
     // IDispatch names match without regard to case.
-    EXPECT_EQ(DispidOf(object_.get(), L"documentcomplete"), DispidOf(object_.get(), L"DocumentComplete"));
+    EXPECT_EQ(LookUp(object_.get(), L"documentcomplete"), LookUp(object_.get(), L"DocumentComplete"));
 
     DISPPARAMS none{};
     EXPECT_EQ(object_->Invoke(4242, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),

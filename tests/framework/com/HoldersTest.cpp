@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "StackCom.h"
 #include "framework/com/Bstr.h"
 #include "framework/com/ComPtr.h"
 #include "framework/com/Variant.h"
@@ -14,24 +15,12 @@ namespace pelmora::com {
 namespace {
 
 // Lives on the stack with the test's own reference; counts what holders do to it.
-class Counted final : public IPersist {
+class Counted final : public test::StackUnknown<IPersist> {
 public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IPersist)) return E_NOINTERFACE;
-        *out = static_cast<IPersist*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs); }
-    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--refs); }
     STDMETHODIMP GetClassID(CLSID* clsid) override {
         *clsid = GUID_NULL;
         return S_OK;
     }
-
-    LONG refs = 1;
 };
 
 template <typename T>
