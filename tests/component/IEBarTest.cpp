@@ -263,7 +263,7 @@ protected:
 
 TEST_F(BandFormTest, CheckedMainScriptRunsWhileShownAndTheListFollowsEveryAttach) {
     test::LogCapture log;
-    Show();
+    ASSERT_NO_FATAL_FAILURE(Show());
     EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
 
     ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
@@ -318,7 +318,7 @@ TEST_F(BandFormTest, CheckingAMainScriptSelectsItSoItRunsWithItsOwnUrlScripts) {
     CScriptletCode code(test::LoadWindowEventsTypeInfo().get());
     code.AddProperty(L"window");
     ASSERT_EQ(S_OK, code.Save(siteScript));
-    Show();
+    ASSERT_NO_FATAL_FAILURE(Show());
     ui::TreeView(Control(kMainScriptTreeId)).SelectItem(MainItem(L"a.WSC"));
     test::PumpPending();
     const HTREEITEM site = Form()->Store().GetCurrentUrlTree()->FindItemByPath(nullptr, L"h.example.WSC");
@@ -359,7 +359,7 @@ TEST_F(BandFormTest, BrokenScriptsFoldersAndMarksLeaveARecordAndAWorkingForm) {
     test::LogCapture log;
 
     // A corrupt state value: the trees load with default marks, nothing checked.
-    Show();
+    ASSERT_NO_FATAL_FAILURE(Show());
     ClickCheckBox(kMainScriptTreeId, MainItem(L"b.WSC"));
     ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
     const BYTE garbage[] = {0xFF, 0x01, 0x7F, 0x00, 0x13};
@@ -427,7 +427,7 @@ TEST_F(BandFormTest, ScriptsSavedOrAddedByAnotherProgramAreFollowedWhileShown) {
     ASSERT_TRUE(::CreateDirectoryW(urlFolder.c_str(), nullptr));
     test::WriteFileBytes(urlFolder + L"\\g.example.WSC", "<?XML version=\"1.0\"?>");
     test::LogCapture log;
-    Show();
+    ASSERT_NO_FATAL_FAILURE(Show());
     const HWND mainTree = Control(kMainScriptTreeId);
     ui::TreeView(mainTree).Expand(MainItem(L"news"), TVE_EXPAND);
     ClickCheckBox(kMainScriptTreeId, MainItem(L"news\\c.WSC"));
@@ -480,7 +480,7 @@ TEST_F(BandFormTest, ScriptsSavedOrAddedByAnotherProgramAreFollowedWhileShown) {
 }
 
 TEST_F(BandFormTest, FocusEntersTheRememberedControlAndTabOnHelpLeavesForTheBrowser) {
-    Show();
+    ASSERT_NO_FATAL_FAILURE(Show());
     ComPtr<IInputObject> input;
     ASSERT_EQ(S_OK, bar.As(input));
     ::SetForegroundWindow(frame.frame);
@@ -517,7 +517,7 @@ TEST_F(BandFormTest, SiteWithoutABrowserKeepsTheFormWorkingAndSaysWhyNothingRuns
         test::LogCapture log;
         site->withServices = c.withServices;
         site->browser.reset();
-        Show();
+        ASSERT_NO_FATAL_FAILURE(Show());
         ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
         EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
         const std::string added = log.Added();
@@ -563,7 +563,7 @@ TEST_F(BandFormTest, HoverTextsNameEachControlAndNewUrlScriptsTheCollectedPagesA
     const std::wstring defaultNewUrl = L"Create new URL scripts.\nBrowser main script must be checked and selected.";
     const std::wstring longKey = L"\\news\\a-script-whose-name-is-rather-long.WSC";  // 44 characters
     WriteMainScript(longKey);
-    Show();
+    ASSERT_NO_FATAL_FAILURE(Show());
     ui::TreeView(Control(kMainScriptTreeId)).SelectItem(MainItem(longKey.substr(1)));
     test::PumpPending();
     wchar_t caption[80] = {};
@@ -608,7 +608,7 @@ TEST_F(BandFormTest, HoverTextsNameEachControlAndNewUrlScriptsTheCollectedPagesA
 // each list shows only its own scripts, and closing one leaves the other following.
 TEST_F(BandFormTest, EachFrameThreadsBarListsOnlyItsOwnScripts) {
     ASSERT_EQ(S_OK, test::WriteProductDword("LogErrors", 0));
-    Show();
+    ASSERT_NO_FATAL_FAILURE(Show());
     ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
     ASSERT_EQ(1u, ListEntries(Form()->Handle()).size());
     Form()->Store().SaveState();

@@ -52,6 +52,7 @@ protected:
                                   nullptr, nullptr);
         band = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 460, 780, frame, nullptr, nullptr,
                                  nullptr);
+        ASSERT_TRUE(frame && band) << ::GetLastError();
         browser = browser::CreateWebBrowser(frame);
         site->bandWindow = band;
         site->browser = browser;
@@ -84,7 +85,7 @@ protected:
         ASSERT_EQ(S_OK, CreateIEBar(nullptr, IID_IDeskBand, bar.put_void()));
         ComPtr<IObjectWithSite> withSite;
         ASSERT_EQ(S_OK, bar.As(withSite));
-        ASSERT_EQ(S_OK, withSite->SetSite(static_cast<IOleWindow*>(site.get())));
+        ASSERT_EQ(S_OK, withSite->SetSite(static_cast<IOleWindow*>(site.get()))) << ::GetLastError();
         ASSERT_TRUE(Form());
         ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
         test::PumpPending();
@@ -164,7 +165,7 @@ TEST_F(ScriptCommandsTest, DeletingAMainScriptTakesItsUrlScriptsOnlyOnceTheScrip
         WriteMainScript(L"\\b.WSC");
         WriteUrlScript(L"\\a.WSC", L"h.example\\index.html.WSC");
         WriteUrlScript(L"\\a.WSC", L"g.example.WSC");
-        Show();
+        ASSERT_NO_FATAL_FAILURE(Show());
         // A mark in a's URL tree, saved when another main script is selected.
         Select(MainTree(), L"a.WSC");
         ClickCheckBox(UrlTree(), L"g.example.WSC");
@@ -213,7 +214,7 @@ TEST_F(ScriptCommandsTest, DeletingAMainScriptTakesItsUrlScriptsOnlyOnceTheScrip
 TEST_F(ScriptCommandsTest, AMainScriptWithoutUrlScriptsIsAskedAboutOnlyByTheShellAndACheckedOneNotAtAll) {
     WriteMainScript(L"\\a.WSC");
     WriteMainScript(L"\\b.WSC");
-    Show();
+    ASSERT_NO_FATAL_FAILURE(Show());
     Select(MainTree(), L"b.WSC");  // the store makes its empty URL-script folder
     ASSERT_TRUE(Exists(urlDirectory + L"\\b.WSC"));
     EXPECT_EQ(ClickAnswering(CConfigWSC2::kDeleteMainScriptButton,
@@ -261,7 +262,7 @@ TEST_F(ScriptCommandsTest, DeletingAUrlScriptOrFolderGoesThroughTheShellAndLeave
                                     L"k.example.WSC"}) {
             WriteUrlScript(L"\\a.WSC", path);
         }
-        Show();
+        ASSERT_NO_FATAL_FAILURE(Show());
         Select(MainTree(), L"a.WSC");
         ClickCheckBox(UrlTree(), L"g.example.WSC");
         ASSERT_EQ(Outline(UrlTree()), before);
@@ -280,7 +281,7 @@ TEST_F(ScriptCommandsTest, DeletingAUrlScriptOrFolderGoesThroughTheShellAndLeave
 TEST_F(ScriptCommandsTest, NewUrlScriptsAppearUncheckedAndTheUsersMarksStay) {
     WriteMainScript(L"\\a.WSC");
     WriteUrlScript(L"\\a.WSC", L"old.example.WSC");
-    Show();
+    ASSERT_NO_FATAL_FAILURE(Show());
     ClickCheckBox(MainTree(), L"a.WSC");
     Select(MainTree(), L"a.WSC");
     ASSERT_TRUE(Form()->RunningScriptlet());
@@ -322,7 +323,7 @@ TEST_F(ScriptCommandsTest, DoubleClickOpensAScriptInTheAssociatedEditorWithoutAc
     test::TempDir records;
     const std::wstring record = records / L"opened.txt";
     ASSERT_TRUE(::SetEnvironmentVariableW(L"PELMORA_OPEN_RECORD", record.c_str()));
-    Show();
+    ASSERT_NO_FATAL_FAILURE(Show());
     Select(MainTree(), L"a.WSC");
     ui::TreeView(MainTree()).Expand(test::FindTreePath(MainTree(), L"news", L'\\'), TVE_EXPAND);
     ui::TreeView(UrlTree()).Expand(test::FindTreePath(UrlTree(), L"h.example", L'\\'), TVE_EXPAND);
