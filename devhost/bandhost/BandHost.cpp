@@ -92,6 +92,11 @@ BOOL CALLBACK CollectDialogText(HWND window, LPARAM parameter) {
     return TRUE;
 }
 
+BOOL CALLBACK CollectShownWindows(HWND window, LPARAM parameter) {
+    if (::IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(window);
+    return TRUE;
+}
+
 BOOL CALLBACK CollectDialogs(HWND window, LPARAM parameter) {
     if (::IsWindowVisible(window) && ClassOf(window) == L"#32770")
         reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(window);
@@ -422,13 +427,7 @@ void BandHost::RaiseThreadWindows() {
     // as an AutoComplete drop-down. And not activated: the focus stays where it is, and
     // with it what a focused control shows.
     std::vector<HWND> shown;  // the topmost first
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM list) {
-            if (::IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&shown));
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CollectShownWindows, reinterpret_cast<LPARAM>(&shown));
     for (auto window = shown.rbegin(); window != shown.rend(); ++window)
         ::SetWindowPos(*window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }

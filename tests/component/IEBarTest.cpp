@@ -531,24 +531,24 @@ TEST_F(BandFormTest, SiteWithoutABrowserKeepsTheFormWorkingAndSaysWhyNothingRuns
     }
 }
 
-// The visible hover box of this thread after the pointer rested on the control; empty
-// when none came up.
+// A shown window of this thread that is a hover box, not a tree's own tip.
+BOOL CALLBACK FindShownHoverBox(HWND window, LPARAM found) {
+    wchar_t className[64] = {};
+    ::GetClassNameW(window, className, 64);
+    const bool popup = (::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0 &&
+                       ::lstrcmpiW(className, TOOLTIPS_CLASSW) != 0;
+    if (!popup || !::IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// The visible hover box's text after the pointer rested on the control; empty when
+// none came up.
 std::wstring HoverTextOf(HWND control) {
     if (!test::MovePointerTo(POINT{1, 1}) || !test::MovePointerTo(test::CentreOf(control))) return L"";
     HWND shown = nullptr;
     test::PumpUntil([&] {
-        ::EnumThreadWindows(
-            ::GetCurrentThreadId(),
-            [](HWND window, LPARAM found) {
-                wchar_t className[64] = {};
-                ::GetClassNameW(window, className, 64);
-                const bool popup = (::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0 &&
-                                   ::lstrcmpiW(className, TOOLTIPS_CLASSW) != 0;  // not a tree's own tip
-                if (!popup || !::IsWindowVisible(window)) return TRUE;
-                *reinterpret_cast<HWND*>(found) = window;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&shown));
+        ::EnumThreadWindows(::GetCurrentThreadId(), &FindShownHoverBox, reinterpret_cast<LPARAM>(&shown));
         return shown != nullptr;
     });
     if (!shown) return L"";
