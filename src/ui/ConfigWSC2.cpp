@@ -394,9 +394,9 @@ void CConfigWSC2::OnCheckChanged(int treeId, HTREEITEM item) {
     // just checked, so that it never runs with another main script's URL scripts.
     const ui::TreeView mainTree(::GetDlgItem(Handle(), kMainScriptTreeId));
     if (attach && mainTree.GetSelectedItem() != item) (void)mainTree.SelectItem(item);
-    EnableControl(kDeleteMainScriptButton, !store_.IsSelectedMainScriptChecked());
     AttachChecked(attach);
-    // The pages New URL scripts offers were the detached script's: they go with it.
+    // Delete follows the new mark; the pages New URL scripts offers were the detached
+    // script's and go with it.
     UpdateControls();
 }
 

@@ -223,6 +223,12 @@ protected:
     }
     CConfigWSC2* Form() const { return BarObject(bar)->Form(); }
     HWND Control(int id) const { return ::GetDlgItem(Form()->Handle(), id); }
+    // Goes to the page as the user does and lets the form hear of it.
+    void Navigate(const wchar_t* page = L"http://h.example/index.html") {
+        com::Bstr url(page);
+        ASSERT_EQ(S_OK, browser->Navigate(url.get(), nullptr, nullptr, nullptr, nullptr));
+        test::PumpPending();
+    }
     bool Enabled(int id) const { return ::IsWindowEnabled(Control(id)) != FALSE; }
     HTREEITEM MainItem(const std::wstring& path) const {
         return Form()->Store().GetMainTree().FindItemByPath(nullptr, path);
@@ -277,8 +283,7 @@ TEST_F(BandFormTest, CheckedMainScriptRunsWhileShownAndTheListFollowsEveryAttach
 
     // A completed document reaches the script and lets New URL scripts be used.
     const size_t before = browser->GetTranscript().lines.size();
-    com::Bstr url(L"http://h.example/index.html");
-    ASSERT_EQ(S_OK, browser->Navigate(url.get(), nullptr, nullptr, nullptr, nullptr));
+    ASSERT_NO_FATAL_FAILURE(Navigate());
     const auto& lines = browser->GetTranscript().lines;
     EXPECT_NE(std::find(lines.begin() + static_cast<std::ptrdiff_t>(before), lines.end(), L"alert main complete"),
               lines.end());
@@ -325,11 +330,6 @@ TEST_F(BandFormTest, CheckingAMainScriptSelectsItSoItRunsWithItsOwnUrlScripts) {
     ASSERT_TRUE(site);
     ClickCheckBox(kUrlScriptTreeId, site);
 
-    const auto navigate = [&] {
-        com::Bstr url(L"http://h.example/index.html");
-        ASSERT_EQ(S_OK, browser->Navigate(url.get(), nullptr, nullptr, nullptr, nullptr));
-        test::PumpPending();
-    };
     const std::wstring siteLabel = L"{96A0A4E0-D062-11CF-94B6-00AA0060275C}\\h.example.WSC";
     struct Case {
         const wchar_t* check;
@@ -343,18 +343,13 @@ TEST_F(BandFormTest, CheckingAMainScriptSelectsItSoItRunsWithItsOwnUrlScripts) {
         SCOPED_TRACE(c.check);
         ClickCheckBox(kMainScriptTreeId, MainItem(c.check));
         EXPECT_EQ(MainItem(c.check), ui::TreeView(Control(kMainScriptTreeId)).GetSelectedItem());
-        navigate();
+        ASSERT_NO_FATAL_FAILURE(Navigate());
         EXPECT_EQ(c.listed, ListEntries(Form()->Handle()));
     }
 }
 
 // What a user can do wrong, or find broken, leaves a record and a form that works.
 TEST_F(BandFormTest, BrokenScriptsFoldersAndMarksLeaveARecordAndAWorkingForm) {
-    const auto navigate = [&] {
-        com::Bstr url(L"http://h.example/index.html");
-        ASSERT_EQ(S_OK, browser->Navigate(url.get(), nullptr, nullptr, nullptr, nullptr));
-        test::PumpPending();
-    };
     const auto checked = [&] { return Form()->Store().GetCheckedMainScriptKey(); };
     test::LogCapture log;
 
@@ -385,8 +380,8 @@ TEST_F(BandFormTest, BrokenScriptsFoldersAndMarksLeaveARecordAndAWorkingForm) {
                                         "throw new Error('broken on purpose');"));
     ClickCheckBox(kMainScriptTreeId, MainItem(L"b.WSC"));
     EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\b.WSC"}, ListEntries(Form()->Handle()));
-    navigate();
-    navigate();
+    ASSERT_NO_FATAL_FAILURE(Navigate());
+    ASSERT_NO_FATAL_FAILURE(Navigate());
     const std::string thrown = log.NewText();
     EXPECT_EQ(2u, test::CountOf(thrown, "Invoke of DocumentComplete scriptlet function failed."));
     // The script's own words follow each failure record, for the person writing it.
@@ -418,8 +413,7 @@ TEST_F(BandFormTest, ScriptsSavedOrAddedByAnotherProgramAreFollowedWhileShown) {
         test::WriteFileBytes(path, test::Replaced(test::ReadFileBytes(path), "'main complete'", counted));
     };
     const auto alerted = [&](const std::wstring& text) {
-        com::Bstr url(L"http://h.example/index.html");
-        EXPECT_EQ(S_OK, browser->Navigate(url.get(), nullptr, nullptr, nullptr, nullptr));
+        Navigate();
         const auto& lines = browser->GetTranscript().lines;
         return std::find(lines.begin(), lines.end(), L"alert " + text) != lines.end();
     };
@@ -551,10 +545,7 @@ std::wstring HoverTextOf(HWND control) {
         ::EnumThreadWindows(::GetCurrentThreadId(), &FindShownHoverBox, reinterpret_cast<LPARAM>(&shown));
         return shown != nullptr;
     });
-    if (!shown) return L"";
-    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(shown)), L'\0');
-    ::GetWindowTextW(shown, text.data(), static_cast<int>(text.size() + 1));
-    return text;
+    return shown ? test::WindowText(shown) : L"";
 }
 
 // Every control says what it does when the pointer rests on it; New URL scripts names
@@ -589,9 +580,7 @@ TEST_F(BandFormTest, HoverTextsNameEachControlAndNewUrlScriptsTheCollectedPagesA
     EXPECT_FALSE(Enabled(CConfigWSC2::kNewUrlScriptsButton));  // no page completed yet
     for (const wchar_t* page : {L"http://h.example/index.html", L"https://g.example/a/b.html"}) {
         browser->DescribePage({page, L"Page", {}, true});
-        com::Bstr url(page);
-        ASSERT_EQ(S_OK, browser->Navigate(url.get(), nullptr, nullptr, nullptr, nullptr));
-        test::PumpPending();
+        ASSERT_NO_FATAL_FAILURE(Navigate(page));
     }
     EXPECT_TRUE(Enabled(CConfigWSC2::kNewUrlScriptsButton));
     EXPECT_EQ(L"Create URL script(s) for collected URL(s):\n\nhttp://h.example/index.html\n"

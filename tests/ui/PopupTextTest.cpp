@@ -18,6 +18,7 @@ using test::Clock;
 using test::MovePointerTo;
 using test::PumpFor;
 using test::PumpPending;
+using test::WindowText;
 using test::PumpUntil;
 
 constexpr UINT kNewButton = 211;
@@ -72,12 +73,6 @@ private:
         return false;
     }
 };
-
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 RECT WindowRect(HWND window) {
     RECT rect{};
