@@ -8,40 +8,71 @@
 //   sink.On<&IDispatch::Invoke>("Invoke", [&](DISPID id, REFIID, LCID, WORD, DISPPARAMS*,
 //                                             VARIANT*, EXCEPINFO*, UINT*) { return S_OK; });
 //
-// Each listed interface gets a method table of its own. Its IUnknown slots are the
-// fake's, every other slot starts as a stub that fails the test, and On() puts a body
-// into one slot. That a stub may stand in for any method relies on x64, where every
-// COM method has the one calling convention; the tests run only there. A method's slot
-// comes from its pointer to member: in GCC's ABI a virtual method's pointer holds one
-// more than the byte offset of its slot.
+// Each interface a fake can answer is a small class below that implements every method
+// of it, so the compiler gives each method its own calling convention: on x86 COM
+// methods are stdcall and pop their own arguments, so one stub cannot stand in for
+// every method. A method goes to the body On() gave it, or fails the test. To fake
+// another interface, add its FakeFace specialization.
 //
 // The fake lives on the test's stack, so it never deletes itself; a reference still
 // held when it goes away fails the test, since its holder would point into nothing.
 // Counts may change on any thread; bodies and the call log are for one thread.
 #include <gtest/gtest.h>
 #include <objbase.h>
+#include <ocidl.h>
 
-#include <array>
 #include <atomic>
-#include <cstdint>
-#include <cstring>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+namespace pelmora::test {
+
+class FakeCom;
+
+namespace fake_detail {
+
+// The interface and the body type of a method, from its pointer to member. On x86 the
+// stdcall convention is part of the type, so it needs a form of its own.
+template <class Member>
+struct MethodTraits;
+template <class R, class I, class... Args>
+struct MethodTraits<R (I::*)(Args...)> {
+    using Interface = I;
+    using Body = std::function<R(Args...)>;
+};
 #if !defined(_WIN64)
-#error "FakeCom's method tables rely on the single calling convention of x64"
+template <class R, class I, class... Args>
+struct MethodTraits<R(__stdcall I::*)(Args...)> {
+    using Interface = I;
+    using Body = std::function<R(Args...)>;
+};
 #endif
 
-namespace pelmora::test {
+// One address per method, to find its body by.
+template <auto Method>
+inline const char kMethodKey = 0;
+
+// What every face shares: it is owned by a FakeCom, and reached through its interface.
+class FaceBase {
+public:
+    virtual ~FaceBase() = default;
+    virtual IUnknown* Pointer() = 0;
+    virtual const IID& Iid() const = 0;
+};
+
+}  // namespace fake_detail
+
+// The face of a FakeCom for interface I: IUnknown goes to the owner, every other method
+// of I to Call(). Specialised below for each interface a test fakes.
+template <class I>
+class FakeFace;
 
 class FakeCom {
 public:
-    // More than any interface a test fakes has (IWebBrowser2 has about 70).
-    static constexpr size_t kMaxSlots = 128;
-
     explicit FakeCom(std::string name = "fake") : name_(std::move(name)) {}
     ~FakeCom() {
         EXPECT_EQ(References(), 0) << name_ << " goes away while references to it are held";
@@ -53,27 +84,31 @@ public:
     // interface listed is the object's identity, its IUnknown.
     template <class I>
     I* Answer() {
-        if (!FindFace(__uuidof(I))) faces_.push_back(std::make_unique<Face>(*this, __uuidof(I)));
+        if (!FindFace(__uuidof(I))) faces_.push_back(std::make_unique<FakeFace<I>>(*this));
         return Get<I>();
     }
 
     // A listed interface, without a reference; null (and a failure) for any other.
     template <class I>
     I* Get() const {
-        Face* face = FindFace(__uuidof(I));
+        fake_detail::FaceBase* face = FindFace(__uuidof(I));
         EXPECT_NE(face, nullptr) << name_ << " does not list the interface asked for";
-        return face ? reinterpret_cast<I*>(&face->raw) : nullptr;
+        return face ? static_cast<I*>(face->Pointer()) : nullptr;
     }
     IUnknown* Unknown() const {
         EXPECT_FALSE(faces_.empty()) << name_ << " lists no interface";
-        return faces_.empty() ? nullptr : reinterpret_cast<IUnknown*>(&faces_.front()->raw);
+        return faces_.empty() ? nullptr : faces_.front()->Pointer();
     }
 
     // Gives Method of a listed interface a body: a callable with the method's
     // parameters, without the interface pointer. Each call is logged under name.
     template <auto Method, class Body>
     void On(const char* name, Body body) {
-        SetBody<Method>(Method, name, std::move(body));
+        using Traits = fake_detail::MethodTraits<decltype(Method)>;
+        ASSERT_NE(FindFace(__uuidof(typename Traits::Interface)), nullptr)
+            << name_ << " gets a body for " << name << " of an interface it does not list";
+        bodies_[&fake_detail::kMethodKey<Method>] =
+            Entry{name, std::make_shared<typename Traits::Body>(std::move(body))};
     }
 
     [[nodiscard]] LONG AddRefs() const { return addRefs_; }
@@ -83,117 +118,130 @@ public:
     // The names of the calls received, oldest first; IUnknown calls are counted instead.
     [[nodiscard]] const std::vector<std::string>& Calls() const { return calls_; }
 
-private:
-    struct Face;
-    // What an interface pointer points at: the method table, then the way back.
-    struct Raw {
-        void* const* table;
-        Face* face;
-    };
-    struct Face {
-        Face(FakeCom& owner, const IID& iid) : owner(owner), iid(iid) {
-            raw = Raw{table.data(), this};
-            table = UnexpectedTable(std::make_index_sequence<kMaxSlots>());
-            table[0] = reinterpret_cast<void*>(&FaceQueryInterface);
-            table[1] = reinterpret_cast<void*>(&FaceAddRef);
-            table[2] = reinterpret_cast<void*>(&FaceRelease);
-        }
-        Raw raw;
-        FakeCom& owner;
-        IID iid;
-        std::array<void*, kMaxSlots> table{};
-        std::array<std::shared_ptr<void>, kMaxSlots> bodies{};
-        std::array<std::string, kMaxSlots> names{};
-    };
-
-    static Face& FaceOf(const void* pointer) { return *static_cast<const Raw*>(pointer)->face; }
-
-    Face* FindFace(const IID& iid) const {
-        for (const auto& face : faces_) {
-            if (IsEqualIID(face->iid, iid)) return face.get();
-        }
-        return nullptr;
-    }
-
-    template <class Member>
-    static size_t SlotOf(Member method) {
-        static_assert(sizeof(Member) == 2 * sizeof(uintptr_t), "a pointer to a member function of GCC's ABI");
-        uintptr_t words[2] = {};
-        std::memcpy(words, &method, sizeof(words));
-        EXPECT_EQ(words[0] & 1, 1u) << "not a virtual method";
-        return (words[0] - 1) / sizeof(void*);
-    }
-
-    template <auto Method, class I, class R, class... Args>
-    static R STDMETHODCALLTYPE CallBody(I* self, Args... args) {
-        Face& face = FaceOf(self);
-        const size_t slot = SlotOf(Method);
-        face.owner.calls_.push_back(face.names[slot]);
-        return (*static_cast<std::function<R(Args...)>*>(face.bodies[slot].get()))(args...);
-    }
-
-    template <auto Method, class I, class R, class... Args, class Body>
-    void SetBody(R (I::*method)(Args...), const char* name, Body body) {
-        Face* face = FindFace(__uuidof(I));
-        ASSERT_NE(face, nullptr) << name_ << " gets a body for " << name << " of an interface it does not list";
-        const size_t slot = SlotOf(method);
-        ASSERT_GT(slot, 2u) << "IUnknown is the fake's own";
-        ASSERT_LT(slot, kMaxSlots);
-        face->bodies[slot] = std::make_shared<std::function<R(Args...)>>(std::move(body));
-        face->names[slot] = name;
-        face->table[slot] = reinterpret_cast<void*>(&CallBody<Method, I, R, Args...>);
-    }
-
-    template <size_t Slot>
-    static HRESULT STDMETHODCALLTYPE UnexpectedCall(const void* self) {
-        const Face& face = FaceOf(self);
-        wchar_t iid[40] = {};
-        ::StringFromGUID2(face.iid, iid, 40);
-        std::string text;
-        for (const wchar_t* c = iid; *c; ++c) text += static_cast<char>(*c);
-        ADD_FAILURE() << face.owner.name_ << ": unexpected call of method " << Slot << " of " << text;
-        return E_NOTIMPL;
-    }
-
-    template <size_t... Slots>
-    static std::array<void*, kMaxSlots> UnexpectedTable(std::index_sequence<Slots...>) {
-        return {reinterpret_cast<void*>(&UnexpectedCall<Slots>)...};
-    }
-
-    static HRESULT STDMETHODCALLTYPE FaceQueryInterface(const void* self, REFIID iid, void** out) {
-        FakeCom& owner = FaceOf(self).owner;
-        ++owner.queries_;
+    // The faces' way in: IUnknown, and every other method by its pointer to member.
+    HRESULT Query(REFIID iid, void** out) {
+        ++queries_;
         if (!out) return E_POINTER;
         *out = nullptr;
         if (IsEqualIID(iid, GUID_NULL)) return E_NOINTERFACE;
-        IUnknown* answer = IsEqualIID(iid, IID_IUnknown) ? owner.Unknown() : nullptr;
+        IUnknown* answer = IsEqualIID(iid, IID_IUnknown) ? Unknown() : nullptr;
         if (!answer) {
-            Face* face = owner.FindFace(iid);
-            answer = face ? reinterpret_cast<IUnknown*>(&face->raw) : nullptr;
+            fake_detail::FaceBase* face = FindFace(iid);
+            answer = face ? face->Pointer() : nullptr;
         }
         if (!answer) return E_NOINTERFACE;
         answer->AddRef();
         *out = answer;
         return S_OK;
     }
-    static ULONG STDMETHODCALLTYPE FaceAddRef(const void* self) {
-        FakeCom& owner = FaceOf(self).owner;
-        ++owner.addRefs_;
-        return static_cast<ULONG>(owner.References());
+    ULONG AddRef() {
+        ++addRefs_;
+        return static_cast<ULONG>(References());
     }
-    static ULONG STDMETHODCALLTYPE FaceRelease(const void* self) {
-        FakeCom& owner = FaceOf(self).owner;
-        ++owner.releases_;
-        EXPECT_GE(owner.References(), 0) << owner.name_ << " released more often than referenced";
-        return static_cast<ULONG>(owner.References());
+    ULONG Release() {
+        ++releases_;
+        EXPECT_GE(References(), 0) << name_ << " released more often than referenced";
+        return static_cast<ULONG>(References());
+    }
+    template <auto Method, class... Args>
+    HRESULT Call(const char* method, Args&&... args) {
+        const auto found = bodies_.find(&fake_detail::kMethodKey<Method>);
+        if (found == bodies_.end()) {
+            ADD_FAILURE() << name_ << ": unexpected call of " << method;
+            return E_NOTIMPL;
+        }
+        calls_.push_back(found->second.name);
+        using Body = typename fake_detail::MethodTraits<decltype(Method)>::Body;
+        return (*static_cast<Body*>(found->second.body.get()))(std::forward<Args>(args)...);
+    }
+
+private:
+    struct Entry {
+        std::string name;
+        std::shared_ptr<void> body;
+    };
+
+    fake_detail::FaceBase* FindFace(const IID& iid) const {
+        for (const auto& face : faces_) {
+            if (IsEqualIID(face->Iid(), iid)) return face.get();
+        }
+        return nullptr;
     }
 
     std::string name_;
     std::atomic<LONG> addRefs_{0};
     std::atomic<LONG> releases_{0};
     std::atomic<LONG> queries_{0};
-    std::vector<std::unique_ptr<Face>> faces_;
+    std::vector<std::unique_ptr<fake_detail::FaceBase>> faces_;
+    std::map<const void*, Entry> bodies_;
     std::vector<std::string> calls_;
 };
+
+namespace fake_detail {
+
+// IUnknown for a face of interface I.
+template <class I>
+class FaceOf : public I, public FaceBase {
+public:
+    explicit FaceOf(FakeCom& owner) : owner_(owner) {}
+    IUnknown* Pointer() override { return static_cast<I*>(this); }
+    const IID& Iid() const override { return __uuidof(I); }
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override { return owner_.Query(iid, out); }
+    STDMETHODIMP_(ULONG) AddRef() override { return owner_.AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return owner_.Release(); }
+
+protected:
+    FakeCom& owner_;
+};
+
+}  // namespace fake_detail
+
+#define PELMORA_FAKE_CALL(Interface, Method, ...) owner_.Call<&Interface::Method>(#Interface "::" #Method, __VA_ARGS__)
+
+template <>
+class FakeFace<IUnknown> : public fake_detail::FaceOf<IUnknown> {
+public:
+    using FaceOf::FaceOf;
+};
+
+template <>
+class FakeFace<IPersist> : public fake_detail::FaceOf<IPersist> {
+public:
+    using FaceOf::FaceOf;
+    STDMETHODIMP GetClassID(CLSID* clsid) override { return PELMORA_FAKE_CALL(IPersist, GetClassID, clsid); }
+};
+
+template <>
+class FakeFace<IDispatch> : public fake_detail::FaceOf<IDispatch> {
+public:
+    using FaceOf::FaceOf;
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        return PELMORA_FAKE_CALL(IDispatch, GetTypeInfoCount, count);
+    }
+    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
+        return PELMORA_FAKE_CALL(IDispatch, GetTypeInfo, index, lcid, info);
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override {
+        return PELMORA_FAKE_CALL(IDispatch, GetIDsOfNames, iid, names, count, lcid, ids);
+    }
+    STDMETHODIMP Invoke(DISPID member, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* exception, UINT* argError) override {
+        return PELMORA_FAKE_CALL(IDispatch, Invoke, member, iid, lcid, flags, params, result, exception, argError);
+    }
+};
+
+template <>
+class FakeFace<IConnectionPointContainer> : public fake_detail::FaceOf<IConnectionPointContainer> {
+public:
+    using FaceOf::FaceOf;
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** points) override {
+        return PELMORA_FAKE_CALL(IConnectionPointContainer, EnumConnectionPoints, points);
+    }
+    STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
+        return PELMORA_FAKE_CALL(IConnectionPointContainer, FindConnectionPoint, iid, point);
+    }
+};
+
+#undef PELMORA_FAKE_CALL
 
 }  // namespace pelmora::test

@@ -15,7 +15,7 @@ TEST(FakeCom, CallOfAMethodWithoutBodyAndAReferenceLeftBehindFailTheTest) {
             CLSID clsid{};
             EXPECT_EQ(fake.Answer<IPersist>()->GetClassID(&clsid), E_NOTIMPL);
         },
-        "unexpected call of method 3");
+        "unexpected call of IPersist::GetClassID");
     EXPECT_NONFATAL_FAILURE(
         {
             FakeCom fake("held object");
