@@ -1,5 +1,5 @@
-# 32-bit Windows build: the shipped product. It cannot run on these machines (no
-# 32-bit execution), so it is built and link-checked only.
+# 32-bit Windows build: the shipped product. Its programs run under the same wine64
+# loader as the 64-bit ones, in a prefix that holds both halves (wine32 installed).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(PELMORA_TRIPLE i686-w64-mingw32)
@@ -12,3 +12,4 @@ set(CMAKE_FIND_ROOT_PATH /usr/${PELMORA_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)

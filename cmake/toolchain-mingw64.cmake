@@ -1,4 +1,4 @@
-# 64-bit Windows build: the one that runs (under Wine) on the development machines.
+# 64-bit Windows build: runs under Wine here, as the 32-bit one does.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(PELMORA_TRIPLE x86_64-w64-mingw32)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need, only when one
 # is missing: a second run on a ready machine takes a moment and touches nothing.
+# wine32 comes from the i386 architecture: it runs the shipped 32-bit DLL and programs.
 #   setup.sh bench   also what only the benchmarks need (gnuplot, for their chart)
 set -euo pipefail
 
@@ -8,7 +9,7 @@ packages=(
   cmake make
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   mingw-w64-tools libwine-dev
-  wine wine64
+  wine wine64 wine32:i386
   googletest
   xvfb xauth imagemagick
   nsis p7zip-full
@@ -30,6 +31,9 @@ if ((${#missing[@]})); then
     exit 1
   fi
   export DEBIAN_FRONTEND=noninteractive
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

@@ -198,7 +198,9 @@ TEST_F(ScriptCommandsTest, DeletingAMainScriptTakesItsUrlScriptsOnlyOnceTheScrip
         if (!c.urlScriptsGone) {
             // What was kept keeps its marks.
             Select(MainTree(), c.scriptGone ? L"b.WSC" : L"a.WSC");
-            if (!c.scriptGone) EXPECT_EQ(Outline(UrlTree()), L"g.example.WSC:4 h.example:1[index.html.WSC:3]");
+            if (!c.scriptGone) {
+                EXPECT_EQ(Outline(UrlTree()), L"g.example.WSC:4 h.example:1[index.html.WSC:3]");
+            }
         }
         ASSERT_EQ(S_OK, bar->CloseDW(0));
         bar.reset();

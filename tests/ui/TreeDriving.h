@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -76,7 +77,7 @@ inline bool StateIconPoint(HWND tree, HTREEITEM item, POINT& point) {
     // Shown first, as a user would unfold the folders above it.
     ::SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
     RECT rect{};
-    *reinterpret_cast<HTREEITEM*>(&rect) = item;
+    std::memcpy(&rect, &item, sizeof(item));  // the item goes in, the rectangle comes out
     if (!::SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect))) return false;
     // The state icon sits just left of the icon, which sits just left of the text.
     point = POINT{rect.left - 16 - 8, (rect.top + rect.bottom) / 2};
