@@ -4,8 +4,8 @@
 ; with the 32-bit regsvr32, and on 64-bit Windows also the 64-bit DLL with the 64-bit
 ; regsvr32, so that 32-bit and 64-bit Internet Explorer both show the band:
 ;   makensis -DARCH=x86 -DDLL_X86=x86/Pelmora.dll -DDLL_X64=x64/Pelmora.dll -DOUTFILE=setup.exe Pelmora.nsi
-; The 64-bit variant (a 64-bit program with the 64-bit DLL only) runs where 32-bit
-; programs cannot, such as the 64-bit-only Wine of the tests:
+; The 64-bit variant (a 64-bit program with the 64-bit DLL only) is for machines that
+; run 64-bit programs only:
 ;   makensis -DARCH=x64 -DDLL_X64=x64/Pelmora.dll -DOUTFILE=setup-x64.exe Pelmora.nsi
 ;
 ; Layout: $INSTDIR\x86\Pelmora.dll, $INSTDIR\x64\Pelmora.dll, $INSTDIR\Uninstall.exe.
