@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Runs the demo on built programs: a fresh Wine prefix with the script runtime and the
-# 64-bit DLL registered, sample scripts (scripts/demo/) in the script location, and the
-# development host running the tour scripts/demo/tour.txt (under Xvfb when there is no
-# display). Prints the host's transcript, the log ("LogErrors" = 7) and the paths of
+# Runs the demo on built programs (either build): a fresh Wine prefix with the script
+# runtime and the DLL registered, sample scripts (scripts/demo/) in the script location,
+# and the development host running the tour scripts/demo/tour.txt (under Xvfb when there
+# is no display). Prints the host's transcript, the log ("LogErrors" = 7) and the paths of
 # the screenshots; exits with the host's exit code (0 when every tour step held).
 #   run-demo.sh BIN OUT [--interactive]
 #     BIN   the folder of Pelmora.dll, scriptrt.dll and bandhost.exe
@@ -76,7 +76,9 @@ mkdir -p "$shots"
 cp "$samples/tour.txt" "$shots/tour.txt"
 with_crlf "$samples/alerts-saved.WSC" "$shots/alerts-saved.WSC"
 run_host=(/usr/lib/wine/wine64 "$host" --width "$band_width" --script "$(windows_path "$shots/tour.txt")")
-[[ -n ${DISPLAY:-} ]] || run_host=(xvfb-run -a -s "-screen 0 1280x1024x24" "${run_host[@]}")
+# Several suites may start an Xvfb at once: searching from a random number keeps
+# them from picking the same display.
+[[ -n ${DISPLAY:-} ]] || run_host=(xvfb-run -a -n $((RANDOM % 400 + 100)) -s "-screen 0 1280x1024x24" "${run_host[@]}")
 echo
 echo "== The development host's transcript (tour: scripts/demo/tour.txt) =="
 status=0
