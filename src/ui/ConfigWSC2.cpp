@@ -170,7 +170,7 @@ HRESULT CConfigWSC2::AttachScriptlet(const std::wstring& directory, const std::w
     com::ComPtr<CIEBrowserScriptlet> scriptlet;
     try {
         scriptlet = com::ComPtr<CIEBrowserScriptlet>(
-            new CIEBrowserScriptlet(store_.GetCurrentUrlTree(), directory, key));
+            new CIEBrowserScriptlet(store_.UrlTreeOf(key), directory, key));
     } catch (...) {
         LogError("Can not attach scriptlet", 1, "CConfigWSC2::AttachScriptlet", __LINE__);
         return E_OUTOFMEMORY;
@@ -388,13 +388,21 @@ void CConfigWSC2::OnCheckChanged(int treeId, HTREEITEM item) {
         return;
     }
     if (treeId != kMainScriptTreeId) return;
-    const int markIndex = store_.GetMainTree().CompleteCheckAdvance(item);
+    CFileBrowser& model = store_.GetMainTree();
+    const int markIndex = model.CompleteCheckAdvance(item);
+    if (!model.IsScriptItem(item)) {
+        // A folder's mark follows its scripts: the click is undone, and neither the
+        // selection nor what runs changes.
+        (void)store_.SetCheck(kMainScriptTreeId, item, markIndex, true);
+        return;
+    }
+    const std::wstring before = store_.GetCheckedMainScriptKey();
     const bool attach = store_.SetCheck(kMainScriptTreeId, item, markIndex, true);
-    // A main script runs with the URL scripts of the selected one: select the script
-    // just checked, so that it never runs with another main script's URL scripts.
+    // The checked script is shown with its URL scripts, which are the ones it runs with.
     const ui::TreeView mainTree(::GetDlgItem(Handle(), kMainScriptTreeId));
     if (attach && mainTree.GetSelectedItem() != item) (void)mainTree.SelectItem(item);
-    AttachChecked(attach);
+    // A click that changed no mark leaves the running script as it is.
+    if (store_.GetCheckedMainScriptKey() != before) AttachChecked(attach);
     // Delete follows the new mark; the pages New URL scripts offers were the detached
     // script's and go with it.
     UpdateControls();
@@ -409,7 +417,12 @@ void CConfigWSC2::OnMainTreeSelChanged(const NMTREEVIEWW& change) {
     UpdateControls();
     CFileBrowser& mainTree = store_.GetMainTree();
     const std::wstring key = mainTree.GetItemKey(item);
-    if (const auto& urlTree = store_.GetCurrentUrlTree()) urlTree->SaveState();
+    // Browsing only changes what the lower tree shows: every model keeps its marks, and
+    // the running script keeps reading those of its own URL scripts. The user's marks of
+    // the tree being left are saved, unless the watch is refilling the trees.
+    if (!watchRebuilding_) {
+        if (const auto& urlTree = store_.GetCurrentUrlTree()) urlTree->SaveState();
+    }
     if (mainTree.IsScriptItem(item)) {
         store_.SelectMainScript(key);
     } else {

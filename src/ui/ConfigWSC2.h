@@ -140,6 +140,7 @@ private:
     std::vector<std::wstring> urlListing_;
     int commandDepth_ = 0;      // a command (and its dialogs) is running
     int ticksSinceSweep_ = 0;
+    bool watchRebuilding_ = false;  // the watch refills the trees: selections write nothing
     bool mainPending_ = false;  // changed, waiting for a quiet period
     bool urlPending_ = false;
     std::wstring runningKey_;     // the running scriptlet's script and its file's

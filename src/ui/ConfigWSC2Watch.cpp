@@ -132,9 +132,16 @@ void CConfigWSC2::RebuildTrees() {
     const std::wstring mainKey = SelectedKey(store_.GetMainTree(), mainTree);
     const auto urlModel = store_.GetCurrentUrlTree();
     const std::wstring urlKey = urlModel ? SelectedKey(*urlModel, urlTree) : std::wstring();
-    store_.SaveState();
-    store_.Clear();
-    (void)store_.Load(Handle(), GetMainScriptDirectory());
+    // From the marks held in memory: the watch never writes them, so a script that is
+    // away for a moment comes back with its mark.
+    struct Rebuilding {
+        bool& flag;
+        explicit Rebuilding(bool& set) : flag(set) { flag = true; }
+        ~Rebuilding() { flag = false; }
+        Rebuilding(const Rebuilding&) = delete;
+        Rebuilding& operator=(const Rebuilding&) = delete;
+    } rebuilding(watchRebuilding_);
+    (void)store_.Refill(Handle(), GetMainScriptDirectory());
     SelectKey(store_.GetMainTree(), mainTree, mainKey);
     if (const auto current = store_.GetCurrentUrlTree()) SelectKey(*current, urlTree, urlKey);
     UpdateControls();
@@ -145,8 +152,7 @@ void CConfigWSC2::ReloadUrlTree() {
     if (!urlModel) return;
     const HWND urlTree = ::GetDlgItem(Handle(), kUrlScriptTreeId);
     const std::wstring urlKey = SelectedKey(*urlModel, urlTree);
-    urlModel->SaveState();
-    (void)urlModel->Reload();
+    (void)urlModel->Reload();  // marks kept in memory, nothing written
     SelectKey(*urlModel, urlTree, urlKey);
     UpdateControls();
 }

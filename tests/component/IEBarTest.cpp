@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -211,6 +212,15 @@ protected:
                                                   "browser.Document.parentWindow.alert('main complete');"));
     }
 
+    // A site script of the main script with that key, for h.example.
+    void WriteSiteScript(const std::wstring& mainKey) {
+        const std::wstring folder = GetUrlScriptDirectory() + mainKey;
+        ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+        CScriptletCode code(test::LoadWindowEventsTypeInfo().get());
+        code.AddProperty(L"window");
+        ASSERT_EQ(S_OK, code.Save(folder + L"\\h.example.WSC"));
+    }
+
     // Sites the bar, which makes the form, and shows it.
     void Show() {
         bar = MakeBar();
@@ -229,13 +239,21 @@ protected:
         ASSERT_EQ(S_OK, browser->Navigate(url.get(), nullptr, nullptr, nullptr, nullptr));
         test::PumpPending();
     }
+    HTREEITEM UrlItem(const std::wstring& path) const {
+        const auto& model = Form()->Store().GetCurrentUrlTree();
+        return model ? model->FindItemByPath(nullptr, path) : nullptr;
+    }
+    int MarkOf(int treeId, HTREEITEM item) const {
+        return ui::StateImageIndexOf(ui::TreeView(Control(treeId)).GetItemState(item, TVIS_STATEIMAGEMASK));
+    }
     bool Enabled(int id) const { return ::IsWindowEnabled(Control(id)) != FALSE; }
     HTREEITEM MainItem(const std::wstring& path) const {
         return Form()->Store().GetMainTree().FindItemByPath(nullptr, path);
     }
 
     // Clicks the item's check box as the user does and waits for the form to apply it.
-    void ClickCheckBox(int treeId, HTREEITEM item) {
+    // A folder's mark only flickers: then the click is given time to be handled instead.
+    void ClickCheckBox(int treeId, HTREEITEM item, bool markMoves = true) {
         const HWND tree = Control(treeId);
         RECT rect{};
         ASSERT_TRUE(ui::TreeView(tree).GetItemRect(item, rect, true));
@@ -246,6 +264,10 @@ protected:
         const UINT before = ui::TreeView(tree).GetItemState(item, TVIS_STATEIMAGEMASK);
         ::PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
         ::PostMessageW(tree, WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+        if (!markMoves) {
+            test::PumpFor(500);
+            return;
+        }
         ASSERT_TRUE(test::PumpUntil([&] { return ui::TreeView(tree).GetItemState(item, TVIS_STATEIMAGEMASK) != before; }));
         test::PumpFor(100);
     }
@@ -523,6 +545,128 @@ TEST_F(BandFormTest, SiteWithoutABrowserKeepsTheFormWorkingAndSaysWhyNothingRuns
         ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));  // unchecked for the next case
         ASSERT_EQ(S_OK, bar->CloseDW(0));
     }
+}
+
+const std::wstring kSiteLabel = L"{96A0A4E0-D062-11CF-94B6-00AA0060275C}\\h.example.WSC";
+constexpr int kFolderClear = 1, kChecked = 4;
+
+// Browsing the trees only changes what the lower tree shows: the checked main script
+// keeps running, with its own URL scripts, whatever the user selects or clicks.
+TEST_F(BandFormTest, BrowsingTheTreesNeverChangesWhatRunsOrWithWhichUrlScripts) {
+    ASSERT_NO_FATAL_FAILURE(WriteSiteScript(L"\\a.WSC"));
+    ASSERT_NO_FATAL_FAILURE(Show());
+    const ui::TreeView mainTree(Control(kMainScriptTreeId));
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+    ASSERT_TRUE(UrlItem(L"h.example.WSC"));
+    ClickCheckBox(kUrlScriptTreeId, UrlItem(L"h.example.WSC"));
+    const std::vector<std::wstring> running{kBrowserEventsId + L"\\a.WSC", kSiteLabel};
+
+    struct Case {
+        const char* name;
+        std::function<void()> act;
+        bool restarts;  // the script was saved anew: it runs again, still with its own URL scripts
+    };
+    const Case cases[] = {
+        {"the folder news selected", [&] { mainTree.SelectItem(MainItem(L"news")); }, false},
+        {"another main script selected", [&] { mainTree.SelectItem(MainItem(L"b.WSC")); }, false},
+        {"a clear folder's check box clicked",
+         [&] {
+             ClickCheckBox(kMainScriptTreeId, MainItem(L"news"), false);
+             EXPECT_EQ(kFolderClear, MarkOf(kMainScriptTreeId, MainItem(L"news")));
+             EXPECT_EQ(MainItem(L"b.WSC"), mainTree.GetSelectedItem()) << "the folder was selected";
+         },
+         false},
+        {"the running script saved anew while another is selected",
+         [&] {
+             mainTree.SelectItem(MainItem(L"b.WSC"));
+             WriteMainScript(L"\\a.WSC");
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ComPtr<CIEBrowserScriptlet> before(Form()->RunningScriptlet());
+        ASSERT_TRUE(before);
+        c.act();
+        test::PumpPending();
+        if (c.restarts) {
+            EXPECT_TRUE(test::PumpUntil([&] { return Form()->RunningScriptlet() != before.get(); }, 3000));
+        } else {
+            test::PumpFor(1000);  // the watch has had its turns
+            EXPECT_EQ(before.get(), Form()->RunningScriptlet());
+        }
+        EXPECT_EQ(kChecked, MarkOf(kMainScriptTreeId, MainItem(L"a.WSC")));
+        ASSERT_NO_FATAL_FAILURE(Navigate());
+        EXPECT_EQ(running, ListEntries(Form()->Handle()));
+    }
+}
+
+// Files that leave the script folders for a moment and come back (editors that save by
+// rename, sync clients, checkouts) keep their marks: the folder watch writes no mark,
+// a checked main script stops while away and runs again on its return.
+TEST_F(BandFormTest, ScriptsThatLeaveAndComeBackKeepTheirMarksAndTheWatchWritesNone) {
+    ASSERT_NO_FATAL_FAILURE(WriteSiteScript(L"\\a.WSC"));
+    ASSERT_NO_FATAL_FAILURE(Show());
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+    ClickCheckBox(kUrlScriptTreeId, UrlItem(L"h.example.WSC"));
+    // Saved once by the user's own hide, so that the registry holds the marks.
+    ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
+    ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
+    const auto saved = [] {
+        return test::ReadProductValue(test::ToAnsi(kMainTreeStateValueName).c_str()).bytes + "|" +
+               test::ReadProductValue("\\a.WSC").bytes;
+    };
+    const std::string savedBefore = saved();
+    ASSERT_GT(savedBefore.size(), 20u);
+
+    struct Case {
+        const char* name;
+        std::wstring path;
+        std::function<bool()> away;
+        std::function<bool()> back;
+    };
+    const Case cases[] = {
+        {"the running main script", mainDirectory + L"\\a.WSC",
+         [&] { return !MainItem(L"a.WSC") && ListEntries(Form()->Handle()).empty(); },
+         [&] {
+             return MainItem(L"a.WSC") && MarkOf(kMainScriptTreeId, MainItem(L"a.WSC")) == kChecked &&
+                    ListEntries(Form()->Handle()).size() == 1;
+         }},
+        {"a checked URL script", GetUrlScriptDirectory() + L"\\a.WSC\\h.example.WSC", [&] { return !UrlItem(L"h.example.WSC"); },
+         [&] { return UrlItem(L"h.example.WSC") && MarkOf(kUrlScriptTreeId, UrlItem(L"h.example.WSC")) == kChecked; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring& path = c.path;
+        const std::wstring aside = location.path() + L"\\aside.WSC";
+        ASSERT_TRUE(::MoveFileW(path.c_str(), aside.c_str())) << ::GetLastError();
+        EXPECT_TRUE(test::PumpUntil(c.away, 3000));
+        test::PumpFor(500);
+        EXPECT_EQ(savedBefore, saved()) << "the watch wrote the marks";
+        ASSERT_TRUE(::MoveFileW(aside.c_str(), path.c_str())) << ::GetLastError();
+        EXPECT_TRUE(test::PumpUntil(c.back, 3000));
+        EXPECT_EQ(savedBefore, saved()) << "the watch wrote the marks";
+    }
+    // Away while the band is hidden and shown again: the marks are still saved.
+    ASSERT_TRUE(::MoveFileW((mainDirectory + L"\\a.WSC").c_str(), (location.path() + L"\\aside.WSC").c_str()));
+    ASSERT_TRUE(test::PumpUntil([&] { return !MainItem(L"a.WSC"); }, 3000));
+    ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
+    ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
+    ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
+    ASSERT_TRUE(::MoveFileW((location.path() + L"\\aside.WSC").c_str(), (mainDirectory + L"\\a.WSC").c_str()));
+    ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
+    EXPECT_EQ(L"\\a.WSC", Form()->Store().GetCheckedMainScriptKey());
+    ASSERT_NO_FATAL_FAILURE(Navigate());
+    EXPECT_EQ((std::vector<std::wstring>{kBrowserEventsId + L"\\a.WSC", kSiteLabel}), ListEntries(Form()->Handle()));
+
+    // Checking another script while the checked one is away leaves one checked script.
+    ASSERT_TRUE(::MoveFileW((mainDirectory + L"\\a.WSC").c_str(), (location.path() + L"\\aside.WSC").c_str()));
+    ASSERT_TRUE(test::PumpUntil([&] { return !MainItem(L"a.WSC"); }, 3000));
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"b.WSC"));
+    ASSERT_TRUE(::MoveFileW((location.path() + L"\\aside.WSC").c_str(), (mainDirectory + L"\\a.WSC").c_str()));
+    ASSERT_TRUE(test::PumpUntil([&] { return MainItem(L"a.WSC") != nullptr; }, 3000));
+    EXPECT_EQ(kChecked - 1, MarkOf(kMainScriptTreeId, MainItem(L"a.WSC")));
+    EXPECT_EQ(L"\\b.WSC", Form()->Store().GetCheckedMainScriptKey());
 }
 
 // A shown window of this thread that is a hover box, not a tree's own tip.
