@@ -139,7 +139,6 @@ private:
     std::vector<std::wstring> mainListing_;  // what the trees were last built from
     std::vector<std::wstring> urlListing_;
     int commandDepth_ = 0;      // a command (and its dialogs) is running
-    int ticksSinceSweep_ = 0;
     bool watchRebuilding_ = false;  // the watch refills the trees: selections write nothing
     bool mainPending_ = false;  // changed, waiting for a quiet period
     bool urlPending_ = false;
