@@ -234,7 +234,7 @@ bool CConfigWSC2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         result = 0;
         return true;
     case WM_CHECK_CHANGED:
-        OnCheckChanged(static_cast<int>(wParam), reinterpret_cast<HTREEITEM>(lParam));
+        OnCheckChanged(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HTREEITEM>(lParam));
         result = 0;
         return true;
     case WM_NOTIFY:
@@ -366,19 +366,33 @@ void CConfigWSC2::OnTreeClick(const NMHDR& header) {
     ::ScreenToClient(header.hwndFrom, &point);
     UINT flags = 0;
     const HTREEITEM item = ui::TreeView(header.hwndFrom).HitTest(point, flags);
-    if (item && (flags & TVHT_ONITEMSTATEICON)) {
-        ::PostMessageW(Handle(), WM_CHECK_CHANGED, header.idFrom, reinterpret_cast<LPARAM>(item));
-    }
+    if (item && (flags & TVHT_ONITEMSTATEICON)) PostCheckChanged(header.idFrom, item);
+}
+
+CFileBrowser* CConfigWSC2::ModelOfTree(int treeId) {
+    if (treeId == kMainScriptTreeId) return &store_.GetMainTree();
+    if (treeId == kUrlScriptTreeId) return store_.GetCurrentUrlTree().get();
+    return nullptr;
+}
+
+void CConfigWSC2::PostCheckChanged(UINT_PTR treeId, HTREEITEM item) {
+    const CFileBrowser* model = ModelOfTree(static_cast<int>(treeId));
+    if (!item || !model) return;
+    ::PostMessageW(Handle(), WM_CHECK_CHANGED, MAKEWPARAM(static_cast<WORD>(treeId), model->FillTag()),
+                   reinterpret_cast<LPARAM>(item));
 }
 
 void CConfigWSC2::OnTreeKeyDown(const NMTVKEYDOWN& key) {
     if (key.wVKey != VK_SPACE) return;
-    const HTREEITEM selected = ui::TreeView(key.hdr.hwndFrom).GetSelectedItem();
-    ::PostMessageW(Handle(), WM_CHECK_CHANGED, key.hdr.idFrom, reinterpret_cast<LPARAM>(selected));
+    PostCheckChanged(key.hdr.idFrom, ui::TreeView(key.hdr.hwndFrom).GetSelectedItem());
 }
 
-void CConfigWSC2::OnCheckChanged(int treeId, HTREEITEM item) {
-    if (!item) return;
+void CConfigWSC2::OnCheckChanged(int treeId, WORD fillTag, HTREEITEM item) {
+    // The tree may have been refilled since the click (the watch, a command, a script's
+    // modal loop): an item deleted meanwhile, or its handle now another item's, is no
+    // click of the user's.
+    const CFileBrowser* clicked = ModelOfTree(treeId);
+    if (!clicked || !clicked->ShowsItem(item, fillTag)) return;
     if (treeId == kUrlScriptTreeId) {
         const auto urlTree = store_.GetCurrentUrlTree();
         if (!urlTree) return;

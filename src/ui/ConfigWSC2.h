@@ -22,7 +22,8 @@
 namespace pelmora {
 
 // Posted by a window to itself after a check box of one of its trees was clicked or
-// toggled with Space: wParam the tree's id, lParam the item.
+// toggled with Space: wParam the tree's id and (high word) the model's fill tag when
+// posted, lParam the item.
 inline constexpr UINT WM_CHECK_CHANGED = WM_APP + 0x6F;
 
 class CConfigWSC2 final : public ui::FormView {
@@ -79,7 +80,11 @@ private:
     void OnKillFocus(HWND receiving);
     void OnTreeClick(const NMHDR& header);
     void OnTreeKeyDown(const NMTVKEYDOWN& key);
-    void OnCheckChanged(int treeId, HTREEITEM item);
+    void OnCheckChanged(int treeId, WORD fillTag, HTREEITEM item);
+    // Posts WM_CHECK_CHANGED for the item of the tree with that id.
+    void PostCheckChanged(UINT_PTR treeId, HTREEITEM item);
+    // The model behind the tree with that id, or none.
+    [[nodiscard]] CFileBrowser* ModelOfTree(int treeId);
     void OnMainTreeSelChanged(const NMTREEVIEWW& change);
     void OnUrlTreeSelChanged(const NMTREEVIEWW& change);
     void OnBnClickedButtonAbout();

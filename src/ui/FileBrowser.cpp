@@ -2,6 +2,7 @@
 #include "ui/FileBrowser.h"
 
 #include <algorithm>
+#include <atomic>
 #include <iterator>
 #include <map>
 #include <mutex>
@@ -149,6 +150,8 @@ HRESULT CFileBrowser::Reload() {
 
 void CFileBrowser::ClearTree() {
     CaptureState();
+    static std::atomic<unsigned> lastFillTag{0};
+    fillTag_ = static_cast<WORD>(++lastFillTag);
     if (tree_) tree_.DeleteAllItems();
     // The caller may still hold the list: release it rather than empty it.
     urlPaths_.reset();

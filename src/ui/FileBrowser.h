@@ -104,6 +104,14 @@ public:
     [[nodiscard]] const std::vector<std::wstring>* GetFolderListing() const noexcept {
         return filled_ && listingWhole_ ? &listing_ : nullptr;
     }
+    // Names the items the tree shows now: a new tag whenever the tree is emptied, so that
+    // a message posted about an item can tell whether that item is still the same one
+    // (a deleted item's handle may come back for another item).
+    [[nodiscard]] WORD FillTag() const noexcept { return fillTag_; }
+    // Whether item is one the tree showed under tag and still shows.
+    [[nodiscard]] bool ShowsItem(HTREEITEM item, WORD tag) const {
+        return item && tag == fillTag_ && recordedMarks_.count(item) != 0;
+    }
     // Binds the model to a tree without filling it, so that Clear empties that tree.
     void SetTree(HWND tree) noexcept { tree_ = ui::TreeView(tree); }
 
@@ -170,6 +178,7 @@ private:
     bool filled_ = false;
     // stateStore_ holds the saved marks (read once, kept through ClearTree).
     bool marksHeld_ = false;
+    WORD fillTag_ = 0;
     std::vector<std::wstring> listing_;
     bool listingWhole_ = false;
     ShellExecuteFunction shellExecute_ = ::ShellExecuteW;

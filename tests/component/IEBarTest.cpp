@@ -548,6 +548,42 @@ TEST_F(BandFormTest, ScriptsThatLeaveAndComeBackKeepTheirMarksAndTheWatchWritesN
     EXPECT_EQ(L"\\b.WSC", Form()->Store().GetCheckedMainScriptKey());
 }
 
+// A check change posted for an item that the trees lost before it was handled (the
+// watch refilled them, or a command did in a script's modal loop) changes nothing:
+// the handle may by then be another item's.
+TEST_F(BandFormTest, ACheckChangePostedForAnItemDeletedMeanwhileIsIgnored) {
+    ASSERT_NO_FATAL_FAILURE(Show());
+    const ui::TreeView mainTree(Control(kMainScriptTreeId));
+    ui::TreeView(Control(kMainScriptTreeId)).Expand(MainItem(L"news"), TVE_EXPAND);
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+    struct Case {
+        const char* name;
+        const wchar_t* pressed;
+        std::function<void()> meanwhile;
+    };
+    const Case cases[] = {
+        {"the pressed script removed and the tree refilled", L"b.WSC",
+         [&] {
+             ASSERT_TRUE(::DeleteFileW((mainDirectory + L"\\b.WSC").c_str()));
+             (void)Form()->Store().GetMainTree().Reload();
+         }},
+        {"the tree refilled as it was", L"news\\c.WSC", [&] { (void)Form()->Store().GetMainTree().Reload(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ComPtr<CIEBrowserScriptlet> running(Form()->RunningScriptlet());
+        ASSERT_TRUE(running);
+        // Space on the script: the tree tells the form, which posts itself the change.
+        mainTree.SelectItem(MainItem(c.pressed));
+        ::SendMessageW(Control(kMainScriptTreeId), WM_KEYDOWN, VK_SPACE, 0x00390001);
+        c.meanwhile();
+        test::PumpFor(300);
+        EXPECT_EQ(L"\\a.WSC", Form()->Store().GetCheckedMainScriptKey());
+        EXPECT_EQ(1u, Form()->Store().GetMainTree().GetCheckedFiles().size());
+        EXPECT_EQ(running.get(), Form()->RunningScriptlet());
+    }
+}
+
 // A shown window of this thread that is a hover box, not a tree's own tip.
 BOOL CALLBACK FindShownHoverBox(HWND window, LPARAM found) {
     wchar_t className[64] = {};
