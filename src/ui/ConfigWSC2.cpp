@@ -138,9 +138,21 @@ void CConfigWSC2::AddAttachedScript(const std::wstring& text) {
 
 void CConfigWSC2::RemoveAttachedScript(const std::wstring& text) {
     if (!Handle()) return;
-    const LRESULT found = ::SendDlgItemMessageW(Handle(), kAttachedScriptsList, LB_FINDSTRING, static_cast<WPARAM>(-1),
-                                                reinterpret_cast<LPARAM>(text.c_str()));
-    if (found != LB_ERR) ::SendDlgItemMessageW(Handle(), kAttachedScriptsList, LB_DELETESTRING, found, 0);
+    const HWND list = ::GetDlgItem(Handle(), kAttachedScriptsList);
+    const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT index = 0; index < count; ++index) {
+        const LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+        if (length != static_cast<LRESULT>(text.size())) continue;
+        std::wstring entry(static_cast<size_t>(length) + 1, L'\0');
+        if (::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(entry.data())) !=
+            length) {
+            continue;
+        }
+        entry.resize(static_cast<size_t>(length));
+        if (entry != text) continue;
+        ::SendMessageW(list, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+        return;
+    }
 }
 
 bool CConfigWSC2::PreTranslateMessage(MSG& message) noexcept {

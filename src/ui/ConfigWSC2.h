@@ -53,7 +53,8 @@ public:
     // of New URL scripts.
     void UpdateControls();
     void AddAttachedScript(const std::wstring& text);
-    // Removes the first entry that begins with text, ignoring case.
+    // Removes the first entry that is text exactly (case included): the list box's own
+    // search would take an entry that only begins with it, in any case.
     void RemoveAttachedScript(const std::wstring& text);
     // The Tab that leaves the band from the Help button, then dialog navigation; true
     // when the message was used.

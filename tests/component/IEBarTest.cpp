@@ -584,6 +584,34 @@ TEST_F(BandFormTest, ACheckChangePostedForAnItemDeletedMeanwhileIsIgnored) {
     }
 }
 
+// Each detach takes its own entry off the "Attached scripts:" list: not the first one
+// that begins with the same text, nor one that differs in case only (the pages
+// /News/ and /news/ of a site attach the same script under two names).
+TEST_F(BandFormTest, TheAttachedListLosesExactlyTheEntryDetached) {
+    ASSERT_NO_FATAL_FAILURE(Show());
+    const std::wstring page = L"{96A0A4E0-D062-11CF-94B6-00AA0060275C}\\h.example\\news\\index.html.WSC";
+    const std::wstring upper = L"{96A0A4E0-D062-11CF-94B6-00AA0060275C}\\h.example\\News\\index.html.WSC";
+    struct Case {
+        const char* name;
+        std::vector<std::wstring> listed;
+        std::wstring removed;
+        std::vector<std::wstring> left;
+    };
+    const Case cases[] = {
+        {"a longer entry that begins with it comes first", {page + L".old", page}, page, {page + L".old"}},
+        {"an entry that differs in case comes first", {upper, page}, page, {upper}},
+        {"the same entry twice", {page, page}, page, {page}},
+        {"no such entry", {upper}, page, {upper}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ::SendMessageW(Control(CConfigWSC2::kAttachedScriptsList), LB_RESETCONTENT, 0, 0);
+        for (const std::wstring& entry : c.listed) Form()->AddAttachedScript(entry);
+        Form()->RemoveAttachedScript(c.removed);
+        EXPECT_EQ(c.left, ListEntries(Form()->Handle()));
+    }
+}
+
 // A shown window of this thread that is a hover box, not a tree's own tip.
 BOOL CALLBACK FindShownHoverBox(HWND window, LPARAM found) {
     wchar_t className[64] = {};
