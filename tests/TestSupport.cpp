@@ -42,7 +42,10 @@ void RemoveTree(const std::wstring& path) {
         do {
             if (IsDots(data.cFileName)) continue;
             const std::wstring child = path + L"\\" + data.cFileName;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                // A link: removed itself where that can be done, never followed (it may loop).
+                if (!::RemoveDirectoryW(child.c_str())) ::DeleteFileW(child.c_str());
+            } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(child);
             } else {
                 ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);

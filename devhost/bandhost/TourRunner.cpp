@@ -199,6 +199,8 @@ bool TourRunner::Do(const TourStep& step, std::wstring& why) {
         return PressKey(step.key, why);
     case TourAction::kSaveScript:
         return SaveScript(step.words.front(), Resolve(step.text), why);
+    case TourAction::kMoveScript:
+        return MoveScript(step.words.front(), step.text, why);
     case TourAction::kToggleBand:
         if (!host_.Band().IsAttached()) {
             why = L"there is no band";
@@ -557,6 +559,17 @@ bool TourRunner::SaveScript(const std::wstring& path, const std::wstring& source
         return false;
     }
     host_.Transcript().Add(L"host", L"saved " + target);
+    return true;
+}
+
+bool TourRunner::MoveScript(const std::wstring& from, const std::wstring& to, std::wstring& why) {
+    std::wstring source, target;
+    if (!BelowScriptLocation(from, source, why) || !BelowScriptLocation(to, target, why)) return false;
+    if (!::MoveFileExW(source.c_str(), target.c_str(), 0)) {
+        why = L"\"" + source + L"\" cannot be moved to \"" + target + L"\": " + win::SystemErrorText(::GetLastError());
+        return false;
+    }
+    host_.Transcript().Add(L"host", L"moved " + source + L" to " + target);
     return true;
 }
 

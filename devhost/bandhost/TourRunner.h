@@ -51,6 +51,7 @@ private:
     bool CheckItem(const TourStep& step, bool check, std::wstring& why);
     bool Click(int id, std::wstring& why);
     bool SaveScript(const std::wstring& path, const std::wstring& source, std::wstring& why);
+    bool MoveScript(const std::wstring& from, const std::wstring& to, std::wstring& why);
     bool PressKey(const TourKey& key, std::wstring& why);
     bool ExpectListed(const std::wstring& text, bool listed, std::wstring& why);
     bool ExpectTranscript(const std::wstring& text, std::wstring& why);

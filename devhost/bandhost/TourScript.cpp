@@ -12,7 +12,7 @@ namespace {
 constexpr int kMaxWaitMs = 600000;
 constexpr int kMaxControlId = 0xFFFF;
 
-enum class Argument { kNone, kText, kWordAndText, kUrlAndUrls, kId, kIdAndText, kMilliseconds, kListBoxId, kKey };
+enum class Argument { kNone, kText, kWordAndText, kTwoPaths, kUrlAndUrls, kId, kIdAndText, kMilliseconds, kListBoxId, kKey };
 
 struct CommandSpec {
     const wchar_t* name;
@@ -31,6 +31,7 @@ constexpr CommandSpec kCommands[] = {
     {L"click", TourAction::kClick, Argument::kId},
     {L"key", TourAction::kKey, Argument::kKey},
     {L"save-script", TourAction::kSaveScript, Argument::kWordAndText},
+    {L"move-script", TourAction::kMoveScript, Argument::kTwoPaths},
     {L"toggle-band", TourAction::kToggleBand, Argument::kNone},
     {L"wait", TourAction::kWait, Argument::kMilliseconds},
     {L"screenshot", TourAction::kScreenshot, Argument::kText},
@@ -93,6 +94,13 @@ bool ParseArguments(const CommandSpec& command, const std::wstring& rest, TourSt
         std::wstring word;
         SplitWord(rest, word, step.text);
         if (step.text.empty()) why = name + L" needs a path below the script location and a file after it";
+        else step.words.push_back(word);
+        break;
+    }
+    case Argument::kTwoPaths: {
+        std::wstring word;
+        SplitWord(rest, word, step.text);
+        if (step.text.empty()) why = name + L" needs a path below the script location and the path to move it to";
         else step.words.push_back(word);
         break;
     }

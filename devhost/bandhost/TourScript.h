@@ -33,6 +33,9 @@
 //                              folder) over PATH, a file below the script location
 //                              ("ScriptLocation" of the product key), as an editor
 //                              saves it: the file gets a new last-write time
+//   move-script FROM TO        moves the file or folder FROM to TO, both below the
+//                              script location, as another program (an editor that
+//                              saves by rename, a sync client) does; TO must not exist
 //   toggle-band                View > Explorer Bar: hides the band when it is shown,
 //                              shows it otherwise
 //   wait MS                    lets MS milliseconds (0 to 600000) pass, messages handled
@@ -89,6 +92,7 @@ enum class TourAction {
     kClick,
     kKey,
     kSaveScript,
+    kMoveScript,
     kToggleBand,
     kWait,
     kScreenshot,

@@ -138,9 +138,21 @@ void CConfigWSC2::AddAttachedScript(const std::wstring& text) {
 
 void CConfigWSC2::RemoveAttachedScript(const std::wstring& text) {
     if (!Handle()) return;
-    const LRESULT found = ::SendDlgItemMessageW(Handle(), kAttachedScriptsList, LB_FINDSTRING, static_cast<WPARAM>(-1),
-                                                reinterpret_cast<LPARAM>(text.c_str()));
-    if (found != LB_ERR) ::SendDlgItemMessageW(Handle(), kAttachedScriptsList, LB_DELETESTRING, found, 0);
+    const HWND list = ::GetDlgItem(Handle(), kAttachedScriptsList);
+    const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT index = 0; index < count; ++index) {
+        const LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+        if (length != static_cast<LRESULT>(text.size())) continue;
+        std::wstring entry(static_cast<size_t>(length) + 1, L'\0');
+        if (::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(entry.data())) !=
+            length) {
+            continue;
+        }
+        entry.resize(static_cast<size_t>(length));
+        if (entry != text) continue;
+        ::SendMessageW(list, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+        return;
+    }
 }
 
 bool CConfigWSC2::PreTranslateMessage(MSG& message) noexcept {
@@ -170,7 +182,7 @@ HRESULT CConfigWSC2::AttachScriptlet(const std::wstring& directory, const std::w
     com::ComPtr<CIEBrowserScriptlet> scriptlet;
     try {
         scriptlet = com::ComPtr<CIEBrowserScriptlet>(
-            new CIEBrowserScriptlet(store_.GetCurrentUrlTree(), directory, key));
+            new CIEBrowserScriptlet(store_.UrlTreeOf(key), directory, key));
     } catch (...) {
         LogError("Can not attach scriptlet", 1, "CConfigWSC2::AttachScriptlet", __LINE__);
         return E_OUTOFMEMORY;
@@ -234,7 +246,7 @@ bool CConfigWSC2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         result = 0;
         return true;
     case WM_CHECK_CHANGED:
-        OnCheckChanged(static_cast<int>(wParam), reinterpret_cast<HTREEITEM>(lParam));
+        OnCheckChanged(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HTREEITEM>(lParam));
         result = 0;
         return true;
     case WM_NOTIFY:
@@ -366,19 +378,33 @@ void CConfigWSC2::OnTreeClick(const NMHDR& header) {
     ::ScreenToClient(header.hwndFrom, &point);
     UINT flags = 0;
     const HTREEITEM item = ui::TreeView(header.hwndFrom).HitTest(point, flags);
-    if (item && (flags & TVHT_ONITEMSTATEICON)) {
-        ::PostMessageW(Handle(), WM_CHECK_CHANGED, header.idFrom, reinterpret_cast<LPARAM>(item));
-    }
+    if (item && (flags & TVHT_ONITEMSTATEICON)) PostCheckChanged(header.idFrom, item);
+}
+
+CFileBrowser* CConfigWSC2::ModelOfTree(int treeId) {
+    if (treeId == kMainScriptTreeId) return &store_.GetMainTree();
+    if (treeId == kUrlScriptTreeId) return store_.GetCurrentUrlTree().get();
+    return nullptr;
+}
+
+void CConfigWSC2::PostCheckChanged(UINT_PTR treeId, HTREEITEM item) {
+    const CFileBrowser* model = ModelOfTree(static_cast<int>(treeId));
+    if (!item || !model) return;
+    ::PostMessageW(Handle(), WM_CHECK_CHANGED, MAKEWPARAM(static_cast<WORD>(treeId), model->FillTag()),
+                   reinterpret_cast<LPARAM>(item));
 }
 
 void CConfigWSC2::OnTreeKeyDown(const NMTVKEYDOWN& key) {
     if (key.wVKey != VK_SPACE) return;
-    const HTREEITEM selected = ui::TreeView(key.hdr.hwndFrom).GetSelectedItem();
-    ::PostMessageW(Handle(), WM_CHECK_CHANGED, key.hdr.idFrom, reinterpret_cast<LPARAM>(selected));
+    PostCheckChanged(key.hdr.idFrom, ui::TreeView(key.hdr.hwndFrom).GetSelectedItem());
 }
 
-void CConfigWSC2::OnCheckChanged(int treeId, HTREEITEM item) {
-    if (!item) return;
+void CConfigWSC2::OnCheckChanged(int treeId, WORD fillTag, HTREEITEM item) {
+    // The tree may have been refilled since the click (the watch, a command, a script's
+    // modal loop): an item deleted meanwhile, or its handle now another item's, is no
+    // click of the user's.
+    const CFileBrowser* clicked = ModelOfTree(treeId);
+    if (!clicked || !clicked->ShowsItem(item, fillTag)) return;
     if (treeId == kUrlScriptTreeId) {
         const auto urlTree = store_.GetCurrentUrlTree();
         if (!urlTree) return;
@@ -388,13 +414,21 @@ void CConfigWSC2::OnCheckChanged(int treeId, HTREEITEM item) {
         return;
     }
     if (treeId != kMainScriptTreeId) return;
-    const int markIndex = store_.GetMainTree().CompleteCheckAdvance(item);
+    CFileBrowser& model = store_.GetMainTree();
+    const int markIndex = model.CompleteCheckAdvance(item);
+    if (!model.IsScriptItem(item)) {
+        // A folder's mark follows its scripts: the click is undone, and neither the
+        // selection nor what runs changes.
+        (void)store_.SetCheck(kMainScriptTreeId, item, markIndex, true);
+        return;
+    }
+    const std::wstring before = store_.GetCheckedMainScriptKey();
     const bool attach = store_.SetCheck(kMainScriptTreeId, item, markIndex, true);
-    // A main script runs with the URL scripts of the selected one: select the script
-    // just checked, so that it never runs with another main script's URL scripts.
+    // The checked script is shown with its URL scripts, which are the ones it runs with.
     const ui::TreeView mainTree(::GetDlgItem(Handle(), kMainScriptTreeId));
     if (attach && mainTree.GetSelectedItem() != item) (void)mainTree.SelectItem(item);
-    AttachChecked(attach);
+    // A click that changed no mark leaves the running script as it is.
+    if (store_.GetCheckedMainScriptKey() != before) AttachChecked(attach);
     // Delete follows the new mark; the pages New URL scripts offers were the detached
     // script's and go with it.
     UpdateControls();
@@ -409,7 +443,12 @@ void CConfigWSC2::OnMainTreeSelChanged(const NMTREEVIEWW& change) {
     UpdateControls();
     CFileBrowser& mainTree = store_.GetMainTree();
     const std::wstring key = mainTree.GetItemKey(item);
-    if (const auto& urlTree = store_.GetCurrentUrlTree()) urlTree->SaveState();
+    // Browsing only changes what the lower tree shows: every model keeps its marks, and
+    // the running script keeps reading those of its own URL scripts. The user's marks of
+    // the tree being left are saved, unless the watch is refilling the trees.
+    if (!watchRebuilding_) {
+        if (const auto& urlTree = store_.GetCurrentUrlTree()) urlTree->SaveState();
+    }
     if (mainTree.IsScriptItem(item)) {
         store_.SelectMainScript(key);
     } else {

@@ -22,7 +22,8 @@
 namespace pelmora {
 
 // Posted by a window to itself after a check box of one of its trees was clicked or
-// toggled with Space: wParam the tree's id, lParam the item.
+// toggled with Space: wParam the tree's id and (high word) the model's fill tag when
+// posted, lParam the item.
 inline constexpr UINT WM_CHECK_CHANGED = WM_APP + 0x6F;
 
 class CConfigWSC2 final : public ui::FormView {
@@ -52,7 +53,8 @@ public:
     // of New URL scripts.
     void UpdateControls();
     void AddAttachedScript(const std::wstring& text);
-    // Removes the first entry that begins with text, ignoring case.
+    // Removes the first entry that is text exactly (case included): the list box's own
+    // search would take an entry that only begins with it, in any case.
     void RemoveAttachedScript(const std::wstring& text);
     // The Tab that leaves the band from the Help button, then dialog navigation; true
     // when the message was used.
@@ -79,7 +81,11 @@ private:
     void OnKillFocus(HWND receiving);
     void OnTreeClick(const NMHDR& header);
     void OnTreeKeyDown(const NMTVKEYDOWN& key);
-    void OnCheckChanged(int treeId, HTREEITEM item);
+    void OnCheckChanged(int treeId, WORD fillTag, HTREEITEM item);
+    // Posts WM_CHECK_CHANGED for the item of the tree with that id.
+    void PostCheckChanged(UINT_PTR treeId, HTREEITEM item);
+    // The model behind the tree with that id, or none.
+    [[nodiscard]] CFileBrowser* ModelOfTree(int treeId);
     void OnMainTreeSelChanged(const NMTREEVIEWW& change);
     void OnUrlTreeSelChanged(const NMTREEVIEWW& change);
     void OnBnClickedButtonAbout();
@@ -139,7 +145,7 @@ private:
     std::vector<std::wstring> mainListing_;  // what the trees were last built from
     std::vector<std::wstring> urlListing_;
     int commandDepth_ = 0;      // a command (and its dialogs) is running
-    int ticksSinceSweep_ = 0;
+    bool watchRebuilding_ = false;  // the watch refills the trees: selections write nothing
     bool mainPending_ = false;  // changed, waiting for a quiet period
     bool urlPending_ = false;
     std::wstring runningKey_;     // the running scriptlet's script and its file's

@@ -61,7 +61,7 @@ void CConfigWSC2::OnBnClickedButtonDelIeWsc() {
         DeleteWithShell(folder);
         if (!PathExists(folder)) {
             // Forgotten before the value goes, so that no later save writes it back.
-            store_.ForgetCurrentUrlTree();
+            store_.DropUrlTreeOf(key);
             DeleteStateValue(key);
         }
     }

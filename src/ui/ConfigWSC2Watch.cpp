@@ -1,7 +1,8 @@
 // The form follows what other programs do in the script location while it is shown:
 // a running main script saved anew runs again, and files or folders added, removed or
 // renamed appear in the trees with their marks, the selection and the expanded
-// folders kept. Change notifications are polled from a timer of the form window.
+// folders kept. Change notifications are polled from a timer of the form window; a
+// tree is listed again only once its watch reported a change.
 #include <utility>
 
 #include "framework/ui/TreeView.h"
@@ -14,7 +15,6 @@ namespace {
 
 constexpr UINT_PTR kWatchTimerId = 0x5077;
 constexpr UINT kWatchPeriodMs = 250;
-constexpr int kTicksPerSweep = 3;
 
 // What a tree's last fill listed, when its folder is root or a folder below it.
 win::KnownListing ListingBelow(const std::wstring& root, const CFileBrowser* tree) {
@@ -64,6 +64,8 @@ void CConfigWSC2::StartWatching() {
     urlListing_ = win::ListFolderTree(urlDirectory, ListingBelow(urlDirectory, store_.GetCurrentUrlTree().get()));
     (void)mainWatch_.Start(mainDirectory);
     (void)urlWatch_.Start(urlDirectory);
+    mainWatch_.SetFolders(mainListing_);
+    urlWatch_.SetFolders(urlListing_);
     ::SetTimer(Handle(), kWatchTimerId, kWatchPeriodMs, nullptr);
 }
 
@@ -83,6 +85,8 @@ void CConfigWSC2::ResyncWatch() noexcept {
         urlListing_ = win::ListFolderTree(GetUrlScriptDirectory());
         (void)mainWatch_.TakeChange();
         (void)urlWatch_.TakeChange();
+        mainWatch_.SetFolders(mainListing_);
+        urlWatch_.SetFolders(urlListing_);
         mainPending_ = urlPending_ = false;
     } catch (...) {
         // Out of memory: the next change is compared with the older listing.
@@ -101,23 +105,22 @@ void CConfigWSC2::OnWatchTimer() {
     urlPending_ |= urlChanged;
     // Editors save in several steps: act once a period has passed without changes.
     if (mainChanged || urlChanged) return;
-    // Now and then the listings are compared all the same: a notification may miss a
-    // change deep in the tree (see FolderWatch).
-    const bool sweep = ++ticksSinceSweep_ >= kTicksPerSweep;
-    if (sweep) ticksSinceSweep_ = 0;
     bool rebuilt = false;
-    if (std::exchange(mainPending_, false) || sweep) {
+    if (std::exchange(mainPending_, false)) {
         std::vector<std::wstring> listing = win::ListFolderTree(GetMainScriptDirectory());
+        mainWatch_.SetFolders(listing);
         if (listing != mainListing_) {
             mainListing_ = std::move(listing);
             RebuildTrees();
             urlListing_ = win::ListFolderTree(GetUrlScriptDirectory());
+            urlWatch_.SetFolders(urlListing_);
             urlPending_ = false;
             rebuilt = true;
         }
     }
-    if (std::exchange(urlPending_, false) || sweep) {
+    if (std::exchange(urlPending_, false)) {
         std::vector<std::wstring> listing = win::ListFolderTree(GetUrlScriptDirectory());
+        urlWatch_.SetFolders(listing);
         if (listing != urlListing_) {
             urlListing_ = std::move(listing);
             ReloadUrlTree();
@@ -132,9 +135,16 @@ void CConfigWSC2::RebuildTrees() {
     const std::wstring mainKey = SelectedKey(store_.GetMainTree(), mainTree);
     const auto urlModel = store_.GetCurrentUrlTree();
     const std::wstring urlKey = urlModel ? SelectedKey(*urlModel, urlTree) : std::wstring();
-    store_.SaveState();
-    store_.Clear();
-    (void)store_.Load(Handle(), GetMainScriptDirectory());
+    // From the marks held in memory: the watch never writes them, so a script that is
+    // away for a moment comes back with its mark.
+    struct Rebuilding {
+        bool& flag;
+        explicit Rebuilding(bool& set) : flag(set) { flag = true; }
+        ~Rebuilding() { flag = false; }
+        Rebuilding(const Rebuilding&) = delete;
+        Rebuilding& operator=(const Rebuilding&) = delete;
+    } rebuilding(watchRebuilding_);
+    (void)store_.Refill(Handle(), GetMainScriptDirectory());
     SelectKey(store_.GetMainTree(), mainTree, mainKey);
     if (const auto current = store_.GetCurrentUrlTree()) SelectKey(*current, urlTree, urlKey);
     UpdateControls();
@@ -145,8 +155,7 @@ void CConfigWSC2::ReloadUrlTree() {
     if (!urlModel) return;
     const HWND urlTree = ::GetDlgItem(Handle(), kUrlScriptTreeId);
     const std::wstring urlKey = SelectedKey(*urlModel, urlTree);
-    urlModel->SaveState();
-    (void)urlModel->Reload();
+    (void)urlModel->Reload();  // marks kept in memory, nothing written
     SelectKey(*urlModel, urlTree, urlKey);
     UpdateControls();
 }

@@ -2,6 +2,7 @@
 #include "ui/FileBrowser.h"
 
 #include <algorithm>
+#include <atomic>
 #include <iterator>
 #include <map>
 #include <mutex>
@@ -115,7 +116,7 @@ HRESULT CFileBrowser::Load(HWND tree, const std::wstring& directory) {
     filled_ = false;
     listing_.clear();
     listingWhole_ = true;
-    stateStore_.Load();
+    HoldMarks(directory);
     ApplyImageLists();
 
     HRESULT result = S_OK;
@@ -143,29 +144,67 @@ HRESULT CFileBrowser::Load(HWND tree, const std::wstring& directory) {
 HRESULT CFileBrowser::Reload() {
     const HWND tree = tree_.Handle();
     const std::wstring directory = directory_;
-    Clear();
+    ClearTree();
     return Load(tree, directory);
 }
 
-void CFileBrowser::Clear() {
+void CFileBrowser::ClearTree() {
+    CaptureState();
+    static std::atomic<unsigned> lastFillTag{0};
+    fillTag_ = static_cast<WORD>(++lastFillTag);
     if (tree_) tree_.DeleteAllItems();
     // The caller may still hold the list: release it rather than empty it.
     urlPaths_.reset();
     markedItems_.clear();
     recordedMarks_.clear();
-    stateStore_.Clear();
     filled_ = false;
 }
 
-void CFileBrowser::SaveState() {
+void CFileBrowser::Clear() {
+    filled_ = false;  // nothing shown is worth keeping
+    ClearTree();
+    stateStore_.Clear();
+    marksHeld_ = false;
+}
+
+void CFileBrowser::HoldMarks(const std::wstring& directory) {
+    directory_ = directory;
+    if (marksHeld_) return;
+    stateStore_.Load();
+    marksHeld_ = true;
+}
+
+void CFileBrowser::CaptureState() {
     if (!tree_ || !filled_) return;
+    std::vector<std::pair<std::wstring, uint32_t>> kept;
+    std::set<std::wstring> shown;
+    ForEachItem(tree_.GetRootItem(), [this, &shown](HTREEITEM item) {
+        std::wstring key = GetItemKey(item);
+        if (!key.empty() && key.back() == L'\\') key.pop_back();
+        shown.insert(std::move(key));
+        return false;
+    });
+    ForEachStoredItem([&](const std::wstring& key, CStateItem& item) {
+        if (static_cast<int>(item.Value() >> 12) == MarkIndex(IDI_CHECK_CHECKED) && shown.count(key) == 0) {
+            kept.emplace_back(key, item.Value());
+        }
+    });
     stateStore_.Clear();
     ForEachItem(tree_.GetRootItem(), [this](HTREEITEM item) {
         const UINT state = tree_.GetItemState(item, kWholeStateWord) & ~static_cast<UINT>(TVIS_SELECTED);
         stateStore_.SetValue(GetItemKey(item), state);
         return false;
     });
-    stateStore_.Save();
+    for (const auto& [key, value] : kept) stateStore_.SetValue(key, value);
+}
+
+void CFileBrowser::SaveState() {
+    CaptureState();
+    if (!marksHeld_ || stateStore_.ValueName().empty()) return;
+    if (!stateStore_.Save()) {
+        const std::string message = "Can not save the marks of " + win::WideToAnsi(stateStore_.ValueName()) + ".";
+        GetLogger().Log(LOG_ERROR, message.c_str(), 1, "CFileBrowser::SaveState", kSourceFile, __LINE__);
+    }
 }
 
 void CFileBrowser::ApplyImageLists() {
@@ -199,6 +238,8 @@ bool CFileBrowser::AddFoundEntry(HTREEITEM parent, const std::wstring& directory
     const std::wstring name = entry.cFileName;
     if (IsDotEntry(name)) return false;
     const bool folderEntry = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    // A link to a folder is not followed: it may lead back up the tree, or far away.
+    if (folderEntry && !win::IsEnterableFolder(entry)) return false;
     if (listingWhole_) listing_.push_back(folderKey + L"\\" + name + (folderEntry ? L"\\" : L""));
     if (folderEntry) {
         const HTREEITEM item = InsertItem(parent, IDI_FOLDER_CLOSED, IDI_CHECK_FOLDER_CLEAR, name);

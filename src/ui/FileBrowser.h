@@ -41,18 +41,30 @@ public:
     CFileBrowser(const CFileBrowser&) = delete;
     CFileBrowser& operator=(const CFileBrowser&) = delete;
 
-    // Binds the tree, reads the saved marks and appends every sub-folder and script file
-    // below directory. 0 when something was listed, 1 when nothing was, otherwise the
-    // HRESULT of the failed search. The tree is not emptied first: Clear it.
+    // Binds the tree, reads the saved marks unless the model holds them already (see
+    // ClearTree) and appends every sub-folder and script file below directory. 0 when
+    // something was listed, 1 when nothing was, otherwise the HRESULT of the failed
+    // search. The tree is not emptied first: ClearTree or Clear it.
     HRESULT Load(HWND tree, const std::wstring& directory);
-    // Clear, then Load the same tree and directory again.
+    // ClearTree, then Load the same tree and directory again: the marks held in memory
+    // stay, nothing is read from or written to the registry.
     HRESULT Reload();
     // Empties the tree, the marked items and the in-memory marks; the registry keeps
     // what was saved.
     void Clear();
-    // Writes every item's state word (without the selected bit) to the registry. A tree
-    // that was cleared or whose folder could not be searched saves nothing: it does not
-    // show the saved marks, and writing it would lose them.
+    // Empties the tree but keeps its items' state words in memory, so that the browser
+    // scriptlet still reads the marks and a later Load shows them again.
+    void ClearTree();
+    // Reads the saved marks into memory unless held already, and takes directory as the
+    // model's folder, without filling a tree: what a running main script's URL scripts
+    // need while another script is shown.
+    void HoldMarks(const std::wstring& directory);
+    // Takes every shown item's state word (without the selected bit) into memory. The
+    // checked scripts not shown now (moved away for a moment, or in a folder that could
+    // not be listed) keep their marks; what else is not shown is forgotten.
+    void CaptureState();
+    // CaptureState, then writes the marks held to the registry; a failed write is one
+    // error record. A model that holds no marks (cleared, or never loaded) writes nothing.
     void SaveState();
 
     // The mark index after one click or Space on the item's check box, as the platform
@@ -92,6 +104,14 @@ public:
     [[nodiscard]] const std::vector<std::wstring>* GetFolderListing() const noexcept {
         return filled_ && listingWhole_ ? &listing_ : nullptr;
     }
+    // Names the items the tree shows now: a new tag whenever the tree is emptied, so that
+    // a message posted about an item can tell whether that item is still the same one
+    // (a deleted item's handle may come back for another item).
+    [[nodiscard]] WORD FillTag() const noexcept { return fillTag_; }
+    // Whether item is one the tree showed under tag and still shows.
+    [[nodiscard]] bool ShowsItem(HTREEITEM item, WORD tag) const {
+        return item && tag == fillTag_ && recordedMarks_.count(item) != 0;
+    }
     // Binds the model to a tree without filling it, so that Clear empties that tree.
     void SetTree(HWND tree) noexcept { tree_ = ui::TreeView(tree); }
 
@@ -130,6 +150,12 @@ private:
     void SetItemMark(HTREEITEM item, int markIcon);
     void UpdateItemCheck(HTREEITEM item, UINT state);
     void RecomputeFolderMarks();
+    // Unchecks the marks held for scripts the tree does not show: another script was
+    // checked exclusively.
+    void UncheckUnlistedScripts();
+    // Calls visit with the key and item of every state word held in memory.
+    using StoredVisitor = std::function<void(const std::wstring&, CStateItem&)>;
+    void ForEachStoredItem(const StoredVisitor& visit) const;
     [[nodiscard]] HTREEITEM FindChildItem(HTREEITEM parent, const std::wstring& name) const;
     bool ForEachItem(HTREEITEM first, const Visitor& visitor) const;
     void ApplyImageLists();
@@ -150,6 +176,9 @@ private:
     std::map<HTREEITEM, int> recordedMarks_;
     // The tree shows what was loaded from the folder and the saved marks.
     bool filled_ = false;
+    // stateStore_ holds the saved marks (read once, kept through ClearTree).
+    bool marksHeld_ = false;
+    WORD fillTag_ = 0;
     std::vector<std::wstring> listing_;
     bool listingWhole_ = false;
     ShellExecuteFunction shellExecute_ = ::ShellExecuteW;

@@ -5,6 +5,30 @@
 
 namespace pelmora {
 
+namespace {
+
+void VisitStored(const CStateStorage& storage, const std::wstring& prefix,
+                 const std::function<void(const std::wstring&, CStateItem&)>& visit) {
+    for (const auto& [name, item] : storage.Items()) {
+        const std::wstring key = prefix + L"\\" + std::wstring(name);
+        visit(key, *item);
+        VisitStored(item->Children(), key, visit);
+    }
+}
+
+}  // namespace
+
+void CFileBrowser::ForEachStoredItem(const StoredVisitor& visit) const { VisitStored(stateStore_, L"", visit); }
+
+void CFileBrowser::UncheckUnlistedScripts() {
+    const UINT unchecked = ui::StateImageBits(MarkIndex(IDI_CHECK_UNCHECKED));
+    ForEachStoredItem([&](const std::wstring&, CStateItem& item) {
+        if (static_cast<int>(item.Value() >> 12) == MarkIndex(IDI_CHECK_CHECKED)) {
+            item.SetValue((item.Value() & ~static_cast<UINT>(TVIS_STATEIMAGEMASK)) | unchecked);
+        }
+    });
+}
+
 bool CFileBrowser::IsMarkedIndex(int index) const {
     return index == MarkIndex(IDI_CHECK_CHECKED) || index == MarkIndex(IDI_CHECK_FOLDER_MARKED);
 }
@@ -97,6 +121,8 @@ bool CFileBrowser::ChangeCheck(HTREEITEM item, int markIndex, bool exclusive) {
             SetItemMark(any, IsScriptItem(any) ? IDI_CHECK_UNCHECKED : IDI_CHECK_FOLDER_CLEAR);
             return false;
         });
+        // A checked script away for a moment must not come back as a second one.
+        UncheckUnlistedScripts();
     }
     const int newMark = markIndex < 3 ? markIndex + 2 : markIndex;
     for (HTREEITEM current = item; current; current = tree_.GetParentItem(current)) {

@@ -7,6 +7,7 @@
 #include "core/Logger.h"
 #include "framework/ui/ApplicationBase.h"
 #include "framework/ui/Button.h"
+#include "framework/win/FolderWatch.h"
 #include "framework/win/UniqueHandle.h"
 #include "ui/ScriptFileName.h"
 #include "ui/SharedPropertyBag.h"
@@ -209,7 +210,8 @@ void CSaveScriptAsDlg::AddListEntry(const WIN32_FIND_DATAW& found) {
         OfferForCompletion(name);
     } else if (name == L"..") {
         if (currentFolder_ != topFolder_) (void)list_.AppendItem(name, kParentImage);
-    } else if (name != L".") {
+    } else if (name != L"." && win::IsEnterableFolder(found)) {
+        // A link to a folder is not offered: it may lead back up the tree.
         (void)list_.AppendItem(name, kFolderImage);
     }
 }

@@ -29,25 +29,53 @@ HRESULT CScriptStore::Load(HWND form, const std::wstring& mainDirectory) {
     return result;
 }
 
+HRESULT CScriptStore::Refill(HWND form, const std::wstring& mainDirectory) {
+    if (currentUrlTree_) currentUrlTree_->ClearTree();
+    currentUrlTree_.reset();
+    mainTree_.ClearTree();
+    return Load(form, mainDirectory);
+}
+
 bool CScriptStore::IsShowingUrlTreeOf(const std::wstring& key) const {
     const auto found = urlTrees_.find(key);
     return found != urlTrees_.end() && currentUrlTree_ == found->second && currentUrlTree_->IsFilled() &&
            currentUrlTree_->GetTree() == ::GetDlgItem(form_, kUrlScriptTreeId);
 }
 
-void CScriptStore::SelectMainScript(const std::wstring& key) {
-    const std::wstring urlDirectory = GetUrlScriptDirectory();
+std::shared_ptr<CFileBrowser> CScriptStore::ModelOf(const std::wstring& key) {
     auto found = urlTrees_.find(key);
     if (found == urlTrees_.end()) {
         auto model = std::make_shared<CFileBrowser>(key);
-        CreateDir(urlDirectory, key);
+        CreateDir(GetUrlScriptDirectory(), key);
         found = urlTrees_.emplace(key, std::move(model)).first;
     }
-    currentUrlTree_ = found->second;
-    // Bound before clearing, so that another model's items leave the shared tree too.
-    currentUrlTree_->SetTree(::GetDlgItem(form_, kUrlScriptTreeId));
-    currentUrlTree_->Clear();
-    currentUrlTree_->Load(::GetDlgItem(form_, kUrlScriptTreeId), urlDirectory + key);
+    return found->second;
+}
+
+void CScriptStore::SelectMainScript(const std::wstring& key) {
+    const std::shared_ptr<CFileBrowser> model = ModelOf(key);
+    // The model shown until now keeps its marks: its main script may be running.
+    if (currentUrlTree_ && currentUrlTree_ != model) currentUrlTree_->ClearTree();
+    currentUrlTree_ = model;
+    const HWND tree = ::GetDlgItem(form_, kUrlScriptTreeId);
+    // Bound before clearing, so that whatever else the shared tree holds leaves it too.
+    currentUrlTree_->SetTree(tree);
+    currentUrlTree_->ClearTree();
+    currentUrlTree_->Load(tree, GetUrlScriptDirectory() + key);
+}
+
+std::shared_ptr<CFileBrowser> CScriptStore::UrlTreeOf(const std::wstring& key) {
+    std::shared_ptr<CFileBrowser> model = ModelOf(key);
+    model->HoldMarks(GetUrlScriptDirectory() + key);
+    return model;
+}
+
+void CScriptStore::DropUrlTreeOf(const std::wstring& key) {
+    const auto found = urlTrees_.find(key);
+    if (found == urlTrees_.end()) return;
+    if (currentUrlTree_ == found->second) currentUrlTree_.reset();
+    found->second->Clear();
+    urlTrees_.erase(found);
 }
 
 std::wstring CScriptStore::GetCheckedMainScriptKey() const {
@@ -57,17 +85,19 @@ std::wstring CScriptStore::GetCheckedMainScriptKey() const {
 
 void CScriptStore::SaveState() {
     mainTree_.SaveState();
-    if (currentUrlTree_) currentUrlTree_->SaveState();
+    for (const auto& [key, model] : urlTrees_) model->SaveState();
 }
 
 void CScriptStore::Clear() {
     mainTree_.Clear();
+    // The shown model first, while it still knows what the tree shows.
     if (currentUrlTree_) currentUrlTree_->Clear();
     currentUrlTree_.reset();
+    for (const auto& [key, model] : urlTrees_) model->Clear();
 }
 
 void CScriptStore::ForgetCurrentUrlTree() {
-    if (currentUrlTree_) currentUrlTree_->Clear();
+    if (currentUrlTree_) currentUrlTree_->ClearTree();
     currentUrlTree_.reset();
 }
 

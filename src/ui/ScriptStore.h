@@ -33,15 +33,26 @@ public:
     // checked, selects it and fills the URL-script tree with its URL scripts. The
     // result of loading the main tree (see CFileBrowser::Load).
     HRESULT Load(HWND form, const std::wstring& mainDirectory);
+    // The same from the marks held in memory: empties and refills both trees without
+    // reading or writing the registry (what changed on disk is shown, nothing is lost).
+    HRESULT Refill(HWND form, const std::wstring& mainDirectory);
     // Makes the URL-script model of the main script with that key current and fills
     // the URL-script tree from its folder, which is created with the model.
     void SelectMainScript(const std::wstring& key);
+    // The URL-script model of the main script with that key, holding its marks, whether
+    // or not it is shown: a running main script reads its own, whatever is selected.
+    [[nodiscard]] std::shared_ptr<CFileBrowser> UrlTreeOf(const std::wstring& key);
+    // Forgets the URL-script model of that key with its marks (its script is gone).
+    void DropUrlTreeOf(const std::wstring& key);
     // The key of the first checked main script; empty when none is checked.
     [[nodiscard]] std::wstring GetCheckedMainScriptKey() const;
+    // Saves the marks of the main tree and of every URL-script model that holds some.
     void SaveState();
-    // Empties both trees; the current URL-script model is forgotten, not destroyed.
+    // Empties both trees and every model's marks; the current URL-script model is
+    // forgotten, not destroyed.
     void Clear();
-    // Empties the URL-script tree and forgets its model (a folder was selected).
+    // Empties the URL-script tree and stops showing its model, which keeps its marks (a
+    // folder was selected).
     void ForgetCurrentUrlTree();
     // Applies a check-box change in the tree with that control id (see
     // CFileBrowser::ChangeCheck); false for any other id.
@@ -59,6 +70,7 @@ public:
     static void CreateDir(const std::wstring& base, const std::wstring& relativePath);
 
 private:
+    [[nodiscard]] std::shared_ptr<CFileBrowser> ModelOf(const std::wstring& key);
     // Whether the URL-script tree shows the filled model of the main script with that key.
     [[nodiscard]] bool IsShowingUrlTreeOf(const std::wstring& key) const;
 

@@ -35,11 +35,12 @@ TEST(TourScriptTest, EveryCommandParsesAndBadLinesAreRefusedWithTheirNumber) {
         L"not-html http://f.example/report.pdf\n"
         L"select 208 \\news.example.WSC\n"
         L"save-script {34A715A0-6587-11D0-924A-0020AFC7AC4D}\\alerts.WSC versions\\alerts 2.WSC\n"
+        L"move-script {34A715A0-6587-11D0-924A-0020AFC7AC4D}\\alerts.WSC away\\alerts.WSC\n"
         L"quit";
     std::vector<TourStep> steps;
     std::wstring error;
     ASSERT_TRUE(bandhost::ParseTour(tour, steps, error)) << error;
-    ASSERT_EQ(18u, steps.size());
+    ASSERT_EQ(19u, steps.size());
     EXPECT_EQ(TourAction::kNavigate, steps[0].action);
     EXPECT_EQ(3, steps[0].line);
     EXPECT_EQ(L"res://C:\\Program Files\\Pelmora\\Pelmora.dll/219", steps[0].text);
@@ -65,8 +66,11 @@ TEST(TourScriptTest, EveryCommandParsesAndBadLinesAreRefusedWithTheirNumber) {
     EXPECT_EQ(TourAction::kSaveScript, steps[16].action);
     EXPECT_EQ(std::vector<std::wstring>{L"{34A715A0-6587-11D0-924A-0020AFC7AC4D}\\alerts.WSC"}, steps[16].words);
     EXPECT_EQ(L"versions\\alerts 2.WSC", steps[16].text);
-    EXPECT_EQ(TourAction::kQuit, steps[17].action);
-    EXPECT_EQ(20, steps[17].line);
+    EXPECT_EQ(TourAction::kMoveScript, steps[17].action);
+    EXPECT_EQ(std::vector<std::wstring>{L"{34A715A0-6587-11D0-924A-0020AFC7AC4D}\\alerts.WSC"}, steps[17].words);
+    EXPECT_EQ(L"away\\alerts.WSC", steps[17].text);
+    EXPECT_EQ(TourAction::kQuit, steps[18].action);
+    EXPECT_EQ(21, steps[18].line);
 
     struct Case {
         std::wstring tour;
@@ -79,6 +83,8 @@ TEST(TourScriptTest, EveryCommandParsesAndBadLinesAreRefusedWithTheirNumber) {
         {L"check 209", L"line 1: \"check\" needs the item's path after the tree's id"},
         {L"save-script alerts.WSC",
          L"line 1: \"save-script\" needs a path below the script location and a file after it"},
+        {L"move-script alerts.WSC",
+         L"line 1: \"move-script\" needs a path below the script location and the path to move it to"},
         {L"check tree \\a", L"line 1: \"check\" needs a tree's control id from 1 to 65535 first, not \"tree\""},
         {L"click 0", L"line 1: \"click\" needs a control id from 1 to 65535, not \"0\""},
         {L"click 65536", L"line 1: \"click\" needs a control id from 1 to 65535, not \"65536\""},

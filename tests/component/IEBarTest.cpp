@@ -4,12 +4,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "LogCapture.h"
 #include "TestSupport.h"
+#include "component/BandFormFixture.h"
 #include "component/BandSite.h"
 #include "component/FakeBar.h"
 #include "component/Guids.h"
@@ -30,29 +32,11 @@ namespace {
 
 using com::ComPtr;
 
-const std::wstring kBrowserEventsId = L"{34A715A0-6587-11D0-924A-0020AFC7AC4D}";
-
-ComPtr<IDeskBand> MakeBar() {
-    ComPtr<IDeskBand> bar;
-    EXPECT_EQ(S_OK, CreateIEBar(nullptr, IID_IDeskBand, bar.put_void()));
-    return bar;
-}
-
-CIEBar* BarObject(const ComPtr<IDeskBand>& band) { return static_cast<CIEBar*>(band.get()); }
-
+using test::BarObject;
+using test::kBrowserEventsId;
+using test::ListEntries;
+using test::MakeBar;
 using Frame = test::BandFrame;
-
-std::vector<std::wstring> ListEntries(HWND form) {
-    std::vector<std::wstring> entries;
-    const HWND list = ::GetDlgItem(form, CConfigWSC2::kAttachedScriptsList);
-    const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        std::wstring text(static_cast<size_t>(::SendMessageW(list, LB_GETTEXTLEN, i, 0)), L'\0');
-        ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-        entries.push_back(text);
-    }
-    return entries;
-}
 
 TEST(IEBarTest, AnswersTheBrowsersBandQuestionsWithoutASite) {
     const LONG locksBefore = test::ModuleLockCount();
@@ -182,90 +166,7 @@ TEST(IEBarTest, SiteWithoutAPieceTheBarNeedsIsRefusedWithItsRecord) {
     }
 }
 
-// The form in a band of a frame, with main scripts that announce themselves.
-class BandFormTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_EQ(ERROR_SUCCESS, test::WriteProductString("ScriptLocation", REG_SZ, test::ToAnsi(location.path())));
-        ASSERT_EQ(ERROR_SUCCESS, test::WriteProductDword("LogErrors", LOG_ERROR | LOG_WARNING));
-        mainDirectory = GetMainScriptDirectory();
-        ASSERT_TRUE(::CreateDirectoryW((mainDirectory + L"\\news").c_str(), nullptr));
-        for (const wchar_t* name : {L"\\a.WSC", L"\\b.WSC", L"\\news\\c.WSC"}) WriteMainScript(name);
-        site->bandWindow = frame.band;
-        site->browser = browser;
-        browser->DescribePage({L"http://h.example/index.html", L"Index", {}, true});
-    }
-    void TearDown() override {
-        if (bar) (void)bar->CloseDW(0);
-        bar.reset();
-    }
-
-    void WriteMainScript(const std::wstring& name) {
-        const auto events = test::LoadBrowserEventsTypeInfo();
-        ASSERT_TRUE(events);
-        CScriptletCode code(events.get());
-        code.AddProperty(L"browser");
-        const std::wstring path = mainDirectory + name;
-        ASSERT_EQ(S_OK, code.Save(path));
-        test::WriteFileBytes(path, test::WithBody(test::ReadFileBytes(path), "DocumentComplete",
-                                                  "browser.Document.parentWindow.alert('main complete');"));
-    }
-
-    // Sites the bar, which makes the form, and shows it.
-    void Show() {
-        bar = MakeBar();
-        ComPtr<IObjectWithSite> withSite;
-        ASSERT_EQ(S_OK, bar.As(withSite));
-        ASSERT_EQ(S_OK, withSite->SetSite(static_cast<IOleWindow*>(site.get())));
-        ASSERT_TRUE(Form());
-        ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
-        test::PumpPending();
-    }
-    CConfigWSC2* Form() const { return BarObject(bar)->Form(); }
-    HWND Control(int id) const { return ::GetDlgItem(Form()->Handle(), id); }
-    // Goes to the page as the user does and lets the form hear of it.
-    void Navigate(const wchar_t* page = L"http://h.example/index.html") {
-        com::Bstr url(page);
-        ASSERT_EQ(S_OK, browser->Navigate(url.get(), nullptr, nullptr, nullptr, nullptr));
-        test::PumpPending();
-    }
-    bool Enabled(int id) const { return ::IsWindowEnabled(Control(id)) != FALSE; }
-    HTREEITEM MainItem(const std::wstring& path) const {
-        return Form()->Store().GetMainTree().FindItemByPath(nullptr, path);
-    }
-
-    // Clicks the item's check box as the user does and waits for the form to apply it.
-    void ClickCheckBox(int treeId, HTREEITEM item) {
-        const HWND tree = Control(treeId);
-        RECT rect{};
-        ASSERT_TRUE(ui::TreeView(tree).GetItemRect(item, rect, true));
-        POINT point{rect.left - 16 - 8, (rect.top + rect.bottom) / 2};
-        POINT screen = point;
-        ::ClientToScreen(tree, &screen);
-        ASSERT_TRUE(test::MovePointerTo(screen));
-        const UINT before = ui::TreeView(tree).GetItemState(item, TVIS_STATEIMAGEMASK);
-        ::PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
-        ::PostMessageW(tree, WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
-        ASSERT_TRUE(test::PumpUntil([&] { return ui::TreeView(tree).GetItemState(item, TVIS_STATEIMAGEMASK) != before; }));
-        test::PumpFor(100);
-    }
-    void PressSpace(int treeId, HTREEITEM item) {
-        const HWND tree = Control(treeId);
-        ui::TreeView(tree).SelectItem(item);
-        ::SetFocus(tree);
-        ::PostMessageW(tree, WM_KEYDOWN, VK_SPACE, 0x00390001);
-        ::PostMessageW(tree, WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0390001u));
-        test::PumpFor(200);
-    }
-
-    test::ScopedRegistryKey productKey{HKEY_CURRENT_USER, test::kProductKeyForTests};
-    test::TempDir location;
-    std::wstring mainDirectory;
-    Frame frame;
-    ComPtr<com::ComObject<browser::WebBrowser>> browser = browser::CreateWebBrowser(frame.frame);
-    ComPtr<com::ComObject<test::BandSite>> site = test::MakeBandSite();
-    ComPtr<IDeskBand> bar;
-};
+using test::BandFormTest;
 
 TEST_F(BandFormTest, CheckedMainScriptRunsWhileShownAndTheListFollowsEveryAttach) {
     test::LogCapture log;
@@ -522,6 +423,192 @@ TEST_F(BandFormTest, SiteWithoutABrowserKeepsTheFormWorkingAndSaysWhyNothingRuns
         EXPECT_TRUE(::IsWindow(Form()->Handle()));
         ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));  // unchecked for the next case
         ASSERT_EQ(S_OK, bar->CloseDW(0));
+    }
+}
+
+const std::wstring kSiteLabel = L"{96A0A4E0-D062-11CF-94B6-00AA0060275C}\\h.example.WSC";
+constexpr int kFolderClear = 1, kChecked = 4;
+
+// Browsing the trees only changes what the lower tree shows: the checked main script
+// keeps running, with its own URL scripts, whatever the user selects or clicks.
+TEST_F(BandFormTest, BrowsingTheTreesNeverChangesWhatRunsOrWithWhichUrlScripts) {
+    ASSERT_NO_FATAL_FAILURE(WriteSiteScript(L"\\a.WSC"));
+    ASSERT_NO_FATAL_FAILURE(Show());
+    const ui::TreeView mainTree(Control(kMainScriptTreeId));
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+    ASSERT_TRUE(UrlItem(L"h.example.WSC"));
+    ClickCheckBox(kUrlScriptTreeId, UrlItem(L"h.example.WSC"));
+    const std::vector<std::wstring> running{kBrowserEventsId + L"\\a.WSC", kSiteLabel};
+
+    struct Case {
+        const char* name;
+        std::function<void()> act;
+        bool restarts;  // the script was saved anew: it runs again, still with its own URL scripts
+    };
+    const Case cases[] = {
+        {"the folder news selected", [&] { mainTree.SelectItem(MainItem(L"news")); }, false},
+        {"another main script selected", [&] { mainTree.SelectItem(MainItem(L"b.WSC")); }, false},
+        {"a clear folder's check box clicked",
+         [&] {
+             ClickCheckBox(kMainScriptTreeId, MainItem(L"news"), false);
+             EXPECT_EQ(kFolderClear, MarkOf(kMainScriptTreeId, MainItem(L"news")));
+             EXPECT_EQ(MainItem(L"b.WSC"), mainTree.GetSelectedItem()) << "the folder was selected";
+         },
+         false},
+        {"the running script saved anew while another is selected",
+         [&] {
+             mainTree.SelectItem(MainItem(L"b.WSC"));
+             WriteMainScript(L"\\a.WSC");
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ComPtr<CIEBrowserScriptlet> before(Form()->RunningScriptlet());
+        ASSERT_TRUE(before);
+        c.act();
+        test::PumpPending();
+        if (c.restarts) {
+            EXPECT_TRUE(test::PumpUntil([&] { return Form()->RunningScriptlet() != before.get(); }, 3000));
+        } else {
+            test::PumpFor(1000);  // the watch has had its turns
+            EXPECT_EQ(before.get(), Form()->RunningScriptlet());
+        }
+        EXPECT_EQ(kChecked, MarkOf(kMainScriptTreeId, MainItem(L"a.WSC")));
+        ASSERT_NO_FATAL_FAILURE(Navigate());
+        EXPECT_EQ(running, ListEntries(Form()->Handle()));
+    }
+}
+
+// Files that leave the script folders for a moment and come back (editors that save by
+// rename, sync clients, checkouts) keep their marks: the folder watch writes no mark,
+// a checked main script stops while away and runs again on its return.
+TEST_F(BandFormTest, ScriptsThatLeaveAndComeBackKeepTheirMarksAndTheWatchWritesNone) {
+    ASSERT_NO_FATAL_FAILURE(WriteSiteScript(L"\\a.WSC"));
+    ASSERT_NO_FATAL_FAILURE(Show());
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+    ClickCheckBox(kUrlScriptTreeId, UrlItem(L"h.example.WSC"));
+    // Saved once by the user's own hide, so that the registry holds the marks.
+    ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
+    ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
+    const auto saved = [] {
+        return test::ReadProductValue(test::ToAnsi(kMainTreeStateValueName).c_str()).bytes + "|" +
+               test::ReadProductValue("\\a.WSC").bytes;
+    };
+    const std::string savedBefore = saved();
+    ASSERT_GT(savedBefore.size(), 20u);
+
+    struct Case {
+        const char* name;
+        std::wstring path;
+        std::function<bool()> away;
+        std::function<bool()> back;
+    };
+    const Case cases[] = {
+        {"the running main script", mainDirectory + L"\\a.WSC",
+         [&] { return !MainItem(L"a.WSC") && ListEntries(Form()->Handle()).empty(); },
+         [&] {
+             return MainItem(L"a.WSC") && MarkOf(kMainScriptTreeId, MainItem(L"a.WSC")) == kChecked &&
+                    ListEntries(Form()->Handle()).size() == 1;
+         }},
+        {"a checked URL script", GetUrlScriptDirectory() + L"\\a.WSC\\h.example.WSC", [&] { return !UrlItem(L"h.example.WSC"); },
+         [&] { return UrlItem(L"h.example.WSC") && MarkOf(kUrlScriptTreeId, UrlItem(L"h.example.WSC")) == kChecked; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring& path = c.path;
+        const std::wstring aside = location.path() + L"\\aside.WSC";
+        ASSERT_TRUE(::MoveFileW(path.c_str(), aside.c_str())) << ::GetLastError();
+        EXPECT_TRUE(test::PumpUntil(c.away, 3000));
+        test::PumpFor(500);
+        EXPECT_EQ(savedBefore, saved()) << "the watch wrote the marks";
+        ASSERT_TRUE(::MoveFileW(aside.c_str(), path.c_str())) << ::GetLastError();
+        EXPECT_TRUE(test::PumpUntil(c.back, 3000));
+        EXPECT_EQ(savedBefore, saved()) << "the watch wrote the marks";
+    }
+    // Away while the band is hidden and shown again: the marks are still saved.
+    ASSERT_TRUE(::MoveFileW((mainDirectory + L"\\a.WSC").c_str(), (location.path() + L"\\aside.WSC").c_str()));
+    ASSERT_TRUE(test::PumpUntil([&] { return !MainItem(L"a.WSC"); }, 3000));
+    ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
+    ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
+    ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
+    ASSERT_TRUE(::MoveFileW((location.path() + L"\\aside.WSC").c_str(), (mainDirectory + L"\\a.WSC").c_str()));
+    ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
+    EXPECT_EQ(L"\\a.WSC", Form()->Store().GetCheckedMainScriptKey());
+    ASSERT_NO_FATAL_FAILURE(Navigate());
+    EXPECT_EQ((std::vector<std::wstring>{kBrowserEventsId + L"\\a.WSC", kSiteLabel}), ListEntries(Form()->Handle()));
+
+    // Checking another script while the checked one is away leaves one checked script.
+    ASSERT_TRUE(::MoveFileW((mainDirectory + L"\\a.WSC").c_str(), (location.path() + L"\\aside.WSC").c_str()));
+    ASSERT_TRUE(test::PumpUntil([&] { return !MainItem(L"a.WSC"); }, 3000));
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"b.WSC"));
+    ASSERT_TRUE(::MoveFileW((location.path() + L"\\aside.WSC").c_str(), (mainDirectory + L"\\a.WSC").c_str()));
+    ASSERT_TRUE(test::PumpUntil([&] { return MainItem(L"a.WSC") != nullptr; }, 3000));
+    EXPECT_EQ(kChecked - 1, MarkOf(kMainScriptTreeId, MainItem(L"a.WSC")));
+    EXPECT_EQ(L"\\b.WSC", Form()->Store().GetCheckedMainScriptKey());
+}
+
+// A check change posted for an item that the trees lost before it was handled (the
+// watch refilled them, or a command did in a script's modal loop) changes nothing:
+// the handle may by then be another item's.
+TEST_F(BandFormTest, ACheckChangePostedForAnItemDeletedMeanwhileIsIgnored) {
+    ASSERT_NO_FATAL_FAILURE(Show());
+    const ui::TreeView mainTree(Control(kMainScriptTreeId));
+    ui::TreeView(Control(kMainScriptTreeId)).Expand(MainItem(L"news"), TVE_EXPAND);
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+    struct Case {
+        const char* name;
+        const wchar_t* pressed;
+        std::function<void()> meanwhile;
+    };
+    const Case cases[] = {
+        {"the pressed script removed and the tree refilled", L"b.WSC",
+         [&] {
+             ASSERT_TRUE(::DeleteFileW((mainDirectory + L"\\b.WSC").c_str()));
+             (void)Form()->Store().GetMainTree().Reload();
+         }},
+        {"the tree refilled as it was", L"news\\c.WSC", [&] { (void)Form()->Store().GetMainTree().Reload(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ComPtr<CIEBrowserScriptlet> running(Form()->RunningScriptlet());
+        ASSERT_TRUE(running);
+        // Space on the script: the tree tells the form, which posts itself the change.
+        mainTree.SelectItem(MainItem(c.pressed));
+        ::SendMessageW(Control(kMainScriptTreeId), WM_KEYDOWN, VK_SPACE, 0x00390001);
+        c.meanwhile();
+        test::PumpFor(300);
+        EXPECT_EQ(L"\\a.WSC", Form()->Store().GetCheckedMainScriptKey());
+        EXPECT_EQ(1u, Form()->Store().GetMainTree().GetCheckedFiles().size());
+        EXPECT_EQ(running.get(), Form()->RunningScriptlet());
+    }
+}
+
+// Each detach takes its own entry off the "Attached scripts:" list: not the first one
+// that begins with the same text, nor one that differs in case only (the pages
+// /News/ and /news/ of a site attach the same script under two names).
+TEST_F(BandFormTest, TheAttachedListLosesExactlyTheEntryDetached) {
+    ASSERT_NO_FATAL_FAILURE(Show());
+    const std::wstring page = L"{96A0A4E0-D062-11CF-94B6-00AA0060275C}\\h.example\\news\\index.html.WSC";
+    const std::wstring upper = L"{96A0A4E0-D062-11CF-94B6-00AA0060275C}\\h.example\\News\\index.html.WSC";
+    struct Case {
+        const char* name;
+        std::vector<std::wstring> listed;
+        std::wstring removed;
+        std::vector<std::wstring> left;
+    };
+    const Case cases[] = {
+        {"a longer entry that begins with it comes first", {page + L".old", page}, page, {page + L".old"}},
+        {"an entry that differs in case comes first", {upper, page}, page, {upper}},
+        {"the same entry twice", {page, page}, page, {page}},
+        {"no such entry", {upper}, page, {upper}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ::SendMessageW(Control(CConfigWSC2::kAttachedScriptsList), LB_RESETCONTENT, 0, 0);
+        for (const std::wstring& entry : c.listed) Form()->AddAttachedScript(entry);
+        Form()->RemoveAttachedScript(c.removed);
+        EXPECT_EQ(c.left, ListEntries(Form()->Handle()));
     }
 }
 

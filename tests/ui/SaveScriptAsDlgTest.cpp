@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "FolderLink.h"
 #include "LogCapture.h"
 #include "TestSupport.h"
 #include "framework/win/UniqueHandle.h"
@@ -85,6 +86,9 @@ protected:
 TEST_F(SaveScriptAsDlgTest, ListsScriptsAndFoldersWalksTheChainAndOffersEachNameOnce) {
     Make({L"\\walk", L"\\walk\\deeper"}, {L"\\walk-top.WSC", L"\\walk\\a.WsC", L"\\walk\\b.txt", L"\\walk\\.wsc",
                                           L"\\walk\\deeper\\walk-deep.WSC"});
+    // A link back up the tree is not offered: opening it would lead round in circles.
+    const test::FolderLink loop(top_ + L"\\walk\\loop", top_);
+    ASSERT_TRUE(loop.Made());
     Entries first, deep, top;
     std::vector<Entries> chains;
     bool saveWhileEmpty = true;
@@ -117,6 +121,7 @@ TEST_F(SaveScriptAsDlgTest, ListsScriptsAndFoldersWalksTheChainAndOffersEachName
     });
     // The entries come in the file system's order, with ".." only below the top folder.
     EXPECT_EQ(first.size(), 3u);
+    EXPECT_FALSE(Holds(first, L"loop", kFolder));
     EXPECT_TRUE(Holds(first, L"..", kParent) && Holds(first, L"deeper", kFolder));
     EXPECT_EQ(deep, (Entries{{L"..", kParent}, {L"walk-deep.WSC", kScript}}));
     EXPECT_EQ(top.size(), 2u);

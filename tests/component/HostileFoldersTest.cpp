@@ -1,0 +1,151 @@
+// Script folders as they are found in the wild: links that loop, thousands of scripts,
+// deep trees, the longest names and paths past MAX_PATH. The band shows over each of
+// them in bounded time, and an idle band costs the browser's thread next to nothing.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "FolderLink.h"
+#include "TestSupport.h"
+#include "component/BandFormFixture.h"
+#include "framework/ui/TreeView.h"
+
+namespace pelmora {
+namespace {
+
+// Ends the whole run when the band does not come back within the time: a hang of the
+// browser's thread is a failure that no assertion on that thread could report.
+class HangWatch {
+public:
+    HangWatch(std::string what, DWORD timeoutMs)
+        : done_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), what_(std::move(what)) {
+        watcher_ = std::thread([this, timeoutMs] {
+            if (::WaitForSingleObject(done_, timeoutMs) != WAIT_TIMEOUT) return;
+            std::fprintf(stderr, "HANG: %s did not return within %lu ms\n", what_.c_str(),
+                         static_cast<unsigned long>(timeoutMs));
+            std::fflush(stderr);
+            ::TerminateProcess(::GetCurrentProcess(), 3);
+        });
+    }
+    ~HangWatch() {
+        ::SetEvent(done_);
+        watcher_.join();
+        ::CloseHandle(done_);
+    }
+    HangWatch(const HangWatch&) = delete;
+    HangWatch& operator=(const HangWatch&) = delete;
+
+private:
+    HANDLE done_;
+    std::string what_;
+    std::thread watcher_;
+};
+
+// CPU time of the calling thread, in milliseconds.
+double ThreadCpuMs() {
+    FILETIME created{}, ended{}, kernel{}, user{};
+    if (!::GetThreadTimes(::GetCurrentThread(), &created, &ended, &kernel, &user)) return 0;
+    const auto ms = [](const FILETIME& time) {
+        return static_cast<double>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e4;
+    };
+    return ms(kernel) + ms(user);
+}
+
+using HostileFoldersTest = test::BandFormTest;
+
+TEST_F(HostileFoldersTest, TheBandShowsOverEveryLayoutInBoundedTimeAndIdlesCheaply) {
+    std::vector<std::unique_ptr<test::FolderLink>> links;
+    const std::wstring longName(251, L'n');
+    struct Layout {
+        const char* name;
+        std::function<void(const std::wstring&)> build;  // given the main-script folder
+        const wchar_t* deepest;                          // an item that must be shown
+        size_t items;                                    // items the tree must show
+    };
+    const Layout layouts[] = {
+        {"two links to their own folder",
+         [&](const std::wstring& main) {
+             links.push_back(std::make_unique<test::FolderLink>(main + L"\\loop", main));
+             links.push_back(std::make_unique<test::FolderLink>(main + L"\\loop2", main));
+             for (const auto& link : links) ASSERT_TRUE(link->Made());
+         },
+         L"news\\c.WSC", 4},
+        {"10,000 scripts in one folder",
+         [&](const std::wstring& main) {
+             ASSERT_TRUE(::CreateDirectoryW((main + L"\\many").c_str(), nullptr));
+             for (int i = 0; i < 10000; ++i) test::WriteFileBytes(main + L"\\many\\s" + std::to_wstring(i) + L".WSC", "");
+         },
+         L"many\\s9999.WSC", 4 + 1 + 10000},
+        {"100 levels of folders, past MAX_PATH",
+         [&](const std::wstring& main) {
+             std::wstring folder = main;
+             for (int level = 0; level < 100; ++level) {
+                 folder += L"\\d";
+                 ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr)) << level;
+             }
+             ASSERT_GT(folder.size(), static_cast<size_t>(MAX_PATH));
+             test::WriteFileBytes(folder + L"\\bottom.WSC", "");
+         },
+         nullptr, 4 + 100 + 1},
+        {"names of 255 characters",
+         [&](const std::wstring& main) {
+             const std::wstring folder = main + L"\\" + longName + L"abcd";
+             ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+             test::WriteFileBytes(folder + L"\\" + longName + L".WSC", "");
+         },
+         nullptr, 4 + 2},
+    };
+    double longestShowMs = 0;
+    int tried = 0;
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(layout.name);
+        links.clear();
+        test::RemoveTree(mainDirectory);
+        ASSERT_NO_FATAL_FAILURE(SetUpScripts());
+        ASSERT_NO_FATAL_FAILURE(layout.build(mainDirectory));
+        const auto start = std::chrono::steady_clock::now();
+        {
+            const HangWatch watch(std::string("showing the band over ") + layout.name, 120000);
+            ASSERT_NO_FATAL_FAILURE(Show());
+        }
+        const double shownMs =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        longestShowMs = std::max(longestShowMs, shownMs);
+        ++tried;
+        EXPECT_LT(shownMs, 30000.0);
+        EXPECT_EQ(layout.items, ui::TreeView(Control(kMainScriptTreeId)).GetCount());
+        if (layout.deepest) {
+            EXPECT_TRUE(MainItem(layout.deepest));
+        }
+
+        // Idle over the layout: the watch looks at the folders, it does not list them.
+        test::PumpFor(1000);
+        const double cpuBefore = ThreadCpuMs();
+        const auto idleStart = std::chrono::steady_clock::now();
+        {
+            const HangWatch watch(std::string("the idle band over ") + layout.name, 60000);
+            test::PumpFor(4000);
+        }
+        const double idleMs =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - idleStart).count();
+        const double share = (ThreadCpuMs() - cpuBefore) / idleMs;
+        std::printf("[ figures  ] %s: shown in %.0f ms, idle thread load %.2f %%\n", layout.name, shownMs,
+                    share * 100);
+        EXPECT_LT(share, 0.02) << "the idle band keeps the browser's thread busy";
+        ASSERT_EQ(S_OK, bar->CloseDW(0));
+        bar.reset();
+    }
+    links.clear();
+    std::printf("[ figures  ] hostile folders: %d layouts tried, longest time to show the band %.0f ms, 0 hangs\n",
+                tried, longestShowMs);
+}
+
+}  // namespace
+}  // namespace pelmora
