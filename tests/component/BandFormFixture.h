@@ -37,7 +37,8 @@ inline ComPtr<IDeskBand> MakeBar() {
 
 inline CIEBar* BarObject(const ComPtr<IDeskBand>& band) { return static_cast<CIEBar*>(band.get()); }
 
-inline std::vector<std::wstring> ListEntries(HWND form) {
+// The lines of the form's "Attached scripts:" list.
+inline std::vector<std::wstring> AttachedEntries(HWND form) {
     std::vector<std::wstring> entries;
     const HWND list = ::GetDlgItem(form, CConfigWSC2::kAttachedScriptsList);
     const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);

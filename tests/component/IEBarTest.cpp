@@ -32,9 +32,9 @@ namespace {
 
 using com::ComPtr;
 
+using test::AttachedEntries;
 using test::BarObject;
 using test::kBrowserEventsId;
-using test::ListEntries;
 using test::MakeBar;
 using Frame = test::BandFrame;
 
@@ -171,15 +171,15 @@ using test::BandFormTest;
 TEST_F(BandFormTest, CheckedMainScriptRunsWhileShownAndTheListFollowsEveryAttach) {
     test::LogCapture log;
     ASSERT_NO_FATAL_FAILURE(Show());
-    EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
+    EXPECT_TRUE(AttachedEntries(Form()->Handle()).empty());
 
     ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
-    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\a.WSC"}, ListEntries(Form()->Handle()));
+    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\a.WSC"}, AttachedEntries(Form()->Handle()));
     ASSERT_TRUE(Form()->RunningScriptlet());
 
     // Space on another script moves the one check mark and the running script with it.
     PressSpace(kMainScriptTreeId, MainItem(L"b.WSC"));
-    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\b.WSC"}, ListEntries(Form()->Handle()));
+    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\b.WSC"}, AttachedEntries(Form()->Handle()));
     EXPECT_FALSE(Enabled(CConfigWSC2::kDeleteMainScriptButton));  // the selected script is checked
 
     // A completed document reaches the script and lets New URL scripts be used.
@@ -202,14 +202,14 @@ TEST_F(BandFormTest, CheckedMainScriptRunsWhileShownAndTheListFollowsEveryAttach
 
     // Hiding stops the script and keeps the mark; showing again runs it again.
     ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
-    EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
+    EXPECT_TRUE(AttachedEntries(Form()->Handle()).empty());
     EXPECT_EQ(nullptr, Form()->RunningScriptlet());
     ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
-    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\b.WSC"}, ListEntries(Form()->Handle()));
+    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\b.WSC"}, AttachedEntries(Form()->Handle()));
 
     // Unchecking leaves nothing running.
     ClickCheckBox(kMainScriptTreeId, MainItem(L"b.WSC"));
-    EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
+    EXPECT_TRUE(AttachedEntries(Form()->Handle()).empty());
     EXPECT_EQ(0u, test::CountOf(log.Added(), "<ERROR"));
 
     ASSERT_EQ(S_OK, bar->CloseDW(0));
@@ -245,7 +245,7 @@ TEST_F(BandFormTest, CheckingAMainScriptSelectsItSoItRunsWithItsOwnUrlScripts) {
         ClickCheckBox(kMainScriptTreeId, MainItem(c.check));
         EXPECT_EQ(MainItem(c.check), ui::TreeView(Control(kMainScriptTreeId)).GetSelectedItem());
         ASSERT_NO_FATAL_FAILURE(Navigate());
-        EXPECT_EQ(c.listed, ListEntries(Form()->Handle()));
+        EXPECT_EQ(c.listed, AttachedEntries(Form()->Handle()));
     }
 }
 
@@ -264,14 +264,14 @@ TEST_F(BandFormTest, BrokenScriptsFoldersAndMarksLeaveARecordAndAWorkingForm) {
     (void)log.NewText();
     ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
     EXPECT_EQ(L"", checked());
-    EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
+    EXPECT_TRUE(AttachedEntries(Form()->Handle()).empty());
     EXPECT_EQ(1u, test::CountOf(log.NewText(), "State value is corrupted."));
 
     // A main script that does not compile is checked but does not run.
     test::WriteFileBytes(mainDirectory + L"\\a.WSC", test::Replaced(test::ReadFileBytes(mainDirectory + L"\\a.WSC"),
                                                                     "<![CDATA[", "<![CDATA[ function ( {"));
     ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
-    EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
+    EXPECT_TRUE(AttachedEntries(Form()->Handle()).empty());
     EXPECT_EQ(1u, test::CountOf(log.NewText(), "Can not attach scriptlet"));
 
     // A main script that throws in an event: one record, and the browser goes on.
@@ -280,7 +280,7 @@ TEST_F(BandFormTest, BrokenScriptsFoldersAndMarksLeaveARecordAndAWorkingForm) {
                                         "browser.Document.parentWindow.alert('main complete');",
                                         "throw new Error('broken on purpose');"));
     ClickCheckBox(kMainScriptTreeId, MainItem(L"b.WSC"));
-    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\b.WSC"}, ListEntries(Form()->Handle()));
+    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\b.WSC"}, AttachedEntries(Form()->Handle()));
     ASSERT_NO_FATAL_FAILURE(Navigate());
     ASSERT_NO_FATAL_FAILURE(Navigate());
     const std::string thrown = log.NewText();
@@ -294,7 +294,7 @@ TEST_F(BandFormTest, BrokenScriptsFoldersAndMarksLeaveARecordAndAWorkingForm) {
     test::RemoveTree(mainDirectory);
     ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
     EXPECT_EQ(0u, ui::TreeView(Control(kMainScriptTreeId)).GetCount());
-    EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
+    EXPECT_TRUE(AttachedEntries(Form()->Handle()).empty());
     EXPECT_TRUE(Enabled(CConfigWSC2::kNewMainScriptButton));
     for (int id : {CConfigWSC2::kDeleteMainScriptButton, CConfigWSC2::kNewUrlScriptsButton,
                    CConfigWSC2::kDeleteUrlScriptButton}) {
@@ -332,17 +332,17 @@ TEST_F(BandFormTest, ScriptsSavedOrAddedByAnotherProgramAreFollowedWhileShown) {
     // Saved anew: it runs again, globals and all, without a click.
     withAlert(L"\\news\\c.WSC", "second version");
     test::PumpFor(1500);
-    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\news\\c.WSC"}, ListEntries(Form()->Handle()));
+    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\news\\c.WSC"}, AttachedEntries(Form()->Handle()));
     EXPECT_TRUE(alerted(L"second version 1"));
     EXPECT_TRUE(alerted(L"second version 2"));
 
     // A version that does not compile leaves nothing running, until the next save.
     test::WriteFileBytes(mainDirectory + L"\\news\\c.WSC", "<?XML version=\"1.0\"?><package><component>");
-    ASSERT_TRUE(test::PumpUntil([&] { return ListEntries(Form()->Handle()).empty(); }, 2000));
+    ASSERT_TRUE(test::PumpUntil([&] { return AttachedEntries(Form()->Handle()).empty(); }, 2000));
     test::PumpFor(600);
     EXPECT_EQ(1u, test::CountOf(log.NewText(), "Can not attach scriptlet"));
     withAlert(L"\\news\\c.WSC", "third version");
-    ASSERT_TRUE(test::PumpUntil([&] { return !ListEntries(Form()->Handle()).empty(); }, 2000));
+    ASSERT_TRUE(test::PumpUntil([&] { return !AttachedEntries(Form()->Handle()).empty(); }, 2000));
     EXPECT_TRUE(alerted(L"third version 1"));
 
     // Added and removed by another program: the tree follows; the mark, the selection
@@ -353,7 +353,7 @@ TEST_F(BandFormTest, ScriptsSavedOrAddedByAnotherProgramAreFollowedWhileShown) {
     EXPECT_EQ(L"\\news\\c.WSC", Form()->Store().GetCheckedMainScriptKey());
     EXPECT_EQ(MainItem(L"a.WSC"), ui::TreeView(mainTree).GetSelectedItem());
     EXPECT_TRUE(ui::TreeView(mainTree).GetItemState(MainItem(L"news"), TVIS_EXPANDED) & TVIS_EXPANDED);
-    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\news\\c.WSC"}, ListEntries(Form()->Handle()));
+    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\news\\c.WSC"}, AttachedEntries(Form()->Handle()));
 
     // The URL scripts of the selected script are followed the same way, marks kept.
     const auto urlItem = [&](const wchar_t* key) {
@@ -414,7 +414,7 @@ TEST_F(BandFormTest, SiteWithoutABrowserKeepsTheFormWorkingAndSaysWhyNothingRuns
         site->browser.reset();
         ASSERT_NO_FATAL_FAILURE(Show());
         ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
-        EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
+        EXPECT_TRUE(AttachedEntries(Form()->Handle()).empty());
         const std::string added = log.Added();
         EXPECT_EQ(1u, test::CountOf(added, c.record));
         EXPECT_EQ(1u, test::CountOf(added, "Site or WebBrowser is not set. in CConfigWSC2::AttachScriptlet"));
@@ -476,7 +476,7 @@ TEST_F(BandFormTest, BrowsingTheTreesNeverChangesWhatRunsOrWithWhichUrlScripts) 
         }
         EXPECT_EQ(kChecked, MarkOf(kMainScriptTreeId, MainItem(L"a.WSC")));
         ASSERT_NO_FATAL_FAILURE(Navigate());
-        EXPECT_EQ(running, ListEntries(Form()->Handle()));
+        EXPECT_EQ(running, AttachedEntries(Form()->Handle()));
     }
 }
 
@@ -506,10 +506,10 @@ TEST_F(BandFormTest, ScriptsThatLeaveAndComeBackKeepTheirMarksAndTheWatchWritesN
     };
     const Case cases[] = {
         {"the running main script", mainDirectory + L"\\a.WSC",
-         [&] { return !MainItem(L"a.WSC") && ListEntries(Form()->Handle()).empty(); },
+         [&] { return !MainItem(L"a.WSC") && AttachedEntries(Form()->Handle()).empty(); },
          [&] {
              return MainItem(L"a.WSC") && MarkOf(kMainScriptTreeId, MainItem(L"a.WSC")) == kChecked &&
-                    ListEntries(Form()->Handle()).size() == 1;
+                    AttachedEntries(Form()->Handle()).size() == 1;
          }},
         {"a checked URL script", GetUrlScriptDirectory() + L"\\a.WSC\\h.example.WSC", [&] { return !UrlItem(L"h.example.WSC"); },
          [&] { return UrlItem(L"h.example.WSC") && MarkOf(kUrlScriptTreeId, UrlItem(L"h.example.WSC")) == kChecked; }},
@@ -536,7 +536,7 @@ TEST_F(BandFormTest, ScriptsThatLeaveAndComeBackKeepTheirMarksAndTheWatchWritesN
     ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
     EXPECT_EQ(L"\\a.WSC", Form()->Store().GetCheckedMainScriptKey());
     ASSERT_NO_FATAL_FAILURE(Navigate());
-    EXPECT_EQ((std::vector<std::wstring>{kBrowserEventsId + L"\\a.WSC", kSiteLabel}), ListEntries(Form()->Handle()));
+    EXPECT_EQ((std::vector<std::wstring>{kBrowserEventsId + L"\\a.WSC", kSiteLabel}), AttachedEntries(Form()->Handle()));
 
     // Checking another script while the checked one is away leaves one checked script.
     ASSERT_TRUE(::MoveFileW((mainDirectory + L"\\a.WSC").c_str(), (location.path() + L"\\aside.WSC").c_str()));
@@ -608,7 +608,7 @@ TEST_F(BandFormTest, TheAttachedListLosesExactlyTheEntryDetached) {
         ::SendMessageW(Control(CConfigWSC2::kAttachedScriptsList), LB_RESETCONTENT, 0, 0);
         for (const std::wstring& entry : c.listed) Form()->AddAttachedScript(entry);
         Form()->RemoveAttachedScript(c.removed);
-        EXPECT_EQ(c.left, ListEntries(Form()->Handle()));
+        EXPECT_EQ(c.left, AttachedEntries(Form()->Handle()));
     }
 }
 
@@ -686,7 +686,7 @@ TEST_F(BandFormTest, EachFrameThreadsBarListsOnlyItsOwnScripts) {
     ASSERT_EQ(S_OK, test::WriteProductDword("LogErrors", 0));
     ASSERT_NO_FATAL_FAILURE(Show());
     ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
-    ASSERT_EQ(1u, ListEntries(Form()->Handle()).size());
+    ASSERT_EQ(1u, AttachedEntries(Form()->Handle()).size());
     Form()->Store().SaveState();
 
     HANDLE otherShown = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -705,13 +705,13 @@ TEST_F(BandFormTest, EachFrameThreadsBarListsOnlyItsOwnScripts) {
                 SUCCEEDED(withSite->SetSite(static_cast<IOleWindow*>(otherSite.get())))) {
                 (void)otherBar->ShowDW(TRUE);
                 CConfigWSC2* form = BarObject(otherBar)->Form();
-                otherAtStart = ListEntries(form->Handle());
+                otherAtStart = AttachedEntries(form->Handle());
                 ::SetEvent(otherShown);
                 ::WaitForSingleObject(firstClosed, 10000);
                 form->AttachChecked(false);
-                otherAfterDetach = ListEntries(form->Handle());
+                otherAfterDetach = AttachedEntries(form->Handle());
                 form->AttachChecked(true);
-                otherAfterReattach = ListEntries(form->Handle());
+                otherAfterReattach = AttachedEntries(form->Handle());
                 (void)otherBar->CloseDW(0);
             } else {
                 ::SetEvent(otherShown);
@@ -722,9 +722,9 @@ TEST_F(BandFormTest, EachFrameThreadsBarListsOnlyItsOwnScripts) {
     ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(otherShown, 10000));
     // This thread's scriptlet attaches again after the other bar became its thread's.
     Form()->AttachChecked(false);
-    EXPECT_TRUE(ListEntries(Form()->Handle()).empty());
+    EXPECT_TRUE(AttachedEntries(Form()->Handle()).empty());
     Form()->AttachChecked(true);
-    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\a.WSC"}, ListEntries(Form()->Handle()));
+    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\a.WSC"}, AttachedEntries(Form()->Handle()));
     ASSERT_EQ(S_OK, bar->CloseDW(0));
     ::SetEvent(firstClosed);
     other.join();
