@@ -87,6 +87,8 @@ std::wstring CPelmoraApp::GetLogPath() noexcept {
 
 void CPelmoraApp::SetCurrentBar(IBarNotifications* bar) noexcept { SetCurrentBarSlot(bar); }
 
+void CPelmoraApp::ClearCurrentBar(IBarNotifications* bar) noexcept { ClearCurrentBarSlotOf(bar); }
+
 com::ComPtr<IBarNotifications> CPelmoraApp::GetCurrentBar() const noexcept { return GetCurrentBarSlot(); }
 
 com::ComPtr<CPropBag> CPelmoraApp::GetSharedPropertyBag() noexcept { return GetSharedPropertyBagSlot(); }

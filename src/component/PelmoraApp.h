@@ -34,6 +34,8 @@ public:
 
     // The bar whose window was created last; none clears it.
     void SetCurrentBar(IBarNotifications* bar) noexcept;
+    // Clears the current bar of any thread that has this one, and no other.
+    void ClearCurrentBar(IBarNotifications* bar) noexcept;
     // The current bar with a reference for the caller, or none.
     com::ComPtr<IBarNotifications> GetCurrentBar() const noexcept;
 
