@@ -63,6 +63,13 @@ int CPelmoraApp::ExitInstance() noexcept {
     return ApplicationBase::ExitInstance();
 }
 
+void CPelmoraApp::AbandonAtProcessExit() noexcept {
+    AbandonAllCurrentBars();
+    AbandonCachedEventTypeInfo();
+    AbandonSharedPropertyBag();
+    (void)commonControls_.release();
+}
+
 DWORD CPelmoraApp::GetLogMask() noexcept { return ReadLogMask(); }
 
 std::wstring CPelmoraApp::GetScriptLocation() { return pelmora::GetScriptLocation(); }

@@ -21,6 +21,10 @@ public:
     // Lets go of the current bar, the event type information and the autocomplete list
     // while the logger still exists.
     int ExitInstance() noexcept override;
+    // The process is ending and other DLLs may be gone already: forgets what
+    // ExitInstance would let go of, releasing nothing and freeing no library, so that
+    // the static objects' destructors have nothing left to call.
+    void AbandonAtProcessExit() noexcept;
 
     DWORD GetLogMask() noexcept;
     std::wstring GetScriptLocation();

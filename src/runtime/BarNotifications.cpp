@@ -76,4 +76,8 @@ void ReleaseAllCurrentBars() noexcept {
     }
 }
 
+void AbandonAllCurrentBars() noexcept {
+    for (auto& entry : Slots().byThread) (void)entry.second.Detach();
+}
+
 }  // namespace pelmora

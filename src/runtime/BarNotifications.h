@@ -29,5 +29,8 @@ void ClearCurrentBarSlotOf(IBarNotifications* bar) noexcept;
 com::ComPtr<IBarNotifications> GetCurrentBarSlot() noexcept;
 // Every thread's current bar, at unload.
 void ReleaseAllCurrentBars() noexcept;
+// At process exit: forgets every current bar without releasing it, and without the
+// lock, which a thread already ended may hold.
+void AbandonAllCurrentBars() noexcept;
 
 }  // namespace pelmora
