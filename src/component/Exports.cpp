@@ -8,13 +8,19 @@
 using pelmora::GetPelmoraApp;
 using pelmora::GetPelmoraModule;
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         ::DisableThreadLibraryCalls(instance);
         return GetPelmoraApp().InitInstance() ? TRUE : FALSE;
     case DLL_PROCESS_DETACH:
-        GetPelmoraApp().ExitInstance();
+        // A non-null reserved means the process is ending, not FreeLibrary: other
+        // DLLs may be unloaded already, so nothing may be called into them.
+        if (reserved) {
+            GetPelmoraApp().AbandonAtProcessExit();
+        } else {
+            GetPelmoraApp().ExitInstance();
+        }
         break;
     default:
         break;

@@ -26,6 +26,7 @@ CIEBar::~CIEBar() {
     // The browser closes the form first; a host that did not must not leave the form
     // calling a bar that is gone.
     if (form_) form_->ForgetBar();
+    LeaveCurrentBar();
 }
 
 HRESULT CIEBar::InternalQueryInterface(REFIID iid, void** out) noexcept {
@@ -73,13 +74,27 @@ STDMETHODIMP CIEBar::ShowDW(BOOL show) {
 
 STDMETHODIMP CIEBar::CloseDW(DWORD) {
     (void)ShowDW(FALSE);
+    CloseForm();
+    return S_OK;
+}
+
+void CIEBar::CloseForm() noexcept {
+    // The slot may hold the last reference to this bar: keep it alive to the end.
+    const com::ComPtr<IIEBar> self(static_cast<IIEBar*>(this));
     if (form_) {
         HWND window = form_->Handle();
         form_ = nullptr;  // the form deletes itself with its window
         if (window) ::DestroyWindow(window);
-        GetPelmoraApp().SetCurrentBar(nullptr);
     }
-    return S_OK;
+    LeaveCurrentBar();
+}
+
+void CIEBar::LeaveCurrentBar() noexcept { GetPelmoraApp().ClearCurrentBar(this); }
+
+void CIEBar::OnFormDestroyed() noexcept {
+    const com::ComPtr<IIEBar> self(static_cast<IIEBar*>(this));
+    form_ = nullptr;
+    LeaveCurrentBar();
 }
 
 STDMETHODIMP CIEBar::ResizeBorderDW(LPCRECT, IUnknown*, BOOL) { return E_NOTIMPL; }
@@ -128,8 +143,16 @@ STDMETHODIMP CIEBar::EnumConnectionPoints(IEnumConnectionPoints** points) {
 STDMETHODIMP CIEBar::FindConnectionPoint(REFIID iid, IConnectionPoint** point) { return events_.Find(iid, point); }
 
 STDMETHODIMP CIEBar::SetSite(IUnknown* site) {
+    if (!site) {
+        // The form holds the site and lives in the site's window: without a site it
+        // has nowhere to be, so it closes as CloseDW would have closed it.
+        (void)ShowDW(FALSE);
+        CloseForm();
+        inputSite_.reset();
+        parentWindow_ = nullptr;
+        return S_OK;
+    }
     inputSite_.reset();
-    if (!site) return S_OK;  // the form stays; closing it is CloseDW's work
 
     parentWindow_ = nullptr;
     {
@@ -171,18 +194,24 @@ bool CIEBar::RegisterAndCreateWindow() noexcept {
     if (!parentWindow_) {
         GetLogger().Log(LOG_WARNING, "Can't create a child window without a parent.", 0,
                         "CIEBar::RegisterAndCreateWindow", kSourceFile, __LINE__);
+        LeaveCurrentBar();
         return false;
     }
+    // The slot holds a reference to this bar: a form that was not made must not leave
+    // it there, or the bar and the DLL stay loaded for good.
+    const com::ComPtr<IIEBar> self(static_cast<IIEBar*>(this));
     try {
         auto form = std::make_unique<CConfigWSC2>();
         form->SetSite(inputSite_.get(), this);
         // Once created, the form belongs to its window.
-        if (!form->CreateInParent(parentWindow_)) return false;
-        form_ = form.release();
+        if (form->CreateInParent(parentWindow_)) {
+            form_ = form.release();
+            return true;
+        }
     } catch (...) {
-        return false;
     }
-    return true;
+    LeaveCurrentBar();
+    return false;
 }
 
 STDMETHODIMP CIEBar::UIActivateIO(BOOL activate, MSG*) {

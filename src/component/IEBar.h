@@ -70,6 +70,8 @@ public:
     void OnLocationsCollected() override;
     // The form's focus went into or out of the band.
     void NotifyFocusChange(bool gained) noexcept override;
+    // The form's window is gone, whatever destroyed it.
+    void OnFormDestroyed() noexcept override;
 
     // Creates the form in the band window once; true when its window exists.
     bool RegisterAndCreateWindow() noexcept;
@@ -78,8 +80,12 @@ public:
 
 private:
     [[nodiscard]] HWND FormWindow() const noexcept;
+    // Destroys the form's window, if there is one, and lets go of the current-bar slot.
+    void CloseForm() noexcept;
+    // Clears the current-bar slot only where this bar holds it.
+    void LeaveCurrentBar() noexcept;
 
-    CConfigWSC2* form_ = nullptr;  // deletes itself with its window
+    CConfigWSC2* form_ = nullptr;  // deletes itself with its window, and tells us
     HWND parentWindow_ = nullptr;
     com::ComPtr<IInputObjectSite> inputSite_;
     com::ConnectionPoint events_;  // for _IIEBarEvents; nothing is ever fired

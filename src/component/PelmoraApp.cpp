@@ -63,6 +63,13 @@ int CPelmoraApp::ExitInstance() noexcept {
     return ApplicationBase::ExitInstance();
 }
 
+void CPelmoraApp::AbandonAtProcessExit() noexcept {
+    AbandonAllCurrentBars();
+    AbandonCachedEventTypeInfo();
+    AbandonSharedPropertyBag();
+    (void)commonControls_.release();
+}
+
 DWORD CPelmoraApp::GetLogMask() noexcept { return ReadLogMask(); }
 
 std::wstring CPelmoraApp::GetScriptLocation() { return pelmora::GetScriptLocation(); }
@@ -86,6 +93,8 @@ std::wstring CPelmoraApp::GetLogPath() noexcept {
 }
 
 void CPelmoraApp::SetCurrentBar(IBarNotifications* bar) noexcept { SetCurrentBarSlot(bar); }
+
+void CPelmoraApp::ClearCurrentBar(IBarNotifications* bar) noexcept { ClearCurrentBarSlotOf(bar); }
 
 com::ComPtr<IBarNotifications> CPelmoraApp::GetCurrentBar() const noexcept { return GetCurrentBarSlot(); }
 

@@ -21,6 +21,10 @@ public:
     // Lets go of the current bar, the event type information and the autocomplete list
     // while the logger still exists.
     int ExitInstance() noexcept override;
+    // The process is ending and other DLLs may be gone already: forgets what
+    // ExitInstance would let go of, releasing nothing and freeing no library, so that
+    // the static objects' destructors have nothing left to call.
+    void AbandonAtProcessExit() noexcept;
 
     DWORD GetLogMask() noexcept;
     std::wstring GetScriptLocation();
@@ -34,6 +38,8 @@ public:
 
     // The bar whose window was created last; none clears it.
     void SetCurrentBar(IBarNotifications* bar) noexcept;
+    // Clears the current bar of any thread that has this one, and no other.
+    void ClearCurrentBar(IBarNotifications* bar) noexcept;
     // The current bar with a reference for the caller, or none.
     com::ComPtr<IBarNotifications> GetCurrentBar() const noexcept;
 

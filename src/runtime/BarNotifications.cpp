@@ -47,6 +47,20 @@ void SetCurrentBarSlot(IBarNotifications* bar) noexcept {
     }
 }
 
+void ClearCurrentBarSlotOf(IBarNotifications* bar) noexcept {
+    if (!bar) return;
+    std::map<DWORD, com::ComPtr<IBarNotifications>> released;  // released outside the lock
+    CurrentBars& slots = Slots();
+    std::lock_guard<std::mutex> guard(slots.lock);
+    for (auto it = slots.byThread.begin(); it != slots.byThread.end();) {
+        if (it->second.get() == bar) {
+            released.insert(slots.byThread.extract(it++));
+        } else {
+            ++it;
+        }
+    }
+}
+
 com::ComPtr<IBarNotifications> GetCurrentBarSlot() noexcept {
     CurrentBars& slots = Slots();
     std::lock_guard<std::mutex> guard(slots.lock);
@@ -60,6 +74,10 @@ void ReleaseAllCurrentBars() noexcept {
         std::lock_guard<std::mutex> guard(Slots().lock);
         released.swap(Slots().byThread);
     }
+}
+
+void AbandonAllCurrentBars() noexcept {
+    for (auto& entry : Slots().byThread) (void)entry.second.Detach();
 }
 
 }  // namespace pelmora

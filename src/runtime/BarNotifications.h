@@ -22,9 +22,15 @@ public:
 // Makes bar the current bar (a reference taken) and releases the previous one; none
 // clears the slot.
 void SetCurrentBarSlot(IBarNotifications* bar) noexcept;
+// Clears every slot that holds this bar, and no other: a bar that closes must not
+// take away the slot of a bar made after it.
+void ClearCurrentBarSlotOf(IBarNotifications* bar) noexcept;
 // The current bar with a reference for the caller, or none.
 com::ComPtr<IBarNotifications> GetCurrentBarSlot() noexcept;
 // Every thread's current bar, at unload.
 void ReleaseAllCurrentBars() noexcept;
+// At process exit: forgets every current bar without releasing it, and without the
+// lock, which a thread already ended may hold.
+void AbandonAllCurrentBars() noexcept;
 
 }  // namespace pelmora

@@ -62,6 +62,10 @@ public:
         // Released here, after the lock was left.
     }
 
+    void AbandonAll() noexcept {
+        for (CachedTypeInfo& entry : entries_) (void)entry.typeInfo.Detach();
+    }
+
 private:
     win::CriticalSection lock_;
     std::vector<CachedTypeInfo> entries_;
@@ -88,5 +92,7 @@ com::ComPtr<ITypeInfo> CacheEventTypeInfo(const EventInterface& events, com::Com
 }
 
 void ReleaseCachedEventTypeInfo() noexcept { Cache().ReleaseAll(); }
+
+void AbandonCachedEventTypeInfo() noexcept { Cache().AbandonAll(); }
 
 }  // namespace pelmora

@@ -30,5 +30,8 @@ com::ComPtr<ITypeInfo> CacheEventTypeInfo(const EventInterface& events, com::Com
 // Lets every kept type information go; the application does so when it exits, before
 // the DLL's static objects are destroyed.
 void ReleaseCachedEventTypeInfo() noexcept;
+// At process exit: forgets every kept type information without releasing it, and
+// without the lock, which a thread already ended may hold.
+void AbandonCachedEventTypeInfo() noexcept;
 
 }  // namespace pelmora

@@ -6,6 +6,8 @@ namespace pelmora {
 class IBandFocus {
 public:
     virtual void NotifyFocusChange(bool gained) noexcept = 0;
+    // The form's window was destroyed, by the bar or by the band site: the form is gone.
+    virtual void OnFormDestroyed() noexcept = 0;
 
 protected:
     ~IBandFocus() = default;

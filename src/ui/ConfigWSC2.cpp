@@ -268,9 +268,12 @@ bool CConfigWSC2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
 }
 
 void CConfigWSC2::OnFinalMessage() noexcept {
-    // No focus notification may reach a bar that is closing.
+    // No focus notification may reach a bar that is closing; the bar hears that the
+    // form is gone, whoever destroyed its window.
+    IBandFocus* bar = bar_;
     bar_ = nullptr;
     StopWatching();
+    if (bar) bar->OnFormDestroyed();
     ui::FormView::OnFinalMessage();
 }
 

@@ -46,4 +46,6 @@ void ReleaseSharedPropertyBag() noexcept {
     released = std::move(Slot().list);
 }
 
+void AbandonSharedPropertyBag() noexcept { (void)Slot().list.Detach(); }
+
 }  // namespace pelmora

@@ -11,5 +11,7 @@ namespace pelmora {
 com::ComPtr<CPropBag> GetSharedPropertyBagSlot() noexcept;
 // Lets go of the slot's reference; the next request makes a new list.
 void ReleaseSharedPropertyBag() noexcept;
+// At process exit: forgets the list without releasing it, and without the lock.
+void AbandonSharedPropertyBag() noexcept;
 
 }  // namespace pelmora

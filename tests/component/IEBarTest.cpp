@@ -735,5 +735,74 @@ TEST_F(BandFormTest, EachFrameThreadsBarListsOnlyItsOwnScripts) {
     EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\a.WSC"}, otherAfterReattach);
 }
 
+// The browser closes a band in more than one order, and another bar of the thread may
+// have become current meanwhile. Every order leaves no form, holds no site, leaves the
+// other bar current and lets the DLL unload; so does a band whose form could not be made.
+TEST_F(BandFormTest, EveryCloseOrderLetsGoOfTheFormTheSiteAndOnlyItsOwnCurrentBar) {
+    enum Step { DestroyBand, CloseBand, DropSite };
+    struct Case {
+        const char* name;
+        bool bandGoneBeforeSiting;  // the form cannot be made
+        bool laterBar;              // another bar became current after this one
+        std::vector<Step> steps;
+    };
+    const Case cases[] = {
+        {"CloseDW, SetSite(NULL)", false, false, {CloseBand, DropSite}},
+        {"CloseDW after a later bar", false, true, {CloseBand, DropSite}},
+        {"band window destroyed, CloseDW, SetSite(NULL)", false, false, {DestroyBand, CloseBand, DropSite}},
+        {"band window destroyed after a later bar", false, true, {DestroyBand, CloseBand, DropSite}},
+        {"band window destroyed, SetSite(NULL) without CloseDW", false, false, {DestroyBand, DropSite}},
+        {"SetSite(NULL) without CloseDW", false, false, {DropSite}},
+        {"SetSite(NULL), then the band window destroyed", false, true, {DropSite, DestroyBand}},
+        {"no form: CloseDW, SetSite(NULL)", true, false, {CloseBand, DropSite}},
+        {"no form, a later bar: SetSite(NULL) only", true, true, {DropSite}},
+    };
+    const LONG locksBefore = test::ModuleLockCount();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HWND band = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 460, 780, frame.frame, nullptr,
+                                      nullptr, nullptr);
+        ASSERT_TRUE(band);
+        if (c.bandGoneBeforeSiting) ::DestroyWindow(band);
+        site->bandWindow = band;
+        bar = MakeBar();
+        ComPtr<IObjectWithSite> withSite;
+        ASSERT_EQ(S_OK, bar.As(withSite));
+        if (c.bandGoneBeforeSiting) {
+            EXPECT_EQ(E_FAIL, withSite->SetSite(static_cast<IOleWindow*>(site.get())));
+            EXPECT_EQ(nullptr, Form());
+        } else {
+            ASSERT_EQ(S_OK, withSite->SetSite(static_cast<IOleWindow*>(site.get())));
+            ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
+            test::PumpPending();
+            if (!Form()->RunningScriptlet()) ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+            ASSERT_TRUE(Form()->RunningScriptlet());
+        }
+        test::FakeBar later;
+        if (c.laterBar) GetPelmoraApp().SetCurrentBar(&later);
+
+        for (Step step : c.steps) {
+            if (step == DestroyBand) ::DestroyWindow(band);
+            if (step == CloseBand) {
+                EXPECT_EQ(S_OK, bar->CloseDW(0));
+            }
+            if (step == DropSite) {
+                EXPECT_EQ(S_OK, withSite->SetSite(nullptr));
+            }
+            test::PumpPending();
+            EXPECT_EQ(nullptr, Form()) << "after step " << step;
+        }
+        EXPECT_EQ(c.laterBar ? static_cast<IBarNotifications*>(&later) : nullptr,
+                  GetPelmoraApp().GetCurrentBar().get());
+        site->AddRef();
+        EXPECT_EQ(1u, site->Release()) << "the site is still held";
+        withSite.reset();
+        bar.reset();
+        EXPECT_EQ(locksBefore, test::ModuleLockCount());
+        GetPelmoraApp().SetCurrentBar(nullptr);
+        if (::IsWindow(band)) ::DestroyWindow(band);
+    }
+}
+
 }  // namespace
 }  // namespace pelmora

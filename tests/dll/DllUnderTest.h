@@ -69,6 +69,11 @@ inline DWORD RunProgram(const std::wstring& program, const std::wstring& argumen
     return exitCode;
 }
 
+// The child of the process-exit test: sites a bar of the loaded DLL, keeps it, then
+// ends the process ("end") or unloads the DLL first ("unload"). Any release of the site
+// after that creates the file marker. Never returns.
+int EndProcessHoldingASitedBar(const char* how, const char* marker);
+
 inline std::wstring SystemProgram(const wchar_t* name) {
     wchar_t directory[MAX_PATH + 1] = {};
     ::GetSystemDirectoryW(directory, MAX_PATH);
