@@ -90,18 +90,17 @@ bool ParseArguments(const CommandSpec& command, const std::wstring& rest, TourSt
         if (rest.empty()) why = name + L" needs a text after it";
         step.text = rest;
         break;
-    case Argument::kWordAndText: {
-        std::wstring word;
-        SplitWord(rest, word, step.text);
-        if (step.text.empty()) why = name + L" needs a path below the script location and a file after it";
-        else step.words.push_back(word);
-        break;
-    }
+    case Argument::kWordAndText:
     case Argument::kTwoPaths: {
         std::wstring word;
         SplitWord(rest, word, step.text);
-        if (step.text.empty()) why = name + L" needs a path below the script location and the path to move it to";
-        else step.words.push_back(word);
+        if (!step.text.empty()) {
+            step.words.push_back(word);
+        } else {
+            why = name + (command.argument == Argument::kTwoPaths
+                              ? L" needs a path below the script location and the path to move it to"
+                              : L" needs a path below the script location and a file after it");
+        }
         break;
     }
     case Argument::kUrlAndUrls: {
