@@ -41,8 +41,7 @@ IDispatch* ObjectOf(const VARIANT& argument) noexcept {
 CIEBrowserScriptlet::CIEBrowserScriptlet(std::shared_ptr<const IUrlScriptTree> urlTree, std::wstring scriptRoot,
                                          std::wstring scriptPath)
     : CScriptlet(BrowserEvents(), std::move(scriptRoot), std::move(scriptPath)),
-      urlTree_(std::move(urlTree)),
-      collected_(std::make_shared<CollectedLocations>()) {
+      urlTree_(std::move(urlTree)) {
     if (!lock_.initialized()) {
         throw std::system_error(HRESULT_FROM_WIN32(::GetLastError()), std::system_category(),
                                 "CIEBrowserScriptlet lock");
@@ -94,16 +93,15 @@ void CIEBrowserScriptlet::OnDocumentComplete(com::ComPtr<IDispatch> frame) noexc
         }
 
         // An href already collected keeps its first location, whose parts the same href
-        // gives again: only a new one is read whole.
+        // gives again: only a new one is read whole. A document whose href cannot be read
+        // is no page seen before: its names are its own, and it is not collected.
         com::Bstr href = CLocation::ReadHref(location.get());
-        const std::wstring_view hrefText(href.get() ? href.get() : L"", href.length());
-        const auto known = collected_->find(hrefText);
         std::shared_ptr<const CLocation> completed;
-        if (known != collected_->end()) {
-            completed = *known;
-        } else {
+        if (href.get()) completed = collected_.Find(std::wstring_view(href.get(), href.length()));
+        if (!completed) {
+            const bool collect = href.get() != nullptr;
             completed = std::make_shared<const CLocation>(std::move(location), std::move(href));
-            collected_->insert(completed);
+            if (collect) collected_.Add(completed);
         }
 
         if (urlTree_) {
@@ -172,7 +170,7 @@ HRESULT CIEBrowserScriptlet::RemoveWindowScriptlet(com::ComPtr<CHTMLWindowScript
 }
 
 std::shared_ptr<CollectedLocations> CIEBrowserScriptlet::GetCollectedLocations() const {
-    return std::make_shared<CollectedLocations>(*collected_);
+    return std::make_shared<CollectedLocations>(collected_.ByHref());
 }
 
 size_t CIEBrowserScriptlet::GetWindowScriptletCount() noexcept {

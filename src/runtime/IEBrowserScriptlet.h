@@ -37,7 +37,7 @@ public:
     // Removes every registered scriptlet of the same window, then detaches this one.
     HRESULT RemoveWindowScriptlet(com::ComPtr<CHTMLWindowScriptlet> scriptlet) noexcept;
 
-    [[nodiscard]] size_t GetCollectedCount() const noexcept { return collected_->size(); }
+    [[nodiscard]] size_t GetCollectedCount() const noexcept { return collected_.size(); }
     // A new set sharing the same locations; later documents do not change it.
     [[nodiscard]] std::shared_ptr<CollectedLocations> GetCollectedLocations() const;
     [[nodiscard]] size_t GetWindowScriptletCount() noexcept;
@@ -51,7 +51,7 @@ private:
     win::CriticalSection lock_;
     const std::shared_ptr<const IUrlScriptTree> urlTree_;
     std::vector<com::ComPtr<CHTMLWindowScriptlet>> windowScriptlets_;  // guarded by lock_
-    std::shared_ptr<CollectedLocations> collected_;
+    LocationHistory collected_;  // the most recent distinct pages
 };
 
 }  // namespace pelmora

@@ -163,18 +163,26 @@ public:
     com::ComPtr<IDispatch> document;
 };
 
+// A location that cannot tell its href, as of a document the browser is tearing down.
+class UnreadableHref : public browser::HtmlLocation {
+public:
+    HRESULT STDMETHODCALLTYPE get_href(BSTR*) override { return E_ACCESSDENIED; }
+};
+
 // One completed page of the stand-in's objects, with its location's parts as given,
 // not as a URL parser would clean them.
 struct Page {
-    Page(const std::shared_ptr<browser::BrowserSession>& session, const HostileUrl& url) {
+    Page(const std::shared_ptr<browser::BrowserSession>& session, const HostileUrl& url, bool hrefReadable = true) {
         browser::UrlParts parts;
         parts.href = url.Href();
         parts.protocol = L"http:";
         parts.hostName = url.host;
         parts.pathName = url.path;
-        com::ComPtr<com::ComObject<browser::HtmlLocation>> madeLocation(new com::ComObject<browser::HtmlLocation>());
+        browser::HtmlLocation* madeLocation = hrefReadable
+                                                  ? static_cast<browser::HtmlLocation*>(new com::ComObject<browser::HtmlLocation>())
+                                                  : new com::ComObject<UnreadableHref>();
+        location = com::ComPtr<IHTMLLocation>(static_cast<IHTMLLocation*>(madeLocation));
         madeLocation->Init(parts);
-        location = com::ComPtr<IHTMLLocation>(static_cast<IHTMLLocation*>(madeLocation.get()));
         document = com::ComPtr<com::ComObject<browser::HtmlDocument>>(new com::ComObject<browser::HtmlDocument>());
         document->Init(parts.href, parts.href, location);
         window = com::ComPtr<com::ComObject<browser::HtmlWindow>>(new com::ComObject<browser::HtmlWindow>());
@@ -404,6 +412,35 @@ TEST_F(HostileUrlTest, NoNameFromAHostileUrlReachesAFileOutsideTheUrlScriptFolde
                 corpus.size(), usableNames, unusableNames, planted, attached, pathCount, made, outside.size(),
                 test::CountOf(records, "Unusable URL script name ("), boxes.boxes().size());
     EXPECT_EQ(6u, plantedUsable.size());
+}
+
+// A document whose href cannot be read is no page seen before: it runs the scripts of
+// its own host, never those of the earlier document, and is not collected.
+TEST_F(HostileUrlTest, ADocumentWhoseHrefCannotBeReadGetsOnlyItsOwnScripts) {
+    const std::wstring urlDirectory = FullPath(root / L"urls");
+    CRootStorage marks(kStateName);
+    for (const wchar_t* name : {L"\\a.example.WSC", L"\\b.example.WSC"}) {
+        ASSERT_TRUE(Plant(urlDirectory + name));
+        marks.SetValue(name, kCheckedState);
+    }
+    ASSERT_TRUE(marks.Save());
+    test::WriteGeneratedScript(test::LoadBrowserEventsTypeInfo(), L"browser", root / L"main.WSC");
+    const auto urlTree = std::make_shared<CFileBrowser>(kStateName);
+    ASSERT_EQ(S_OK, urlTree->Load(tree, urlDirectory));
+    auto browserObject = browser::CreateWebBrowser();
+    com::ComPtr<CIEBrowserScriptlet> main(new CIEBrowserScriptlet(urlTree, root.path(), L"\\main.WSC"));
+    ASSERT_EQ(S_OK, main->Attach(static_cast<IWebBrowser2*>(browserObject.get())));
+    const auto session = std::make_shared<browser::BrowserSession>();
+    for (const wchar_t* host : {L"a.example", L"b.example"}) {
+        bar.events.clear();
+        Page page(session, HostileUrl{host, L"/", 0}, false);
+        main->OnDocumentComplete(page.frame);
+        EXPECT_EQ((std::vector<std::wstring>{L"attached " + kWindowEventsId + L"\\" + host + L".WSC",
+                                             L"locations collected"}),
+                  bar.events);
+    }
+    EXPECT_EQ(0u, main->GetCollectedCount());
+    EXPECT_EQ(S_OK, main->Detach());
 }
 
 }  // namespace

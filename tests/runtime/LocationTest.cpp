@@ -2,7 +2,12 @@
 // web site could use to leave the URL-script folder or break a file name.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "browser/HtmlLocation.h"
+#include "runtime/CollectedLocations.h"
 #include "runtime/Location.h"
 #include "runtime/UrlScriptName.h"
 
@@ -131,6 +136,32 @@ TEST(UrlScriptNameTest, KeyTurnsSlashesIntoFoldersAndAFolderPageIntoTheFoldersSc
     EXPECT_EQ(L"\\h.example\\news\\index.html.WSC", UrlScriptKey(L"h.example/news/index.html.WSC"));
     EXPECT_EQ(L"\\h.example\\news.WSC", UrlScriptKey(L"h.example/news/.WSC"));
     EXPECT_EQ(L"\\h.example\\a\\b.WSC", UrlScriptKey(L"h.example/a/b/.WSC"));
+}
+
+// The collected pages are the most recently completed ones: a page seen again is new
+// again, and the least recent goes once the limit is passed.
+TEST(LocationHistoryTest, KeepsTheMostRecentDistinctPagesInHrefOrder) {
+    const auto page = [](const std::wstring& href) { return std::make_shared<const CLocation>(nullptr, com::Bstr(href.c_str())); };
+    const auto hrefs = [](const LocationHistory& history) {
+        std::vector<std::wstring> all;
+        for (const auto& location : history.ByHref()) all.push_back(location->GetHref());
+        return all;
+    };
+    LocationHistory history(3);
+    for (const wchar_t* href : {L"c", L"a", L"b"}) history.Add(page(href));
+    const auto first = history.Find(L"c");  // seen again
+    ASSERT_TRUE(first);
+    history.Add(page(L"c"));  // already kept: the first location stays
+    EXPECT_EQ(first, history.Find(L"c"));
+    history.Add(page(L"d"));
+    EXPECT_EQ((std::vector<std::wstring>{L"b", L"c", L"d"}), hrefs(history));
+    EXPECT_FALSE(history.Find(L"a"));
+
+    LocationHistory days;
+    for (int i = 0; i <= static_cast<int>(LocationHistory::kLimit); ++i) days.Add(page(L"p" + std::to_wstring(i)));
+    EXPECT_EQ(LocationHistory::kLimit, days.size());
+    EXPECT_FALSE(days.Find(L"p0"));
+    EXPECT_TRUE(days.Find(L"p1000"));
 }
 
 }  // namespace

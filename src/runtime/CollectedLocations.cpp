@@ -1,0 +1,39 @@
+#include "runtime/CollectedLocations.h"
+
+#include <utility>
+
+namespace pelmora {
+
+std::shared_ptr<const CLocation> LocationHistory::Find(std::wstring_view href) {
+    const auto kept = byHref_.find(href);
+    if (kept == byHref_.end()) return {};
+    const auto position = positions_.find(kept->get());
+    if (position != positions_.end()) recent_.splice(recent_.begin(), recent_, position->second);
+    return *kept;
+}
+
+void LocationHistory::Add(std::shared_ptr<const CLocation> location) {
+    if (!location || byHref_.count(location)) return;
+    // Each step is undone if a later one cannot get its memory.
+    recent_.push_front(location);
+    try {
+        positions_.emplace(location.get(), recent_.begin());
+        try {
+            byHref_.insert(location);
+        } catch (...) {
+            positions_.erase(location.get());
+            throw;
+        }
+    } catch (...) {
+        recent_.pop_front();
+        throw;
+    }
+    while (byHref_.size() > limit_ && !recent_.empty()) {
+        const std::shared_ptr<const CLocation> oldest = std::move(recent_.back());
+        recent_.pop_back();
+        positions_.erase(oldest.get());
+        byHref_.erase(oldest);
+    }
+}
+
+}  // namespace pelmora
