@@ -21,6 +21,8 @@ namespace {
 constexpr char kSourceFile[] = "Scriptlet";
 constexpr LCID kSystemLocale = LOCALE_SYSTEM_DEFAULT;  // 0x0800
 
+thread_local int callsInProgress = 0;
+
 void LogError(const std::wstring& message, HRESULT hr, const char* function, int line) {
     GetLogger().Log(LOG_ERROR, win::WideToAnsi(message).c_str(), hr, function, kSourceFile, line);
 }
@@ -197,6 +199,8 @@ HRESULT CScriptlet::Disconnect() {
     return point->Unadvise(adviseCookie_);
 }
 
+int CScriptlet::CallsInProgress() noexcept { return callsInProgress; }
+
 HRESULT CScriptlet::PreInvoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) { return 0; }
 
 STDMETHODIMP CScriptlet::Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
@@ -205,6 +209,12 @@ STDMETHODIMP CScriptlet::Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DI
     // window's unload takes it out of its browser scriptlet and off the window, whose
     // connection point need not hold it while it calls. It lives until the call returns.
     const com::ComPtr<CScriptlet> self(this);
+    struct InProgress {
+        InProgress() noexcept { ++callsInProgress; }
+        ~InProgress() { --callsInProgress; }
+        InProgress(const InProgress&) = delete;
+        InProgress& operator=(const InProgress&) = delete;
+    } inProgress;
     return com::ExceptionBarrier([&]() -> HRESULT {
         if (!scriptObject_) {
             LogError("Scriptlet object is NULL.", E_FAIL, "CScriptlet::Invoke", __LINE__);

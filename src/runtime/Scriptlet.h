@@ -45,6 +45,9 @@ public:
     // (the caller's reference), or none; a failed load is logged and tried again by the
     // next call.
     static com::ComPtr<ITypeInfo> GetEventTypeInfo(const EventInterface& events) noexcept;
+    // How many calls into scriptlets this thread is in right now: a script may run a
+    // modal loop in its event, in which other messages of the thread arrive.
+    static int CallsInProgress() noexcept;
 
     // The event interface id followed by the script path: the scriptlet's entry in
     // the form's list of attached scripts.

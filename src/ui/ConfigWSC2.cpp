@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "core/Logger.h"
 #include "framework/com/Bstr.h"
 #include "framework/com/Variant.h"
@@ -187,14 +189,23 @@ HRESULT CConfigWSC2::AttachScriptlet(const std::wstring& directory, const std::w
         LogError("Can not attach scriptlet", 1, "CConfigWSC2::AttachScriptlet", __LINE__);
         return E_OUTOFMEMORY;
     }
-    if (!(scriptlet == runningScriptlet_)) runningScriptlet_ = scriptlet;
+    runningScriptlet_ = scriptlet;
     runningKey_ = key;
     runningWritten_ = LastWriteTime(directory + key);
     const com::ComPtr<IWebBrowserApp> browser = browser_;
     com::ComPtr<IDispatch> source;
     HRESULT hr = browser.As(source);
-    if (SUCCEEDED(hr)) hr = runningScriptlet_->Attach(source.get());
+    // The script runs while it attaches (its own code, its property), and a modal box it
+    // shows lets the user hide the band or check another script meanwhile: a detach
+    // asked for then takes effect once the attach has returned.
+    CIEBrowserScriptlet* const outer = std::exchange(attaching_, scriptlet.get());
+    if (SUCCEEDED(hr)) hr = scriptlet->Attach(source.get());
+    attaching_ = outer;
     if (hr != S_OK) LogError("Can not attach scriptlet", 1, "CConfigWSC2::AttachScriptlet", __LINE__);
+    if (!(runningScriptlet_ == scriptlet)) {
+        DetachNow(scriptlet);
+        return hr == S_OK ? E_ABORT : hr;
+    }
     return hr;
 }
 
@@ -202,15 +213,17 @@ HRESULT CConfigWSC2::DetachScriptlet() {
     if (!runningScriptlet_) return S_OK;
     const com::ComPtr<CIEBrowserScriptlet> running = std::move(runningScriptlet_);
     runningKey_.clear();
-    // Only an attached scriptlet has anything to undo; a failed attach left nothing.
-    if (running->IsAttached()) {
-        const HRESULT hr = running->Detach();
-        if (hr != S_OK) {
-            GetLogger().Log(LOG_WARNING, "Can not detach browser scriptlet.", hr, "CConfigWSC2::DetachScriptlet",
-                            kSourceFile, __LINE__);
-        }
-    }
+    if (running.get() != attaching_) DetachNow(running);
     return S_OK;
+}
+
+void CConfigWSC2::DetachNow(const com::ComPtr<CIEBrowserScriptlet>& scriptlet) {
+    // Also after a failed attach, whose detach fails and says so.
+    const HRESULT hr = scriptlet->Detach();
+    if (hr != S_OK) {
+        GetLogger().Log(LOG_WARNING, "Can not detach browser scriptlet.", hr, "CConfigWSC2::DetachScriptlet",
+                        kSourceFile, __LINE__);
+    }
 }
 
 void CConfigWSC2::AttachChecked(bool attach) {
@@ -247,6 +260,10 @@ bool CConfigWSC2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         return true;
     case WM_CHECK_CHANGED:
         OnCheckChanged(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HTREEITEM>(lParam));
+        result = 0;
+        return true;
+    case WM_OPEN_ITEM:
+        OnOpenItem(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HTREEITEM>(lParam));
         result = 0;
         return true;
     case WM_NOTIFY:
@@ -304,17 +321,7 @@ bool CConfigWSC2::OnNotify(const NMHDR& header, LPARAM lParam) {
 }
 
 void CConfigWSC2::OnCommand(int id, int) {
-    // A command changes the script folders and reloads what it changed itself: the
-    // watch stays out of it, also while the command's dialogs run their modal loops.
-    struct CommandInProgress {
-        CConfigWSC2& form;
-        explicit CommandInProgress(CConfigWSC2& running) : form(running) { ++form.commandDepth_; }
-        ~CommandInProgress() {
-            if (--form.commandDepth_ == 0) form.ResyncWatch();
-        }
-        CommandInProgress(const CommandInProgress&) = delete;
-        CommandInProgress& operator=(const CommandInProgress&) = delete;
-    } command(*this);
+    const CommandInProgress command(*this);
     switch (id) {
     case kAboutButton:
         OnBnClickedButtonAbout();
@@ -381,7 +388,7 @@ void CConfigWSC2::OnTreeClick(const NMHDR& header) {
     ::ScreenToClient(header.hwndFrom, &point);
     UINT flags = 0;
     const HTREEITEM item = ui::TreeView(header.hwndFrom).HitTest(point, flags);
-    if (item && (flags & TVHT_ONITEMSTATEICON)) PostCheckChanged(header.idFrom, item);
+    if (item && (flags & TVHT_ONITEMSTATEICON)) PostItemMessage(WM_CHECK_CHANGED, header.idFrom, item);
 }
 
 CFileBrowser* CConfigWSC2::ModelOfTree(int treeId) {
@@ -390,16 +397,16 @@ CFileBrowser* CConfigWSC2::ModelOfTree(int treeId) {
     return nullptr;
 }
 
-void CConfigWSC2::PostCheckChanged(UINT_PTR treeId, HTREEITEM item) {
+void CConfigWSC2::PostItemMessage(UINT message, UINT_PTR treeId, HTREEITEM item) {
     const CFileBrowser* model = ModelOfTree(static_cast<int>(treeId));
     if (!item || !model) return;
-    ::PostMessageW(Handle(), WM_CHECK_CHANGED, MAKEWPARAM(static_cast<WORD>(treeId), model->FillTag()),
+    ::PostMessageW(Handle(), message, MAKEWPARAM(static_cast<WORD>(treeId), model->FillTag()),
                    reinterpret_cast<LPARAM>(item));
 }
 
 void CConfigWSC2::OnTreeKeyDown(const NMTVKEYDOWN& key) {
     if (key.wVKey != VK_SPACE) return;
-    PostCheckChanged(key.hdr.idFrom, ui::TreeView(key.hdr.hwndFrom).GetSelectedItem());
+    PostItemMessage(WM_CHECK_CHANGED, key.hdr.idFrom, ui::TreeView(key.hdr.hwndFrom).GetSelectedItem());
 }
 
 void CConfigWSC2::OnCheckChanged(int treeId, WORD fillTag, HTREEITEM item) {

@@ -25,6 +25,10 @@ namespace pelmora {
 // toggled with Space: wParam the tree's id and (high word) the model's fill tag when
 // posted, lParam the item.
 inline constexpr UINT WM_CHECK_CHANGED = WM_APP + 0x6F;
+// Posted by a window to itself after an item of one of its trees was double-clicked,
+// with the parameters of WM_CHECK_CHANGED: the shell's modal loops stay out of the
+// tree's notification.
+inline constexpr UINT WM_OPEN_ITEM = WM_APP + 0x70;
 
 class CConfigWSC2 final : public ui::FormView {
 public:
@@ -82,8 +86,8 @@ private:
     void OnTreeClick(const NMHDR& header);
     void OnTreeKeyDown(const NMTVKEYDOWN& key);
     void OnCheckChanged(int treeId, WORD fillTag, HTREEITEM item);
-    // Posts WM_CHECK_CHANGED for the item of the tree with that id.
-    void PostCheckChanged(UINT_PTR treeId, HTREEITEM item);
+    // Posts message (WM_CHECK_CHANGED, WM_OPEN_ITEM) for the item of the tree with that id.
+    void PostItemMessage(UINT message, UINT_PTR treeId, HTREEITEM item);
     // The model behind the tree with that id, or none.
     [[nodiscard]] CFileBrowser* ModelOfTree(int treeId);
     void OnMainTreeSelChanged(const NMTREEVIEWW& change);
@@ -106,6 +110,8 @@ private:
     void OnBnClickedButtonDelUrlWsc();
     void OnBnClickedButtonNewUrlWsc();
     void OnTreeDblClk(const NMHDR& header);
+    // Opens the double-clicked item unless its tree was refilled since.
+    void OnOpenItem(int treeId, WORD fillTag, HTREEITEM item);
     // Deletes the model's selected script or folder through the shell unless it is
     // marked, then reloads the model.
     void DeleteSelectedScript(CFileBrowser& model);
@@ -114,6 +120,8 @@ private:
     // The main tree was reloaded from disk and selects nothing.
     void OnMainTreeReloaded();
 
+    // Detaches a scriptlet that is no longer the running one; a failure is a warning.
+    static void DetachNow(const com::ComPtr<CIEBrowserScriptlet>& scriptlet);
     void EnableControl(int id, bool enable) const noexcept;
     void SetNewUrlScriptsText(const std::wstring& text);
     [[nodiscard]] bool IsSelectedUrlScriptMarked() const;
@@ -131,10 +139,23 @@ private:
     // After a command: what it changed on disk it has reloaded itself.
     void ResyncWatch() noexcept;
 
+    // Keeps the watch out while a command and its dialogs run, then brings it up to
+    // date: a command reloads what it changed itself.
+    struct CommandInProgress {
+        CConfigWSC2& form;
+        explicit CommandInProgress(CConfigWSC2& running) noexcept : form(running) { ++form.commandDepth_; }
+        ~CommandInProgress() {
+            if (--form.commandDepth_ == 0) form.ResyncWatch();
+        }
+        CommandInProgress(const CommandInProgress&) = delete;
+        CommandInProgress& operator=(const CommandInProgress&) = delete;
+    };
+
     CScriptStore store_;
     com::ComPtr<IUnknown> site_;
     com::ComPtr<IWebBrowserApp> browser_;
     com::ComPtr<CIEBrowserScriptlet> runningScriptlet_;
+    CIEBrowserScriptlet* attaching_ = nullptr;  // its attach has not returned yet
     IBandFocus* bar_ = nullptr;  // not counted: the bar outlives its form window
     UINT rememberedFocus_ = 0;
     bool hidden_ = false;

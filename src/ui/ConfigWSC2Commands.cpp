@@ -139,11 +139,17 @@ void CConfigWSC2::OnTreeDblClk(const NMHDR& header) {
     UINT flags = 0;
     const HTREEITEM item = ui::TreeView(header.hwndFrom).HitTest(point, flags);
     if (!item || !(flags & (TVHT_ONITEMICON | TVHT_ONITEMLABEL | TVHT_ONITEMSTATEICON))) return;
-    if (header.idFrom == static_cast<UINT_PTR>(kMainScriptTreeId)) {
-        store_.GetMainTree().OpenItem(item);
-    } else if (const std::shared_ptr<CFileBrowser> urlTree = store_.GetCurrentUrlTree()) {
-        urlTree->OpenItem(item);
-    }
+    PostItemMessage(WM_OPEN_ITEM, header.idFrom, item);
+}
+
+void CConfigWSC2::OnOpenItem(int treeId, WORD fillTag, HTREEITEM item) {
+    const std::shared_ptr<CFileBrowser> urlTree = store_.GetCurrentUrlTree();  // held while the shell runs
+    const CFileBrowser* model = treeId == kMainScriptTreeId ? &store_.GetMainTree()
+                                : treeId == kUrlScriptTreeId ? urlTree.get()
+                                                             : nullptr;
+    if (!model || !model->ShowsItem(item, fillTag)) return;
+    const CommandInProgress command(*this);
+    model->OpenItem(item);
 }
 
 }  // namespace pelmora

@@ -94,9 +94,10 @@ void CConfigWSC2::ResyncWatch() noexcept {
 }
 
 void CConfigWSC2::OnWatchTimer() {
-    if (hidden_ || commandDepth_ > 0) return;
-    // A dialog of a command is open (its modal loop runs this timer too): the command
-    // works on the trees, so changes wait until it is done.
+    // A command, an attach or a script's event is under way, perhaps in a modal loop
+    // that runs this timer too: the trees and the running script are theirs until
+    // they are done, so changes wait.
+    if (hidden_ || commandDepth_ > 0 || attaching_ || CScriptlet::CallsInProgress() > 0) return;
     const HWND frame = ::GetAncestor(Handle(), GA_ROOT);
     if (frame && !::IsWindowEnabled(frame)) return;
     const bool mainChanged = mainWatch_.TakeChange();

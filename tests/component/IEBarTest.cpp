@@ -4,9 +4,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "LogCapture.h"
@@ -25,6 +27,7 @@
 #include "runtime/EventTestSupport.h"
 #include "runtime/ScriptEditing.h"
 #include "ui/ConfigWSC2.h"
+#include "ui/TreeDriving.h"
 #include "ui/UiTestSupport.h"
 
 namespace pelmora {
@@ -281,6 +284,10 @@ TEST_F(BandFormTest, BrokenScriptsFoldersAndMarksLeaveARecordAndAWorkingForm) {
                                         "throw new Error('broken on purpose');"));
     ClickCheckBox(kMainScriptTreeId, MainItem(L"b.WSC"));
     EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\b.WSC"}, AttachedEntries(Form()->Handle()));
+    // The detach of a.WSC, whose attach failed, says that it had nothing to undo.
+    const std::string detached = log.NewText();
+    EXPECT_EQ(1u, test::CountOf(detached, "Unadvise scriptlet failed.")) << detached;
+    EXPECT_EQ(1u, test::CountOf(detached, "<WARNING(-2147024809)> Can not detach browser scriptlet.")) << detached;
     ASSERT_NO_FATAL_FAILURE(Navigate());
     ASSERT_NO_FATAL_FAILURE(Navigate());
     const std::string thrown = log.NewText();
@@ -582,6 +589,100 @@ TEST_F(BandFormTest, ACheckChangePostedForAnItemDeletedMeanwhileIsIgnored) {
         EXPECT_EQ(1u, Form()->Store().GetMainTree().GetCheckedFiles().size());
         EXPECT_EQ(running.get(), Form()->RunningScriptlet());
     }
+}
+
+// A script's modal box lets the user act while the script attaches: hiding or closing
+// the band then leaves nothing connected once the attach returns, and the mark stays.
+TEST_F(BandFormTest, ABandHiddenOrClosedWhileItsScriptAttachesLeavesNothingRunning) {
+    std::string text = test::ReadFileBytes(mainDirectory + L"\\a.WSC");
+    const size_t end = text.rfind("]]>");
+    ASSERT_NE(std::string::npos, end);
+    text.insert(end, "function put_browser(b) { browser = b; b.Document.parentWindow.alert('attaching'); }\n");
+    test::WriteFileBytes(mainDirectory + L"\\a.WSC", text);
+    std::function<void()> meanwhile;
+    browser->SetTranscriptListener([&](const std::wstring& line) {
+        if (line == L"alert attaching" && meanwhile) std::exchange(meanwhile, nullptr)();
+    });
+    const auto nothingRuns = [&] {
+        if (bar && Form()) {
+            EXPECT_FALSE(Form()->RunningScriptlet());
+            EXPECT_TRUE(AttachedEntries(Form()->Handle()).empty());
+        }
+        const size_t mark = browser->GetTranscript().lines.size();
+        ASSERT_NO_FATAL_FAILURE(Navigate());
+        const auto& lines = browser->GetTranscript().lines;
+        EXPECT_EQ(lines.end(), std::find(lines.begin() + static_cast<std::ptrdiff_t>(mark), lines.end(),
+                                         L"alert main complete"));
+    };
+    ASSERT_NO_FATAL_FAILURE(Show());
+    ASSERT_NO_FATAL_FAILURE(Navigate());
+
+    meanwhile = [&] { EXPECT_EQ(S_OK, bar->ShowDW(FALSE)); };
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"), false);
+    EXPECT_FALSE(meanwhile) << "the script did not attach";
+    nothingRuns();
+    ASSERT_EQ(S_OK, bar->ShowDW(TRUE));  // the mark was kept: it runs again
+    test::PumpPending();
+    EXPECT_EQ(kChecked, MarkOf(kMainScriptTreeId, MainItem(L"a.WSC")));
+    EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\a.WSC"}, AttachedEntries(Form()->Handle()));
+
+    // Closed by the browser while the checked script attaches as the band is shown.
+    ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
+    meanwhile = [&] { EXPECT_EQ(S_OK, bar->CloseDW(0)); };
+    (void)bar->ShowDW(TRUE);
+    test::PumpPending();
+    EXPECT_FALSE(meanwhile);
+    bar.reset();
+    nothingRuns();
+    browser->SetTranscriptListener(nullptr);
+}
+
+LRESULT CALLBACK CountDoubleClicks(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR depth) {
+    if (message != WM_LBUTTONDBLCLK) return ::DefSubclassProc(window, message, wParam, lParam);
+    ++*reinterpret_cast<int*>(depth);
+    const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
+    --*reinterpret_cast<int*>(depth);
+    return result;
+}
+
+int doubleClicksInTree = 0;
+int doubleClicksWhenOpened = -1;
+HINSTANCE WINAPI RecordOpen(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT) {
+    doubleClicksWhenOpened = doubleClicksInTree;
+    return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(33));
+}
+
+// Modal loops that run where the form is in the middle of something: the watch does
+// not restart the script inside the script's own event, and the shell opens a script
+// after the tree's double-click notification, not inside it.
+TEST_F(BandFormTest, TheWatchAndTheShellWaitUntilTheScriptAndTheTreeAreDone) {
+    ASSERT_NO_FATAL_FAILURE(Show());
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+    const ComPtr<CIEBrowserScriptlet> before(Form()->RunningScriptlet());
+    ASSERT_TRUE(before);
+    bool saved = false, restartedInside = false;
+    browser->SetTranscriptListener([&](const std::wstring& line) {
+        if (line != L"alert main complete" || std::exchange(saved, true)) return;
+        WriteMainScript(L"\\a.WSC");  // saved anew while the script shows its box
+        test::PumpFor(1500);
+        restartedInside = Form()->RunningScriptlet() != before.get();
+    });
+    ASSERT_NO_FATAL_FAILURE(Navigate());
+    browser->SetTranscriptListener(nullptr);
+    ASSERT_TRUE(saved);
+    EXPECT_FALSE(restartedInside);
+    EXPECT_TRUE(test::PumpUntil([&] { return Form()->RunningScriptlet() != before.get(); }, 3000))
+        << "the saved script runs again once its event is over";
+
+    const HWND tree = Control(kMainScriptTreeId);
+    ASSERT_TRUE(::SetWindowSubclass(tree, CountDoubleClicks, 1, reinterpret_cast<DWORD_PTR>(&doubleClicksInTree)));
+    Form()->Store().GetMainTree().SetShellExecute(RecordOpen);
+    RECT label{};
+    ASSERT_TRUE(ui::TreeView(tree).GetItemRect(MainItem(L"b.WSC"), label, true));
+    ASSERT_TRUE(test::PostClickAt(tree, POINT{label.left + 4, (label.top + label.bottom) / 2}, true));
+    EXPECT_TRUE(test::PumpUntil([] { return doubleClicksWhenOpened >= 0; }));
+    EXPECT_EQ(0, doubleClicksWhenOpened);
+    ::RemoveWindowSubclass(tree, CountDoubleClicks, 1);
 }
 
 // Each detach takes its own entry off the "Attached scripts:" list: not the first one
