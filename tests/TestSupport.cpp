@@ -36,6 +36,8 @@ ScopedRegistryKey::~ScopedRegistryKey() {
 }
 
 void RemoveTree(const std::wstring& path) {
+    // Through a verbatim path: names ending in "." or " " and paths past MAX_PATH go too.
+    if (path.size() > 2 && path[1] == L':' && path.rfind(L"\\\\?\\", 0) != 0) return RemoveTree(L"\\\\?\\" + path);
     WIN32_FIND_DATAW data;
     HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {

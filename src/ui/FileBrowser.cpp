@@ -240,6 +240,7 @@ bool CFileBrowser::AddFoundEntry(HTREEITEM parent, const std::wstring& directory
     const bool folderEntry = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     // A link to a folder is not followed: it may lead back up the tree, or far away.
     if (folderEntry && !win::IsEnterableFolder(entry)) return false;
+    if (!win::IsNameReachable(entry.cFileName)) return false;
     if (listingWhole_) listing_.push_back(folderKey + L"\\" + name + (folderEntry ? L"\\" : L""));
     if (folderEntry) {
         const HTREEITEM item = InsertItem(parent, IDI_FOLDER_CLOSED, IDI_CHECK_FOLDER_CLEAR, name);

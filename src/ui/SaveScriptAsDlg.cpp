@@ -204,13 +204,14 @@ void CSaveScriptAsDlg::LoadFolderView() {
 
 void CSaveScriptAsDlg::AddListEntry(const WIN32_FIND_DATAW& found) {
     const std::wstring name = found.cFileName;
+    if (name != L".." && !win::IsNameReachable(found.cFileName)) return;  // also "."
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         if (!IsListedScriptFile(name)) return;
         (void)list_.AppendItem(name, kScriptImage);
         OfferForCompletion(name);
     } else if (name == L"..") {
         if (currentFolder_ != topFolder_) (void)list_.AppendItem(name, kParentImage);
-    } else if (name != L"." && win::IsEnterableFolder(found)) {
+    } else if (win::IsEnterableFolder(found)) {
         // A link to a folder is not offered: it may lead back up the tree.
         (void)list_.AppendItem(name, kFolderImage);
     }

@@ -87,6 +87,8 @@ private:
     void ReadFileName();
     void ShowFileName();
     void EnableSave();
+    // The name under which the file system lists what path reaches; empty when nothing.
+    static std::wstring ExistingName(const std::wstring& path);
     void ReportRenameFailure(bool script, const std::wstring& oldPath, const std::wstring& newPath, DWORD error);
 
     HWND parent_;

@@ -6,6 +6,7 @@
 #include "core/Logger.h"
 #include "framework/ui/MessageBoxes.h"
 #include "framework/win/Ansi.h"
+#include "framework/win/UniqueHandle.h"
 #include "ui/ScriptFileName.h"
 
 namespace pelmora {
@@ -84,6 +85,12 @@ void CSaveScriptAsDlg::ReportRenameFailure(bool script, const std::wstring& oldP
                              MB_OK | MB_ICONERROR);
 }
 
+std::wstring CSaveScriptAsDlg::ExistingName(const std::wstring& path) {
+    WIN32_FIND_DATAW found{};
+    const win::UniqueFindHandle find(::FindFirstFileW(path.c_str(), &found));
+    return find ? std::wstring(found.cFileName) : std::wstring();
+}
+
 void CSaveScriptAsDlg::OnOK() {
     ReadFileName();
     // Enter reaches here with the Save button disabled, too.
@@ -101,6 +108,16 @@ void CSaveScriptAsDlg::OnOK() {
     OfferForCompletion(fileName_);
     const std::wstring path = currentFolder_ + L"\\" + fileName_;
     if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        // A short alias such as ABCDEF~1.WSC names another file than the one typed:
+        // replacing it would write over a script the user did not name.
+        const std::wstring existing = ExistingName(path);
+        if (!existing.empty() &&
+            ::CompareStringOrdinal(existing.c_str(), -1, fileName_.c_str(), -1, TRUE) != CSTR_EQUAL) {
+            (void)ui::ShowMessageBox(Handle(),
+                                     L"File name \"" + fileName_ + L"\" is another name of \"" + existing + L"\".",
+                                     L"Error", MB_OK | MB_ICONERROR);
+            return;
+        }
         const std::wstring question =
             L"File \"" + fileName_ + L"\" already exists.\n\nDo you want to replace it?";
         if (ui::ShowMessageBox(Handle(), question, L"Replace File", MB_YESNO | MB_ICONQUESTION) != IDYES) return;

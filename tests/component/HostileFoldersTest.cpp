@@ -94,6 +94,14 @@ TEST_F(HostileFoldersTest, TheBandShowsOverEveryLayoutInBoundedTimeAndIdlesCheap
              test::WriteFileBytes(folder + L"\\bottom.WSC", "");
          },
          nullptr, 4 + 100 + 1},
+        {"names ending in a dot or a blank, beside the names a path turns them into",
+         [&](const std::wstring& main) {
+             for (const wchar_t* name : {L"\\news.", L"\\news ", L"\\b.WSC."}) {
+                 ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + main + name).c_str(), nullptr));
+             }
+             test::WriteFileBytes(L"\\\\?\\" + main + L"\\news.\\c.WSC", "");
+         },
+         L"news\\c.WSC", 4},
         {"names of 255 characters",
          [&](const std::wstring& main) {
              const std::wstring folder = main + L"\\" + longName + L"abcd";

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <optional>
 #include <string>
 #include <vector>
@@ -89,6 +90,8 @@ TEST_F(SaveScriptAsDlgTest, ListsScriptsAndFoldersWalksTheChainAndOffersEachName
     // A link back up the tree is not offered: opening it would lead round in circles.
     const test::FolderLink loop(top_ + L"\\walk\\loop", top_);
     ASSERT_TRUE(loop.Made());
+    // Nor a name that a path would turn into its sibling's: "trail." opens as "trail".
+    ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + top_ + L"\\walk\\trail.").c_str(), nullptr));
     Entries first, deep, top;
     std::vector<Entries> chains;
     bool saveWhileEmpty = true;
@@ -171,7 +174,12 @@ TEST_F(SaveScriptAsDlgTest, SavedNameEndsInTheExtensionAndAnExistingFileIsReplac
 }
 
 TEST_F(SaveScriptAsDlgTest, NamesThatLeaveTheFolderOrThatWindowsRefusesAreRefusedWithTheDialogOpenAndNothingMoved) {
-    Make({L"\\sub", L"\\sub\\folder"}, {L"\\sub\\keep.WSC"});
+    Make({L"\\sub", L"\\sub\\folder"}, {L"\\sub\\keep.WSC", L"\\sub\\long-named-script.WSC"});
+    // The short alias of an existing script names that script, not a new one.
+    wchar_t shortPath[MAX_PATH] = {};
+    ASSERT_NE(0u, ::GetShortPathNameW((top_ + L"\\sub\\long-named-script.WSC").c_str(), shortPath, MAX_PATH));
+    const std::wstring alias = std::wcsrchr(shortPath, L'\\') + 1;
+    ASSERT_NE(alias, L"long-named-script.WSC");
     enum Where { kSave, kRenameScript, kRenameFolder };
     struct Case {
         const wchar_t* name;
@@ -183,7 +191,7 @@ TEST_F(SaveScriptAsDlgTest, NamesThatLeaveTheFolderOrThatWindowsRefusesAreRefuse
                           {L".", kRenameScript}, {L"..", kRenameFolder}, {L"c:\\out", kRenameFolder},
                           {L"all*", kSave},     {L"why?", kSave},        {L"<tag>", kSave},
                           {L"a|b", kSave},      {L"say \"hi\"", kSave},  {L"pipe|d", kRenameScript},
-                          {L"wild?", kRenameFolder}};
+                          {L"wild?", kRenameFolder}, {alias.c_str(), kSave}};
     const std::wstring sub = top_ + L"\\sub";
     std::vector<std::wstring> boxes;
     bool open = false;
@@ -208,11 +216,13 @@ TEST_F(SaveScriptAsDlgTest, NamesThatLeaveTheFolderOrThatWindowsRefusesAreRefuse
     ASSERT_EQ(boxes.size(), std::size(cases));
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
-        EXPECT_EQ(boxes[i], c.where == kSave           ? L"Invalid file name \"" + std::wstring(c.name) + L"\""
+        EXPECT_EQ(boxes[i], c.name == alias ? L"File name \"" + alias + L"\" is another name of \"long-named-script.WSC\"."
+                            : c.where == kSave           ? L"Invalid file name \"" + std::wstring(c.name) + L"\""
                             : c.where == kRenameScript ? L"Can not rename file. \"" + sub + L"\\keep.WSC\""
                                                        : L"Can not rename directory. \"" + sub + L"\\folder\"");
     }
     EXPECT_TRUE(test::FileExists(sub + L"\\keep.WSC") && test::DirectoryExists(sub + L"\\folder"));
+    EXPECT_EQ(test::ReadFileBytes(sub + L"\\long-named-script.WSC"), "x");
     EXPECT_FALSE(test::FileExists(top_ + L"\\out.WSC") || test::DirectoryExists(L"c:\\out"));
     EXPECT_EQ(test::CountOf(log.Added(), "Can not rename "), 6u);
 }

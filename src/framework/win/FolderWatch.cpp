@@ -1,6 +1,7 @@
 #include "framework/win/FolderWatch.h"
 
 #include <algorithm>
+#include <cwchar>
 
 namespace pelmora::win {
 
@@ -32,7 +33,7 @@ void Walk(const std::wstring& root, const std::wstring& relative, size_t depth, 
     do {
         if (IsDotEntry(found.cFileName)) continue;
         const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (folder && !IsEnterableFolder(found)) continue;
+        if ((folder && !IsEnterableFolder(found)) || !IsNameReachable(found.cFileName)) continue;
         const std::wstring path = relative + L"\\" + found.cFileName;
         if (visit(path, folder) && folder) Walk(root, path, depth + 1, visit);
     } while (::FindNextFileW(search.get(), &found));
@@ -43,6 +44,11 @@ void Walk(const std::wstring& root, const std::wstring& relative, size_t depth, 
 bool IsEnterableFolder(const WIN32_FIND_DATAW& found) noexcept {
     return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
            (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+bool IsNameReachable(const wchar_t* name) noexcept {
+    const size_t length = name ? ::wcslen(name) : 0;
+    return length != 0 && name[length - 1] != L'.' && name[length - 1] != L' ';
 }
 
 bool FolderWatch::Start(const std::wstring& root) noexcept {

@@ -49,6 +49,11 @@ inline constexpr size_t kListedFolderDepth = 64;
 // junction (a reparse point), which could lead back up the tree or far away.
 [[nodiscard]] bool IsEnterableFolder(const WIN32_FIND_DATAW& found) noexcept;
 
+// Whether a found name is reached through its own spelling. A path drops a trailing
+// "." or blank of a name, so "news." made through a \\?\ path or a network share would
+// be deleted, opened or run as its sibling "news": such entries are left out.
+[[nodiscard]] bool IsNameReachable(const wchar_t* name) noexcept;
+
 // The files and folders below root, as paths relative to it, folders ending in '\',
 // sorted: two listings differ exactly when something was added, removed or renamed.
 // Links to folders are neither listed nor entered.
