@@ -20,7 +20,6 @@ namespace pelmora {
 namespace {
 
 constexpr char kSourceFile[] = "ConfigWSC2";
-constexpr size_t kCaptionKeyLimit = 40;
 // In template order, the order the popup text searches the controls. Each text is
 // the string-table entry with the control's id.
 constexpr UINT kHoverTextControls[] = {
@@ -32,13 +31,6 @@ std::wstring HoverText(UINT controlId) { return ui::LoadResourceString(ui::Curre
 
 void LogError(const char* message, int code, const char* function, int line) noexcept {
     GetLogger().Log(LOG_ERROR, message, code, function, kSourceFile, line);
-}
-
-// "for \"key\"", the key cut to its last characters when it is long.
-std::wstring UrlTreeCaption(const std::wstring& key) {
-    const std::wstring shown =
-        key.size() < kCaptionKeyLimit ? key : L"..." + key.substr(key.size() - kCaptionKeyLimit);
-    return L"for \"" + shown + L"\"";
 }
 
 }  // namespace
@@ -97,6 +89,8 @@ void CConfigWSC2::EnableControl(int id, bool enable) const noexcept {
 
 void CConfigWSC2::SetNewUrlScriptsText(const std::wstring& text) { popupText_.SetText(kNewUrlScriptsButton, text); }
 
+void CConfigWSC2::ResetNewUrlScriptsText() { SetNewUrlScriptsText(HoverText(kNewUrlScriptsButton)); }
+
 bool CConfigWSC2::IsSelectedUrlScriptMarked() const {
     const auto& urlTree = store_.GetCurrentUrlTree();
     const ui::TreeView tree(::GetDlgItem(Handle(), kUrlScriptTreeId));
@@ -111,7 +105,7 @@ void CConfigWSC2::UpdateControls() {
     if (!selected) {
         EnableControl(kDeleteMainScriptButton, false);
         EnableControl(kNewUrlScriptsButton, false);
-        SetNewUrlScriptsText(HoverText(kNewUrlScriptsButton));
+        ResetNewUrlScriptsText();
     } else {
         const bool marked = mainTree.IsItemChecked(selected);
         EnableControl(kDeleteMainScriptButton, !marked);
@@ -126,7 +120,7 @@ void CConfigWSC2::UpdateControls() {
             SetNewUrlScriptsText(text);
         } else {
             EnableControl(kNewUrlScriptsButton, false);
-            SetNewUrlScriptsText(HoverText(kNewUrlScriptsButton));
+            ResetNewUrlScriptsText();
         }
     }
     const HTREEITEM urlSelected = ui::TreeView(::GetDlgItem(Handle(), kUrlScriptTreeId)).GetSelectedItem();
@@ -361,7 +355,7 @@ void CConfigWSC2::OnShowWindow(bool show) {
         EnableControl(kDeleteMainScriptButton, false);
         EnableControl(kDeleteUrlScriptButton, false);
         EnableControl(kNewUrlScriptsButton, false);
-        SetNewUrlScriptsText(HoverText(kNewUrlScriptsButton));
+        ResetNewUrlScriptsText();
     }
     const bool checked = store_.HasCheckedMainScript();
     (void)DetachScriptlet();
@@ -380,100 +374,6 @@ void CConfigWSC2::OnKillFocus(HWND receiving) {
     if (receiving && ::IsChild(Handle(), receiving)) return;
     rememberedFocus_ = 0;
     if (bar_) bar_->NotifyFocusChange(false);
-}
-
-void CConfigWSC2::OnTreeClick(const NMHDR& header) {
-    const DWORD position = ::GetMessagePos();
-    POINT point{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
-    ::ScreenToClient(header.hwndFrom, &point);
-    UINT flags = 0;
-    const HTREEITEM item = ui::TreeView(header.hwndFrom).HitTest(point, flags);
-    if (item && (flags & TVHT_ONITEMSTATEICON)) PostItemMessage(WM_CHECK_CHANGED, header.idFrom, item);
-}
-
-CFileBrowser* CConfigWSC2::ModelOfTree(int treeId) {
-    if (treeId == kMainScriptTreeId) return &store_.GetMainTree();
-    if (treeId == kUrlScriptTreeId) return store_.GetCurrentUrlTree().get();
-    return nullptr;
-}
-
-void CConfigWSC2::PostItemMessage(UINT message, UINT_PTR treeId, HTREEITEM item) {
-    const CFileBrowser* model = ModelOfTree(static_cast<int>(treeId));
-    if (!item || !model) return;
-    ::PostMessageW(Handle(), message, MAKEWPARAM(static_cast<WORD>(treeId), model->FillTag()),
-                   reinterpret_cast<LPARAM>(item));
-}
-
-void CConfigWSC2::OnTreeKeyDown(const NMTVKEYDOWN& key) {
-    if (key.wVKey != VK_SPACE) return;
-    PostItemMessage(WM_CHECK_CHANGED, key.hdr.idFrom, ui::TreeView(key.hdr.hwndFrom).GetSelectedItem());
-}
-
-void CConfigWSC2::OnCheckChanged(int treeId, WORD fillTag, HTREEITEM item) {
-    // The tree may have been refilled since the click (the watch, a command, a script's
-    // modal loop): an item deleted meanwhile, or its handle now another item's, is no
-    // click of the user's.
-    const CFileBrowser* clicked = ModelOfTree(treeId);
-    if (!clicked || !clicked->ShowsItem(item, fillTag)) return;
-    if (treeId == kUrlScriptTreeId) {
-        const auto urlTree = store_.GetCurrentUrlTree();
-        if (!urlTree) return;
-        const int markIndex = urlTree->CompleteCheckAdvance(item);
-        (void)store_.SetCheck(kUrlScriptTreeId, item, markIndex, false);
-        EnableControl(kDeleteUrlScriptButton, !IsSelectedUrlScriptMarked());
-        return;
-    }
-    if (treeId != kMainScriptTreeId) return;
-    CFileBrowser& model = store_.GetMainTree();
-    const int markIndex = model.CompleteCheckAdvance(item);
-    if (!model.IsScriptItem(item)) {
-        // A folder's mark follows its scripts: the click is undone, and neither the
-        // selection nor what runs changes.
-        (void)store_.SetCheck(kMainScriptTreeId, item, markIndex, true);
-        return;
-    }
-    const std::wstring before = store_.GetCheckedMainScriptKey();
-    const bool attach = store_.SetCheck(kMainScriptTreeId, item, markIndex, true);
-    // The checked script is shown with its URL scripts, which are the ones it runs with.
-    const ui::TreeView mainTree(::GetDlgItem(Handle(), kMainScriptTreeId));
-    if (attach && mainTree.GetSelectedItem() != item) (void)mainTree.SelectItem(item);
-    // A click that changed no mark leaves the running script as it is.
-    if (store_.GetCheckedMainScriptKey() != before) AttachChecked(attach);
-    // Delete follows the new mark; the pages New URL scripts offers were the detached
-    // script's and go with it.
-    UpdateControls();
-}
-
-void CConfigWSC2::OnMainTreeSelChanged(const NMTREEVIEWW& change) {
-    // Emptying the tree reports selections without a new item; the emptying or the
-    // rebuild that follows replaces whatever they would change.
-    const HTREEITEM item = change.itemNew.hItem;
-    if (!item) return;
-    if (!change.itemOld.hItem && hidden_) return;
-    UpdateControls();
-    CFileBrowser& mainTree = store_.GetMainTree();
-    const std::wstring key = mainTree.GetItemKey(item);
-    // Browsing only changes what the lower tree shows: every model keeps its marks, and
-    // the running script keeps reading those of its own URL scripts. The user's marks of
-    // the tree being left are saved, unless the watch is refilling the trees.
-    if (!watchRebuilding_) {
-        if (const auto& urlTree = store_.GetCurrentUrlTree()) urlTree->SaveState();
-    }
-    if (mainTree.IsScriptItem(item)) {
-        store_.SelectMainScript(key);
-    } else {
-        EnableControl(kNewUrlScriptsButton, false);
-        SetNewUrlScriptsText(HoverText(kNewUrlScriptsButton));
-        store_.ForgetCurrentUrlTree();
-    }
-    EnableControl(kDeleteUrlScriptButton, false);
-    ::SetDlgItemTextW(Handle(), kUrlTreeCaption, UrlTreeCaption(key).c_str());
-}
-
-void CConfigWSC2::OnUrlTreeSelChanged(const NMTREEVIEWW& change) {
-    const auto& urlTree = store_.GetCurrentUrlTree();
-    const bool marked = urlTree && urlTree->IsStateChecked(change.itemNew.state);
-    EnableControl(kDeleteUrlScriptButton, !marked);
 }
 
 void CConfigWSC2::OnBnClickedButtonAbout() {

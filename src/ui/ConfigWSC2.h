@@ -12,11 +12,11 @@
 
 #include "framework/com/ComPtr.h"
 #include "framework/ui/FormView.h"
-#include "framework/win/FolderWatch.h"
 #include "resources/resource.h"
 #include "runtime/IEBrowserScriptlet.h"
 #include "ui/BandFocus.h"
 #include "ui/PopupText.h"
+#include "ui/ScriptFolderWatch.h"
 #include "ui/ScriptStore.h"
 
 namespace pelmora {
@@ -83,7 +83,10 @@ private:
     void OnShowWindow(bool show);
     void OnSetFocus();
     void OnKillFocus(HWND receiving);
+
+    // The trees (ConfigWSC2Trees.cpp).
     void OnTreeClick(const NMHDR& header);
+    void OnTreeDblClk(const NMHDR& header);
     void OnTreeKeyDown(const NMTVKEYDOWN& key);
     void OnCheckChanged(int treeId, WORD fillTag, HTREEITEM item);
     // Posts message (WM_CHECK_CHANGED, WM_OPEN_ITEM) for the item of the tree with that id.
@@ -92,9 +95,11 @@ private:
     [[nodiscard]] CFileBrowser* ModelOfTree(int treeId);
     void OnMainTreeSelChanged(const NMTREEVIEWW& change);
     void OnUrlTreeSelChanged(const NMTREEVIEWW& change);
+
     void OnBnClickedButtonAbout();
     void OnBnClickedButtonHelp();
 
+    // The script commands (ConfigWSC2Commands.cpp).
     // New browser main script: named in the Save Script As dialog, written from the
     // template, then both trees rebuilt with the new script selected.
     void OnBnClickedButtonNewIeWsc();
@@ -105,11 +110,9 @@ private:
     bool CreateMainScript(CScriptlet& scriptlet, CFileBrowser& model, const std::wstring& propertyName,
                           std::wstring& path);
 
-    // The script commands (ConfigWSC2Commands.cpp).
     void OnBnClickedButtonDelIeWsc();
     void OnBnClickedButtonDelUrlWsc();
     void OnBnClickedButtonNewUrlWsc();
-    void OnTreeDblClk(const NMHDR& header);
     // Opens the double-clicked item unless its tree was refilled since.
     void OnOpenItem(int treeId, WORD fillTag, HTREEITEM item);
     // Deletes the model's selected script or folder through the shell unless it is
@@ -124,6 +127,8 @@ private:
     static void DetachNow(const com::ComPtr<CIEBrowserScriptlet>& scriptlet);
     void EnableControl(int id, bool enable) const noexcept;
     void SetNewUrlScriptsText(const std::wstring& text);
+    // Back to the button's own hover text: no collected pages to offer.
+    void ResetNewUrlScriptsText();
     [[nodiscard]] bool IsSelectedUrlScriptMarked() const;
     void LeaveBand() noexcept;
 
@@ -161,14 +166,10 @@ private:
     bool hidden_ = false;
     CPopupText popupText_;
 
-    win::FolderWatch mainWatch_;
-    win::FolderWatch urlWatch_;
-    std::vector<std::wstring> mainListing_;  // what the trees were last built from
-    std::vector<std::wstring> urlListing_;
+    CScriptFolderWatch mainWatch_;
+    CScriptFolderWatch urlWatch_;
     int commandDepth_ = 0;      // a command (and its dialogs) is running
     bool watchRebuilding_ = false;  // the watch refills the trees: selections write nothing
-    bool mainPending_ = false;  // changed, waiting for a quiet period
-    bool urlPending_ = false;
     std::wstring runningKey_;     // the running scriptlet's script and its file's
     FILETIME runningWritten_{};   // last write when it was attached
 };

@@ -1,6 +1,7 @@
-// The form's script commands behind Delete, New URL scripts and a double-click: files
-// go through the shell, which asks the user and shows its progress, and the trees are
-// reloaded from disk afterwards, so they show what really happened.
+// The form's script commands behind New, Delete, New URL scripts and a double-click:
+// new main scripts are named in the Save Script As dialog and written by the generator,
+// other files go through the shell, which asks the user and shows its progress, and
+// the trees are reloaded from disk afterwards, so they show what really happened.
 #include "ui/ConfigWSC2.h"
 
 #include <shellapi.h>
@@ -11,7 +12,9 @@
 #include "framework/ui/TreeView.h"
 #include "framework/win/Ansi.h"
 #include "library/ScriptLocation.h"
+#include "library/ScriptletCode.h"
 #include "ui/CreateWScriptDlg.h"
+#include "ui/SaveScriptAsDlg.h"
 
 namespace pelmora {
 
@@ -132,16 +135,6 @@ void CConfigWSC2::OnBnClickedButtonNewUrlWsc() {
     UpdateControls();
 }
 
-void CConfigWSC2::OnTreeDblClk(const NMHDR& header) {
-    const DWORD position = ::GetMessagePos();
-    POINT point{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
-    ::ScreenToClient(header.hwndFrom, &point);
-    UINT flags = 0;
-    const HTREEITEM item = ui::TreeView(header.hwndFrom).HitTest(point, flags);
-    if (!item || !(flags & (TVHT_ONITEMICON | TVHT_ONITEMLABEL | TVHT_ONITEMSTATEICON))) return;
-    PostItemMessage(WM_OPEN_ITEM, header.idFrom, item);
-}
-
 void CConfigWSC2::OnOpenItem(int treeId, WORD fillTag, HTREEITEM item) {
     const std::shared_ptr<CFileBrowser> urlTree = store_.GetCurrentUrlTree();  // held while the shell runs
     const CFileBrowser* model = treeId == kMainScriptTreeId ? &store_.GetMainTree()
@@ -150,6 +143,46 @@ void CConfigWSC2::OnOpenItem(int treeId, WORD fillTag, HTREEITEM item) {
     if (!model || !model->ShowsItem(item, fillTag)) return;
     const CommandInProgress command(*this);
     model->OpenItem(item);
+}
+
+void CConfigWSC2::OnBnClickedButtonNewIeWsc() {
+    // Never loaded or attached: it only knows the browser's event interface.
+    com::ComPtr<CIEBrowserScriptlet> eventSource;
+    try {
+        eventSource = com::ComPtr<CIEBrowserScriptlet>(new CIEBrowserScriptlet(nullptr, L"", L""));
+    } catch (...) {
+        GetLogger().Log(LOG_ERROR, "Can not create browser scriptlet.", E_OUTOFMEMORY,
+                        "CConfigWSC2::OnBnClickedButtonNewIeWsc", kSourceFile, __LINE__);
+        return;
+    }
+    std::wstring path;
+    if (!CreateMainScript(*eventSource.get(), store_.GetMainTree(), L"browser", path)) return;
+
+    store_.SaveState();
+    store_.Clear();
+    const std::wstring mainDirectory = GetMainScriptDirectory();
+    (void)store_.Load(Handle(), mainDirectory);
+    const std::wstring relative = path.size() > mainDirectory.size() ? path.substr(mainDirectory.size() + 1) : L"";
+    // The selection change shows the new script's URL scripts, of which it has none yet.
+    if (const HTREEITEM item = store_.GetMainTree().FindItemByPath(nullptr, relative)) {
+        (void)ui::TreeView(::GetDlgItem(Handle(), kMainScriptTreeId)).SelectItem(item);
+    }
+}
+
+bool CConfigWSC2::CreateMainScript(CScriptlet& scriptlet, CFileBrowser& model, const std::wstring& propertyName,
+                                   std::wstring& path) {
+    const HTREEITEM selected = model.GetTree() ? ui::TreeView(model.GetTree()).GetSelectedItem() : nullptr;
+    CSaveScriptAsDlg dialog(Handle());
+    dialog.SetFolders(GetMainScriptDirectory(), model.GetItemDirectory(selected));
+    if (dialog.DoModal() != IDOK) return false;
+
+    com::ComPtr<ITypeInfo> events = scriptlet.GetTypeInfo();
+    if (!events) return false;  // the scriptlet has said why
+    CScriptletCode code(events.get());
+    events.reset();
+    code.AddProperty(propertyName);
+    path = dialog.GetFolder() + L"\\" + dialog.GetFileName();
+    return code.Save(path) == S_OK;
 }
 
 }  // namespace pelmora

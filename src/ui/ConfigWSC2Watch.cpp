@@ -55,17 +55,9 @@ FILETIME CConfigWSC2::LastWriteTime(const std::wstring& path) {
 
 void CConfigWSC2::StartWatching() {
     StopWatching();
-    // A folder that cannot be watched is only not followed; the form works on. The trees
-    // were just filled from listings of their folders: comparing with those also catches
-    // what changed between the filling and the start of the watch.
-    const std::wstring mainDirectory = GetMainScriptDirectory();
-    const std::wstring urlDirectory = GetUrlScriptDirectory();
-    mainListing_ = win::ListFolderTree(mainDirectory, ListingBelow(mainDirectory, &store_.GetMainTree()));
-    urlListing_ = win::ListFolderTree(urlDirectory, ListingBelow(urlDirectory, store_.GetCurrentUrlTree().get()));
-    (void)mainWatch_.Start(mainDirectory);
-    (void)urlWatch_.Start(urlDirectory);
-    mainWatch_.SetFolders(mainListing_);
-    urlWatch_.SetFolders(urlListing_);
+    mainWatch_.Start(GetMainScriptDirectory(), ListingBelow(GetMainScriptDirectory(), &store_.GetMainTree()));
+    urlWatch_.Start(GetUrlScriptDirectory(),
+                    ListingBelow(GetUrlScriptDirectory(), store_.GetCurrentUrlTree().get()));
     ::SetTimer(Handle(), kWatchTimerId, kWatchPeriodMs, nullptr);
 }
 
@@ -73,7 +65,6 @@ void CConfigWSC2::StopWatching() noexcept {
     if (Handle()) ::KillTimer(Handle(), kWatchTimerId);
     mainWatch_.Stop();
     urlWatch_.Stop();
-    mainPending_ = urlPending_ = false;
 }
 
 bool CConfigWSC2::IsWatchTimer(WPARAM id) noexcept { return id == kWatchTimerId; }
@@ -81,13 +72,8 @@ bool CConfigWSC2::IsWatchTimer(WPARAM id) noexcept { return id == kWatchTimerId;
 void CConfigWSC2::ResyncWatch() noexcept {
     if (hidden_ || !mainWatch_.IsWatching()) return;
     try {
-        mainListing_ = win::ListFolderTree(GetMainScriptDirectory());
-        urlListing_ = win::ListFolderTree(GetUrlScriptDirectory());
-        (void)mainWatch_.TakeChange();
-        (void)urlWatch_.TakeChange();
-        mainWatch_.SetFolders(mainListing_);
-        urlWatch_.SetFolders(urlListing_);
-        mainPending_ = urlPending_ = false;
+        mainWatch_.Resync();
+        urlWatch_.Resync();
     } catch (...) {
         // Out of memory: the next change is compared with the older listing.
     }
@@ -102,30 +88,13 @@ void CConfigWSC2::OnWatchTimer() {
     if (frame && !::IsWindowEnabled(frame)) return;
     const bool mainChanged = mainWatch_.TakeChange();
     const bool urlChanged = urlWatch_.TakeChange();
-    mainPending_ |= mainChanged;
-    urlPending_ |= urlChanged;
-    // Editors save in several steps: act once a period has passed without changes.
     if (mainChanged || urlChanged) return;
-    bool rebuilt = false;
-    if (std::exchange(mainPending_, false)) {
-        std::vector<std::wstring> listing = win::ListFolderTree(GetMainScriptDirectory());
-        mainWatch_.SetFolders(listing);
-        if (listing != mainListing_) {
-            mainListing_ = std::move(listing);
-            RebuildTrees();
-            urlListing_ = win::ListFolderTree(GetUrlScriptDirectory());
-            urlWatch_.SetFolders(urlListing_);
-            urlPending_ = false;
-            rebuilt = true;
-        }
-    }
-    if (std::exchange(urlPending_, false)) {
-        std::vector<std::wstring> listing = win::ListFolderTree(GetUrlScriptDirectory());
-        urlWatch_.SetFolders(listing);
-        if (listing != urlListing_) {
-            urlListing_ = std::move(listing);
-            ReloadUrlTree();
-        }
+    const bool rebuilt = mainWatch_.TakeSettledChange();
+    if (rebuilt) {
+        RebuildTrees();
+        urlWatch_.Resync();  // the rebuild showed the URL scripts as they are
+    } else if (urlWatch_.TakeSettledChange()) {
+        ReloadUrlTree();
     }
     RestartChangedScript(rebuilt);
 }

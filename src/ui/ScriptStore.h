@@ -11,13 +11,14 @@
 #include <tuple>
 
 #include "library/ScriptLocation.h"
+#include "resources/resource.h"
 #include "ui/FileBrowser.h"
 
 namespace pelmora {
 
 // Control ids of the form's trees.
-inline constexpr int kUrlScriptTreeId = 208;
-inline constexpr int kMainScriptTreeId = 209;
+inline constexpr int kUrlScriptTreeId = IDC_TREE_URL_WSC;
+inline constexpr int kMainScriptTreeId = IDC_TREE_IE_WSC;
 // The main-script tree saves its marks under the name of its folder.
 inline constexpr const wchar_t* kMainTreeStateValueName = kMainScriptFolderName;
 
