@@ -76,17 +76,17 @@ bool MeasureEventDispatch(const Settings& settings, Report& report) {
     prepared->AddRef();
 
     HRESULT pelmoraResult = S_OK, baselineResult = S_OK;
-    const int calls = settings.smoke ? 1 : 200;
-    const auto medians = MedianOfInterleaved(
-        settings.repeats,
-        {[&] {
+    const int calls = settings.smoke ? 1 : 20;
+    const PairedResult result = MeasurePaired(
+        settings.quick,
+        [&] {
              return TimePerRun(calls, [&] {
                  HRESULT hr = scriptlet->Invoke(kDispidDocumentComplete, IID_NULL, LOCALE_USER_DEFAULT,
                                                 DISPATCH_METHOD, &page.params, nullptr, nullptr, nullptr);
                  if (FAILED(hr)) pelmoraResult = hr;
              });
          },
-         [&] {
+        [&] {
              return TimePerRun(calls, [&] {
                  DISPPARAMS one{argument.get(), nullptr, 1, 0};
                  com::Variant result;
@@ -98,13 +98,14 @@ bool MeasureEventDispatch(const Settings& settings, Report& report) {
                  ::SysFreeString(exception.bstrHelpFile);
                  if (FAILED(hr)) baselineResult = hr;
              });
-         }});
+         });
     (void)scriptlet->Detach();
     if (FAILED(pelmoraResult)) return Fail("DocumentComplete through the scriptlet failed");
     if (FAILED(baselineResult)) return Fail("the direct call of DocumentComplete failed");
     if (scriptlet->GetCollectedCount() != 1) return Fail("the completed page was not collected");
-    report.Add(FigureRow{"event dispatch", medians[0], medians[1], 1.3, settings.repeats,
-                         std::to_string(calls) + " events a repeat; the script reads Params.URL"});
+    report.Add(PairedRow("event dispatch", result, 1.5,
+                         std::to_string(calls) + " events a round, " + std::to_string(settings.quick.rounds) +
+                             " rounds a pair; the script reads Params.URL"));
     return true;
 }
 
@@ -139,33 +140,39 @@ bool MeasurePerPageCost(const Settings& settings, Report& report) {
 
     // The page's own site and page scripts are not installed: what is timed is the
     // handling every page gets, the lookups included, not the start of a URL script.
-    const int documents = settings.smoke ? 1 : 200;
-    std::vector<TimedRun> runs;
-    for (Size& size : sizes) {
-        runs.push_back([&] {
+    const int documents = settings.smoke ? 1 : 20;
+    auto handle = [&](Size& size) -> TimedRun {
+        return [&] {
             return TimePerRun(documents,
                               [&] { size.scriptlet->OnDocumentComplete(com::ComPtr<IDispatch>(page.Frame())); });
-        });
-    }
-    const auto medians = MedianOfInterleaved(settings.repeats, runs);
+        };
+    };
+    // The figure pairs the largest tree with the smallest; the sizes between are the
+    // growth rows' own.
+    const PairedResult result = MeasurePaired(settings.quick, handle(sizes.back()), handle(sizes.front()));
+    std::vector<TimedRun> between;
+    for (size_t i = 1; i + 1 < sizes.size(); ++i) between.push_back(handle(sizes[i]));
+    const auto medians = MedianOfInterleaved(settings.growthRepeats, between);
     bool handled = true;
     GrowthSeries growth{"per-page cost", {}, ""};
     std::vector<double> scripts, times;
     for (size_t i = 0; i < sizes.size(); ++i) {
         handled = handled && sizes[i].scriptlet->GetCollectedCount() == 1 &&
                   sizes[i].scriptlet->GetWindowScriptletCount() == 0;
-        growth.points.push_back({static_cast<double>(sizes[i].scripts), medians[i], 0});
+        const double time = i == 0 ? result.baselineUs : i + 1 == sizes.size() ? result.pelmoraUs : medians[i - 1];
+        growth.points.push_back({static_cast<double>(sizes[i].scripts), time, 0});
         scripts.push_back(sizes[i].scripts);
-        times.push_back(medians[i]);
+        times.push_back(time);
     }
     growth.shape = GrowthShape(scripts, times);
     sizes.clear();
     ::DestroyWindow(parent);
     if (!handled) return Fail("a completed page was not handled as it should be");
-    report.Add(FigureRow{"per-page cost, " + std::to_string(static_cast<int>(scripts.back())) + " vs " +
+    report.Add(PairedRow("per-page cost, " + std::to_string(static_cast<int>(scripts.back())) + " vs " +
                              std::to_string(static_cast<int>(scripts.front())) + " scripts",
-                         times.back(), times.front(), 1.1, settings.repeats,
-                         std::to_string(documents) + " documents a repeat; half the URL scripts checked"});
+                         result, 1.1,
+                         std::to_string(documents) + " documents a round, " + std::to_string(settings.quick.rounds) +
+                             " rounds a pair; half the URL scripts checked"));
     report.Add(std::move(growth));
     return true;
 }
