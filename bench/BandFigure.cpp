@@ -234,26 +234,22 @@ bool MeasureBandShown(const Settings& settings, Report& report) {
     };
     const PairedResult result = MeasurePaired(settings.band, pelmora(data[figure]), baseline(data[figure]));
     if (!problem.empty()) return Fail(problem);
-    std::vector<TimedRun> others;
+    // The growth rows are timed apart, every size in turn, so that their points share
+    // one stretch of the machine's load.
+    std::vector<TimedRun> everySize;
     for (const BandData& size : data) {
-        if (&size == &data[figure]) continue;
-        others.push_back(pelmora(size));
-        others.push_back(baseline(size));
+        everySize.push_back(pelmora(size));
+        everySize.push_back(baseline(size));
     }
-    const auto medians = MedianOfInterleaved(settings.growthRepeats, others);
+    const auto medians = MedianOfInterleaved(settings.growthRepeats, everySize);
     if (!problem.empty()) return Fail(problem);
 
     GrowthSeries growth{"band shown", {}, ""};
     std::vector<double> scripts, times;
-    for (size_t i = 0, other = 0; i < data.size(); ++i) {
-        GrowthPoint point{static_cast<double>(data[i].mainScripts), result.pelmoraUs, result.baselineUs};
-        if (i != figure) {
-            point.pelmoraUs = medians[other++];
-            point.baselineUs = medians[other++];
-        }
-        growth.points.push_back(point);
-        scripts.push_back(point.scripts);
-        times.push_back(point.pelmoraUs);
+    for (size_t i = 0; i < data.size(); ++i) {
+        growth.points.push_back({static_cast<double>(data[i].mainScripts), medians[2 * i], medians[2 * i + 1]});
+        scripts.push_back(data[i].mainScripts);
+        times.push_back(medians[2 * i]);
     }
     growth.shape = GrowthShape(scripts, times);
     const BandData& shown = data[figure];

@@ -16,8 +16,8 @@ struct Settings {
     int run = 1;         // which of several runs this is, for the JSON rows
     bool numbered = false;  // the run was named: its result files carry its number
     PairPlan quick{2, 9, 61, 11};  // the event, page, marks and log figures
-    PairPlan band{2, 9, 31, 1};    // the band shown, each pair of which builds two whole forms
-    int growthRepeats = 5;     // of the growth points that carry no verdict
+    PairPlan band{2, 9, 31, 3};    // the band shown, each round of which builds two whole forms
+    int growthRepeats = 5;  // of the growth points, which carry no verdict (times rounds where quick)
     std::vector<int> pageSizes{1, 100, 1000, 10000};  // URL scripts in the URL tree
     // Main scripts, and URL scripts of the checked one; the figure is taken at bandFigureSize.
     std::vector<int> bandSizes{10, 100, 1000, 10000};

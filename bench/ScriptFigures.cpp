@@ -147,22 +147,22 @@ bool MeasurePerPageCost(const Settings& settings, Report& report) {
                               [&] { size.scriptlet->OnDocumentComplete(com::ComPtr<IDispatch>(page.Frame())); });
         };
     };
-    // The figure pairs the largest tree with the smallest; the sizes between are the
-    // growth rows' own.
+    // The figure pairs the largest tree with the smallest. The growth rows are timed
+    // apart, every size in turn, so that their points share one stretch of the machine's
+    // load.
     const PairedResult result = MeasurePaired(settings.quick, handle(sizes.back()), handle(sizes.front()));
-    std::vector<TimedRun> between;
-    for (size_t i = 1; i + 1 < sizes.size(); ++i) between.push_back(handle(sizes[i]));
-    const auto medians = MedianOfInterleaved(settings.growthRepeats, between);
+    std::vector<TimedRun> everySize;
+    for (Size& size : sizes) everySize.push_back(handle(size));
+    const auto medians = MedianOfInterleaved(settings.growthRepeats * settings.quick.rounds, everySize);
     bool handled = true;
     GrowthSeries growth{"per-page cost", {}, ""};
     std::vector<double> scripts, times;
     for (size_t i = 0; i < sizes.size(); ++i) {
         handled = handled && sizes[i].scriptlet->GetCollectedCount() == 1 &&
                   sizes[i].scriptlet->GetWindowScriptletCount() == 0;
-        const double time = i == 0 ? result.baselineUs : i + 1 == sizes.size() ? result.pelmoraUs : medians[i - 1];
-        growth.points.push_back({static_cast<double>(sizes[i].scripts), time, 0});
+        growth.points.push_back({static_cast<double>(sizes[i].scripts), medians[i], 0});
         scripts.push_back(sizes[i].scripts);
-        times.push_back(time);
+        times.push_back(medians[i]);
     }
     growth.shape = GrowthShape(scripts, times);
     sizes.clear();
