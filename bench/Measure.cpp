@@ -22,11 +22,52 @@ double TimePerRun(int count, const std::function<void()>& body) {
     return (NowMicroseconds() - start) / std::max(count, 1);
 }
 
-double Median(std::vector<double> values) {
+double Median(std::vector<double> values) { return Quantile(std::move(values), 0.5); }
+
+double Quantile(std::vector<double> values, double q) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+    const double rank = q * static_cast<double>(values.size() - 1);
+    const size_t below = static_cast<size_t>(rank);
+    if (below + 1 >= values.size()) return values.back();
+    const double part = rank - static_cast<double>(below);
+    return values[below] + part * (values[below + 1] - values[below]);
+}
+
+bool Settled(const std::vector<double>& ratios) {
+    if (ratios.size() < 3) return false;
+    const double median = Median(ratios);
+    return median > 0 && Quantile(ratios, 0.25) >= median * 0.9 && Quantile(ratios, 0.75) <= median * 1.1;
+}
+
+PairedResult MeasurePaired(const PairPlan& plan, const TimedRun& pelmora, const TimedRun& baseline) {
+    PairedResult result;
+    std::vector<double> pelmoraTimes, baselineTimes;
+    for (int pair = 0; pair < plan.warmUp + plan.cap; ++pair) {
+        std::vector<double> ourRounds, theirRounds;
+        for (int round = 0; round < std::max(plan.rounds, 1); ++round) {
+            if ((pair + round) % 2 == 0) {
+                ourRounds.push_back(pelmora());
+                theirRounds.push_back(baseline());
+            } else {
+                theirRounds.push_back(baseline());
+                ourRounds.push_back(pelmora());
+            }
+        }
+        const double ours = Median(ourRounds), theirs = Median(theirRounds);
+        if (pair < plan.warmUp) continue;
+        pelmoraTimes.push_back(ours);
+        baselineTimes.push_back(theirs);
+        result.ratios.push_back(theirs > 0 ? ours / theirs : 0);
+        if (result.Repeats() >= plan.minimum && Settled(result.ratios)) break;
+    }
+    result.pelmoraUs = Median(pelmoraTimes);
+    result.baselineUs = Median(baselineTimes);
+    result.ratio = Median(result.ratios);
+    result.lowerQuartile = Quantile(result.ratios, 0.25);
+    result.upperQuartile = Quantile(result.ratios, 0.75);
+    result.settled = Settled(result.ratios);
+    return result;
 }
 
 std::vector<double> MedianOfInterleaved(int repeats, const std::vector<TimedRun>& runs) {

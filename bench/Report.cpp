@@ -34,14 +34,50 @@ std::string JsonString(const std::string& text) {
 
 }  // namespace
 
+std::string FigureRow::Verdict() const {
+    if (!settled) return "unstable";
+    const bool met = share ? ratio < goal : ratio <= goal;
+    return met ? "met" : "missed";
+}
+
+FigureRow PairedRow(std::string figure, const PairedResult& result, double goal, std::string note) {
+    FigureRow row;
+    row.figure = std::move(figure);
+    row.pelmoraUs = result.pelmoraUs;
+    row.baselineUs = result.baselineUs;
+    row.ratio = result.ratio;
+    row.lowerQuartile = result.lowerQuartile;
+    row.upperQuartile = result.upperQuartile;
+    row.goal = goal;
+    row.settled = result.settled;
+    row.repeats = result.Repeats();
+    row.ratios = result.ratios;
+    row.note = std::move(note);
+    return row;
+}
+
+const char* BuildName() noexcept { return sizeof(void*) == 8 ? "x64" : "x86"; }
+
 std::string Report::Table() const {
-    std::string table = Padded("figure", 34) + Padded("Pelmora", 12) + Padded("baseline", 12) + Padded("ratio", 8) +
-                        Padded("goal", 8) + Padded("verdict", 9) + "repeats\n";
+    std::string table = Padded("figure", 32) + Padded("Pelmora", 11) + Padded("baseline", 11) + Padded("ratio", 8) +
+                        Padded("IQR", 14) + Padded("goal", 9) + Padded("verdict", 10) + "repeats\n";
     for (const FigureRow& row : rows_) {
-        table += Padded(row.figure, 34) + Padded(Duration(row.pelmoraUs), 12) + Padded(Duration(row.baselineUs), 12) +
-                 Padded(Format("%.2f", row.Ratio()), 8) + Padded(Format("<= %.1f", row.goal), 8) +
-                 Padded(verdicts_ ? (row.Met() ? "met" : "MISSED") : "-", 9) + std::to_string(row.repeats) + "\n";
+        const char* value = row.share ? "%.2f%%" : "%.2f";
+        const double scale = row.share ? 100 : 1;
+        table += Padded(row.figure, 32) + Padded(Duration(row.pelmoraUs), 11) + Padded(Duration(row.baselineUs), 11) +
+                 Padded(Format(value, row.ratio * scale), 8) +
+                 Padded(row.repeats > 1 ? Format(value, row.lowerQuartile * scale) + "-" +
+                                              Format(value, row.upperQuartile * scale)
+                                        : "-",
+                        14) +
+                 Padded((row.share ? "< " : "<= ") + Format(value, row.goal * scale), 9) +
+                 Padded(verdicts_ ? row.Verdict() : "-", 10) + std::to_string(row.repeats) + "\n";
         if (!row.note.empty()) table += "    " + row.note + "\n";
+        if (row.ratios.size() > 1) {
+            table += "    pairs:";
+            for (double ratio : row.ratios) table += Format(" %.2f", ratio);
+            table += "\n";
+        }
     }
     for (const GrowthSeries& series : growth_) {
         table += "\ngrowth of " + series.figure + ": " + series.shape + "\n";
@@ -55,18 +91,23 @@ std::string Report::Table() const {
 }
 
 std::string Report::JsonLines() const {
+    const std::string build = std::string("{\"build\":\"") + BuildName() + "\",\"run\":" + std::to_string(run_);
     std::string lines;
     for (const FigureRow& row : rows_) {
-        lines += "{\"figure\":" + JsonString(row.figure) + ",\"pelmora_us\":" + Format("%.3f", row.pelmoraUs) +
-                 ",\"baseline_us\":" + Format("%.3f", row.baselineUs) + ",\"ratio\":" + Format("%.4f", row.Ratio()) +
-                 ",\"goal\":" + Format("%.2f", row.goal) + ",\"repeats\":" + std::to_string(row.repeats);
-        if (verdicts_) lines += std::string(",\"verdict\":") + (row.Met() ? "\"met\"" : "\"missed\"");
+        lines += build + ",\"figure\":" + JsonString(row.figure) + ",\"pelmora_us\":" + Format("%.3f", row.pelmoraUs) +
+                 ",\"baseline_us\":" + Format("%.3f", row.baselineUs) + ",\"ratio\":" + Format("%.4f", row.ratio) +
+                 ",\"iqr\":[" + Format("%.4f", row.lowerQuartile) + "," + Format("%.4f", row.upperQuartile) +
+                 "],\"goal\":" + Format("%.4f", row.goal) + ",\"share\":" + (row.share ? "true" : "false") +
+                 ",\"repeats\":" + std::to_string(row.repeats) + ",\"ratios\":[";
+        for (size_t i = 0; i < row.ratios.size(); ++i) lines += (i ? "," : "") + Format("%.4f", row.ratios[i]);
+        lines += "]";
+        if (verdicts_) lines += ",\"verdict\":" + JsonString(row.Verdict());
         lines += "}\n";
     }
     for (const GrowthSeries& series : growth_) {
         for (const GrowthPoint& point : series.points) {
-            lines += "{\"growth\":" + JsonString(series.figure) + ",\"scripts\":" + Format("%.0f", point.scripts) +
-                     ",\"pelmora_us\":" + Format("%.3f", point.pelmoraUs);
+            lines += build + ",\"growth\":" + JsonString(series.figure) + ",\"scripts\":" +
+                     Format("%.0f", point.scripts) + ",\"pelmora_us\":" + Format("%.3f", point.pelmoraUs);
             if (point.baselineUs > 0) lines += ",\"baseline_us\":" + Format("%.3f", point.baselineUs);
             lines += ",\"shape\":" + JsonString(series.shape) + "}\n";
         }
@@ -89,7 +130,7 @@ std::string Report::GrowthData() const {
 
 bool Report::AllMet() const {
     for (const FigureRow& row : rows_) {
-        if (!row.Met()) return false;
+        if (row.Verdict() != "met") return false;
     }
     return true;
 }

@@ -76,17 +76,17 @@ bool MeasureEventDispatch(const Settings& settings, Report& report) {
     prepared->AddRef();
 
     HRESULT pelmoraResult = S_OK, baselineResult = S_OK;
-    const int calls = settings.smoke ? 1 : 200;
-    const auto medians = MedianOfInterleaved(
-        settings.repeats,
-        {[&] {
+    const int calls = settings.smoke ? 1 : 20;
+    const PairedResult result = MeasurePaired(
+        settings.quick,
+        [&] {
              return TimePerRun(calls, [&] {
                  HRESULT hr = scriptlet->Invoke(kDispidDocumentComplete, IID_NULL, LOCALE_USER_DEFAULT,
                                                 DISPATCH_METHOD, &page.params, nullptr, nullptr, nullptr);
                  if (FAILED(hr)) pelmoraResult = hr;
              });
          },
-         [&] {
+        [&] {
              return TimePerRun(calls, [&] {
                  DISPPARAMS one{argument.get(), nullptr, 1, 0};
                  com::Variant result;
@@ -98,13 +98,14 @@ bool MeasureEventDispatch(const Settings& settings, Report& report) {
                  ::SysFreeString(exception.bstrHelpFile);
                  if (FAILED(hr)) baselineResult = hr;
              });
-         }});
+         });
     (void)scriptlet->Detach();
     if (FAILED(pelmoraResult)) return Fail("DocumentComplete through the scriptlet failed");
     if (FAILED(baselineResult)) return Fail("the direct call of DocumentComplete failed");
     if (scriptlet->GetCollectedCount() != 1) return Fail("the completed page was not collected");
-    report.Add(FigureRow{"event dispatch", medians[0], medians[1], 1.3, settings.repeats,
-                         std::to_string(calls) + " events a repeat; the script reads Params.URL"});
+    report.Add(PairedRow("event dispatch", result, 1.5,
+                         std::to_string(calls) + " events a round, " + std::to_string(settings.quick.rounds) +
+                             " rounds a pair; the script reads Params.URL"));
     return true;
 }
 
@@ -139,15 +140,20 @@ bool MeasurePerPageCost(const Settings& settings, Report& report) {
 
     // The page's own site and page scripts are not installed: what is timed is the
     // handling every page gets, the lookups included, not the start of a URL script.
-    const int documents = settings.smoke ? 1 : 200;
-    std::vector<TimedRun> runs;
-    for (Size& size : sizes) {
-        runs.push_back([&] {
+    const int documents = settings.smoke ? 1 : 20;
+    auto handle = [&](Size& size) -> TimedRun {
+        return [&] {
             return TimePerRun(documents,
                               [&] { size.scriptlet->OnDocumentComplete(com::ComPtr<IDispatch>(page.Frame())); });
-        });
-    }
-    const auto medians = MedianOfInterleaved(settings.repeats, runs);
+        };
+    };
+    // The figure pairs the largest tree with the smallest. The growth rows are timed
+    // apart, every size in turn, so that their points share one stretch of the machine's
+    // load.
+    const PairedResult result = MeasurePaired(settings.quick, handle(sizes.back()), handle(sizes.front()));
+    std::vector<TimedRun> everySize;
+    for (Size& size : sizes) everySize.push_back(handle(size));
+    const auto medians = MedianOfInterleaved(settings.growthRepeats * settings.quick.rounds, everySize);
     bool handled = true;
     GrowthSeries growth{"per-page cost", {}, ""};
     std::vector<double> scripts, times;
@@ -162,10 +168,11 @@ bool MeasurePerPageCost(const Settings& settings, Report& report) {
     sizes.clear();
     ::DestroyWindow(parent);
     if (!handled) return Fail("a completed page was not handled as it should be");
-    report.Add(FigureRow{"per-page cost, " + std::to_string(static_cast<int>(scripts.back())) + " vs " +
+    report.Add(PairedRow("per-page cost, " + std::to_string(static_cast<int>(scripts.back())) + " vs " +
                              std::to_string(static_cast<int>(scripts.front())) + " scripts",
-                         times.back(), times.front(), 1.1, settings.repeats,
-                         std::to_string(documents) + " documents a repeat; half the URL scripts checked"});
+                         result, 1.1,
+                         std::to_string(documents) + " documents a round, " + std::to_string(settings.quick.rounds) +
+                             " rounds a pair; half the URL scripts checked"));
     report.Add(std::move(growth));
     return true;
 }

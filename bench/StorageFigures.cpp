@@ -73,9 +73,9 @@ bool MeasureMarks(const Settings& settings, Report& report) {
     std::string read;
 
     bool pelmoraOk = true, baselineOk = true;
-    const auto medians = MedianOfInterleaved(
-        settings.repeats,
-        {[&] {
+    const PairedResult result = MeasurePaired(
+        settings.quick,
+        [&] {
              CRootStorage loaded(kMarksValue);
              const double start = NowMicroseconds();
              const bool saved = marks.Save();
@@ -84,17 +84,18 @@ bool MeasureMarks(const Settings& settings, Report& report) {
              pelmoraOk = pelmoraOk && saved && CountItems(loaded) == static_cast<size_t>(items);
              return elapsed;
          },
-         [&] {
+        [&] {
              const double start = NowMicroseconds();
              const bool ok = WriteAndReadValue(bytes, read);
              const double elapsed = NowMicroseconds() - start;
              baselineOk = baselineOk && ok && read.size() == bytes.size();
              return elapsed;
-         }});
+         });
     if (!pelmoraOk) return Fail("the marks did not come back whole");
     if (!baselineOk) return Fail("the baseline value did not come back whole");
-    report.Add(FigureRow{"marks, " + std::to_string(items) + " items", medians[0], medians[1], 2.0, settings.repeats,
-                         "save and load of one " + std::to_string(bytes.size() / 1024) + " KiB value"});
+    report.Add(PairedRow("marks, " + std::to_string(items) + " items", result, 2.0,
+                         "save and load of one " + std::to_string(bytes.size() / 1024) + " KiB value, " +
+                             std::to_string(settings.quick.rounds) + " rounds a pair"));
     return true;
 }
 
@@ -112,17 +113,17 @@ bool MeasureLogRecord(const Settings& settings, Report& report) {
                                      "Wed Dec 09 12:00:00 2026\n", "ERROR", static_cast<int>(E_FAIL), kMessage,
                                      kFunction, kSource, 42);
 
-    const int records = settings.smoke ? 1 : 100;
+    const int records = settings.smoke ? 1 : 10;
     bool baselineOk = true;
-    const auto medians = MedianOfInterleaved(
-        settings.repeats,
-        {[&] {
+    const PairedResult result = MeasurePaired(
+        settings.quick,
+        [&] {
              ::DeleteFileW(logPath.c_str());
              return TimePerRun(records, [&] {
                  logger.Log(LOG_ERROR, kMessage, static_cast<int>(E_FAIL), kFunction, kSource, 42);
              });
          },
-         [&] {
+        [&] {
              ::DeleteFileW(baselinePath.c_str());
              return TimePerRun(records, [&] {
                  HANDLE file = ::CreateFileW(baselinePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
@@ -136,7 +137,7 @@ bool MeasureLogRecord(const Settings& settings, Report& report) {
                  baselineOk = ::WriteFile(file, record, static_cast<DWORD>(length), &written, nullptr) && baselineOk;
                  ::CloseHandle(file);
              });
-         }});
+         });
     const size_t logged = test::ReadFileBytes(logPath).size();
     const size_t appended = test::ReadFileBytes(baselinePath).size();
     if (!baselineOk) return Fail("the baseline could not append");
@@ -144,8 +145,9 @@ bool MeasureLogRecord(const Settings& settings, Report& report) {
         return Fail("the log holds " + std::to_string(logged) + " bytes where the baseline appended " +
                     std::to_string(appended));
     }
-    report.Add(FigureRow{"log record", medians[0], medians[1], 1.5, settings.repeats,
-                         std::to_string(records) + " records a repeat, each " + std::to_string(length) + " bytes"});
+    report.Add(PairedRow("log record", result, 1.5,
+                         std::to_string(records) + " records a round, " + std::to_string(settings.quick.rounds) +
+                             " rounds a pair, each record " + std::to_string(length) + " bytes"));
     return true;
 }
 

@@ -1,11 +1,15 @@
 // Pelmora's benchmarks: what the add-on costs the browser per event, per page, per band
 // shown, per save of its marks and per log record, each against the least a program
 // must do for the same result, measured side by side in one run.
-//   pelmora_bench [--smoke] [--repeats N] [--out FOLDER] [--only event|page|band|marks|log]
-// --smoke runs every figure once on small data and gives no verdicts; the results go
-// to FOLDER (the program's folder by default) as bench-results.jsonl and
-// bench-growth.dat. Exit code 0 when every goal was met (always in a smoke run that
-// ran), 1 when a goal was missed, 2 when a figure could not run.
+//   pelmora_bench [--smoke] [--repeats N] [--run N] [--out FOLDER]
+//                 [--only event|page|band|idle|marks|log]
+// --smoke runs every figure on small data, a few pairs each, and gives no verdicts;
+// --repeats caps the pairs of every figure; --run numbers the results of one of
+// several runs. The results go to FOLDER (the program's folder by default) as
+// bench-results.jsonl and bench-growth.dat, or bench-results-N.jsonl and
+// bench-growth-N.dat for run N. Exit code 0 when every goal was met (always in a smoke
+// run that ran), 1 when a goal was missed or a figure never settled, 2 when a figure
+// could not run.
 #include <objbase.h>
 
 #include <algorithm>
@@ -29,22 +33,27 @@ int Run(Settings settings, const std::wstring& outFolder) {
     test::ScopedRegistryKey productKey{HKEY_CURRENT_USER, test::kProductKeyForTests};
     test::TempDir work;
     settings.workDirectory = work.path();
-    Report report(!settings.smoke);
+    Report report(!settings.smoke, settings.run);
     bool ran = true;
     const struct {
         const char* name;
         bool (*measure)(const Settings&, Report&);
     } figures[] = {{"event", MeasureEventDispatch}, {"page", MeasurePerPageCost}, {"band", MeasureBandShown},
-                   {"marks", MeasureMarks},         {"log", MeasureLogRecord}};
+                   {"idle", MeasureIdleBand},       {"marks", MeasureMarks},        {"log", MeasureLogRecord}};
     for (const auto& figure : figures) {
         if (settings.only.empty() || settings.only == figure.name) ran = figure.measure(settings, report) && ran;
     }
 
-    std::printf("%s", report.Table().c_str());
-    std::printf("\nmedians of %d repeats (%d for the band shown)%s\n", settings.repeats, settings.bandRepeats,
+    std::printf("%s build, run %d\n%s", BuildName(), settings.run, report.Table().c_str());
+    std::printf("\nratios: medians of the pairs after %d warm-up pairs, settled when the quartiles lie within "
+                "10%% of the median (at most %d pairs, %d for the band shown)%s\n",
+                settings.quick.warmUp, settings.quick.cap, settings.band.cap,
                 settings.smoke ? "; smoke run: small data, no verdicts" : "");
-    const std::wstring jsonPath = outFolder + (settings.smoke ? L"\\bench-smoke.jsonl" : L"\\bench-results.jsonl");
-    const std::wstring dataPath = outFolder + (settings.smoke ? L"\\bench-smoke-growth.dat" : L"\\bench-growth.dat");
+    const std::wstring suffix = settings.numbered ? L"-" + std::to_wstring(settings.run) : L"";
+    const std::wstring jsonPath =
+        outFolder + (settings.smoke ? L"\\bench-smoke.jsonl" : L"\\bench-results" + suffix + L".jsonl");
+    const std::wstring dataPath =
+        outFolder + (settings.smoke ? L"\\bench-smoke-growth.dat" : L"\\bench-growth" + suffix + L".dat");
     if (!WriteTextFile(jsonPath, report.JsonLines()) || !WriteTextFile(dataPath, report.GrowthData())) {
         std::fprintf(stderr, "bench: cannot write the results below %s\n", win::WideToAnsi(outFolder).c_str());
         return 2;
@@ -63,20 +72,31 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--smoke")) {
             settings.smoke = true;
-            settings.repeats = settings.bandRepeats = 1;
-            settings.pageSizes = {1, 100};
+            settings.quick = settings.band = {0, 3, 3, 1};
+            settings.growthRepeats = 1;
+            settings.pageSizes = {1, 30, 100};
             settings.bandSizes = {10, 40};
+            settings.bandFigureSize = 40;
+            settings.idleMainScripts = 20;
+            settings.idleUrlScripts = 60;
+            settings.idleSeconds = 1;
             settings.markItems = 200;
         } else if (!std::strcmp(argv[i], "--repeats") && i + 1 < argc) {
-            settings.repeats = settings.bandRepeats = std::max(1, std::atoi(argv[++i]));
+            const int cap = std::max(1, std::atoi(argv[++i]));
+            settings.quick.cap = settings.band.cap = cap;
+            settings.quick.minimum = std::min(settings.quick.minimum, cap);
+            settings.band.minimum = std::min(settings.band.minimum, cap);
+        } else if (!std::strcmp(argv[i], "--run") && i + 1 < argc) {
+            settings.run = std::max(1, std::atoi(argv[++i]));
+            settings.numbered = true;
         } else if (!std::strcmp(argv[i], "--only") && i + 1 < argc) {
             settings.only = argv[++i];
         } else if (!std::strcmp(argv[i], "--out") && i + 1 < argc) {
             outFolder = pelmora::win::AnsiToWide(argv[++i]);
         } else {
             std::fprintf(stderr,
-                         "usage: pelmora_bench [--smoke] [--repeats N] [--out FOLDER] "
-                         "[--only event|page|band|marks|log]\n");
+                         "usage: pelmora_bench [--smoke] [--repeats N] [--run N] [--out FOLDER] "
+                         "[--only event|page|band|idle|marks|log]\n");
             return 2;
         }
     }
