@@ -30,6 +30,8 @@ bool IsListedScriptFile(std::wstring_view name) noexcept {
 bool IsNameInsideFolder(std::wstring_view typed, std::wstring_view stored) noexcept {
     // "." gains an extension and would look harmless as "..WSC"; the user meant a folder.
     if (typed == L"." || typed == L"..") return false;
+    // Blanks alone name nothing: they would make a script called "   .WSC".
+    if (typed.find_first_not_of(L' ') == std::wstring_view::npos) return false;
     return IsUsableUrlNameComponent(stored);
 }
 

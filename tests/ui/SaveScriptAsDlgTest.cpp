@@ -191,7 +191,8 @@ TEST_F(SaveScriptAsDlgTest, NamesThatLeaveTheFolderOrThatWindowsRefusesAreRefuse
                           {L".", kRenameScript}, {L"..", kRenameFolder}, {L"c:\\out", kRenameFolder},
                           {L"all*", kSave},     {L"why?", kSave},        {L"<tag>", kSave},
                           {L"a|b", kSave},      {L"say \"hi\"", kSave},  {L"pipe|d", kRenameScript},
-                          {L"wild?", kRenameFolder}, {alias.c_str(), kSave}};
+                          {L"wild?", kRenameFolder}, {alias.c_str(), kSave},
+                          {L"   ", kSave},        {L"  ", kRenameScript}};
     const std::wstring sub = top_ + L"\\sub";
     std::vector<std::wstring> boxes;
     bool open = false;
@@ -224,7 +225,7 @@ TEST_F(SaveScriptAsDlgTest, NamesThatLeaveTheFolderOrThatWindowsRefusesAreRefuse
     EXPECT_TRUE(test::FileExists(sub + L"\\keep.WSC") && test::DirectoryExists(sub + L"\\folder"));
     EXPECT_EQ(test::ReadFileBytes(sub + L"\\long-named-script.WSC"), "x");
     EXPECT_FALSE(test::FileExists(top_ + L"\\out.WSC") || test::DirectoryExists(L"c:\\out"));
-    EXPECT_EQ(test::CountOf(log.Added(), "Can not rename "), 6u);
+    EXPECT_EQ(test::CountOf(log.Added(), "Can not rename "), 7u);
 }
 
 TEST_F(SaveScriptAsDlgTest, StartOutsideTheTopShowsTheTopAndTheParentEntryCannotBeRenamed) {
