@@ -12,6 +12,7 @@
 #   SOAK_BIN=DIR      take the programs from DIR (with ARCH naming its build), build nothing
 #   SOAK_OUT=DIR      where the prefix and scripts go (a temporary folder, removed afterwards)
 #   SOAK_TRANSCRIPT=1 print the host's transcript too, to follow a replay
+#   SOAK_SKIP=K,...   leave those kinds of action out (the names the figures print)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 steps=${SOAK_STEPS:-2000}
@@ -53,11 +54,14 @@ soak_one() {  # soak_one ARCH BIN
   local key='HKCU\SOFTWARE\Halvenne\Pelmora'
   /usr/lib/wine/wine64 reg add "$key" /v ScriptLocation /t REG_SZ /d "$(windows_path "$location")" /f >/dev/null 2>&1
   /usr/lib/wine/wine64 reg add "$key" /v LogErrors /t REG_DWORD /d 3 /f >/dev/null 2>&1
+  # No sound card here: each message box's sound would wait on a missing device.
+  /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d '' /f >/dev/null 2>&1
   /usr/lib/wine/wineserver -w
 
   local host=(/usr/lib/wine/wine64 "$(windows_path "$bin/bandhost.exe")" --clsid '{EC3B8349-CAB2-4E10-AF31-69E1BA5031A0}'
               --soak "$seed" "$steps" "$(windows_path "$samples")")
   [[ -z ${SOAK_TRANSCRIPT:-} ]] || host+=(--transcript)
+  [[ -z ${SOAK_SKIP:-} ]] || host+=(--skip "$SOAK_SKIP")
   [[ -n ${DISPLAY:-} ]] || host=(xvfb-run -a -n $((RANDOM % 100 + 400)) -s "-screen 0 1280x1024x24" "${host[@]}")
   echo "== soak on $arch: seed $seed, $steps steps =="
   local status=0 started=$SECONDS

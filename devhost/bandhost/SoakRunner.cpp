@@ -359,8 +359,15 @@ int SoakRunner::Run() {
     const DWORD gdiBefore = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
     const DWORD userBefore = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
 
+    // Kinds left out weigh nothing; the walk of the others changes with them.
+    const std::wstring skip = L"," + options_.skip + L",";
+    std::vector<int> weights;
     int total = 0;
-    for (const Action& action : kActions) total += action.weight;
+    for (const Action& action : kActions) {
+        weights.push_back(skip.find(L"," + std::wstring(action.kind) + L",") == std::wstring::npos ? action.weight : 0);
+        total += weights.back();
+    }
+    if (!options_.skip.empty()) Say(L"soak: left out: " + options_.skip);
     int step = 1;
     bool held = true;
     std::thread watchdog([this] { Watch(); });
@@ -370,9 +377,9 @@ int SoakRunner::Run() {
             step_ = step;
         }
         int roll = static_cast<int>(Pick(static_cast<size_t>(total)));
-        const Action* chosen = kActions;
-        while (roll >= chosen->weight) roll -= (chosen++)->weight;
-        held = RunAction(*chosen);
+        size_t chosen = 0;
+        while (roll >= weights[chosen]) roll -= weights[chosen++];
+        held = RunAction(kActions[chosen]);
     }
     --step;
     ended_ = true;
@@ -429,6 +436,7 @@ bool SoakRunner::RunAction(const Action& action) {
     closeFrom_ = host_.Transcript().Lines().size();
     const ULONGLONG start = ::GetTickCount64();
     actionStart_ = start;
+    dialogMs_ = 0;
     for (const std::wstring& line : lines) {
         Remember(line);
         std::vector<TourStep> steps;
@@ -438,7 +446,7 @@ bool SoakRunner::RunAction(const Action& action) {
     }
     host_.PumpPending();
     actionStart_ = 0;
-    const ULONGLONG took = ::GetTickCount64() - start;
+    const ULONGLONG took = ::GetTickCount64() - start - dialogMs_;
     milliseconds_[action.kind] += took;
     return CheckInvariants(action, took);
 }
@@ -453,10 +461,14 @@ void SoakRunner::Watch() {
     while (!ended_) {
         ::Sleep(100);
         const ULONGLONG start = actionStart_;
-        if (!start || ::GetTickCount64() - start <= kHangMs) continue;
+        if (!start || ::GetTickCount64() - start - dialogMs_ <= kHangMs) continue;
         std::lock_guard<std::mutex> guard(recentLock_);
         failure_ = L"1: the action has not returned within 5 seconds (the host's thread hangs)";
         Report(step_);
+        // What the stuck thread did last: read while it is stuck, so only a copy.
+        const std::vector<std::wstring> lines = host_.Transcript().Lines();
+        Say(L"soak: the transcript's last lines:");
+        for (size_t i = lines.size() > 12 ? lines.size() - 12 : 0; i < lines.size(); ++i) Say(L"  " + lines[i]);
         ::TerminateProcess(::GetCurrentProcess(), 1);
     }
 }
@@ -468,6 +480,9 @@ void CALLBACK SoakRunner::OnAnswerTimer(HWND, UINT, UINT_PTR, DWORD) {
 void SoakRunner::AnswerDialogs() {
     std::vector<HWND> open;
     ::EnumThreadWindows(::GetCurrentThreadId(), &CollectDialog, reinterpret_cast<LPARAM>(&open));
+    const ULONGLONG now = ::GetTickCount64();
+    if (!open.empty() && lastAnswerTick_) dialogMs_ += now - lastAnswerTick_;
+    lastAnswerTick_ = now;
     for (auto it = answered_.begin(); it != answered_.end();)
         it = ::IsWindow(it->first) ? std::next(it) : answered_.erase(it);
     for (const HWND dialog : open) {

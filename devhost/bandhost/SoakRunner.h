@@ -8,7 +8,8 @@
 // name box), so answering never shifts the actions that follow.
 //
 // After every action:
-//   1. the action returned within 5 seconds;
+//   1. the action returned within 5 seconds (the time its dialogs waited for their
+//      answers not counted);
 //   2. the "Attached scripts:" list holds as many browser entries as the browser has
 //      sinks, and as many window entries as the shown windows have sinks;
 //   3. nothing is connected while the band is hidden; while it is shown, the main
@@ -46,6 +47,7 @@ struct SoakOptions {
     int steps = 2000;
     std::wstring samples;  // the folder of the sample scripts (see tests/bandhost/soak)
     std::function<void(const std::wstring&)> print;  // the figures and the failure go here
+    std::wstring skip;  // action kinds left out, separated by ','
 };
 
 class SoakRunner {
@@ -143,6 +145,10 @@ private:
     std::mutex recentLock_;  // recent_ and step_, read by the watchdog
     int step_ = 0;
     std::atomic<ULONGLONG> actionStart_{0};  // 0 between actions
+    // The time this action spent with a dialog open, waiting on the soak's answer
+    // (the person's time, not the thread's): not counted against the 5 seconds.
+    std::atomic<ULONGLONG> dialogMs_{0};
+    ULONGLONG lastAnswerTick_ = 0;
     std::atomic<bool> ended_{false};
 };
 

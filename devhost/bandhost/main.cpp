@@ -1,7 +1,7 @@
 // The development host: plays Internet Explorer's frame for an Explorer Bar.
 //
 //   bandhost [--clsid {CLSID}] [--script TOUR] [--list-box ID] [--width PIXELS] [URL]
-//   bandhost [--clsid {CLSID}] --soak SEED STEPS SAMPLES [--transcript]
+//   bandhost [--clsid {CLSID}] --soak SEED STEPS SAMPLES [--skip KIND,...] [--transcript]
 //
 // Finds the vertical Explorer Bar as the browser does (the only one registered, or
 // the first of several; --clsid names one), creates it through COM, shows it and
@@ -10,7 +10,8 @@
 // standard output as it grows. With --soak it runs STEPS random actions from the seed
 // SEED with the sample scripts of the folder SAMPLES (see bandhost/SoakRunner.h) and
 // prints only the soak's figures, and its failure if one invariant broke (with
-// --transcript also the transcript, to follow a replay).
+// --transcript also the transcript, to follow a replay; --skip leaves those kinds of
+// action out).
 // Exit codes: 0 done, every expectation met; 1 a tour step failed or an invariant broke; 2 bad arguments or
 // a tour that cannot be read or parsed; 3 no bar, or the bar could not be created.
 #include <windows.h>
@@ -105,6 +106,8 @@ bool ParseArguments(int count, wchar_t** values, Arguments& arguments, std::wstr
             arguments.soakOptions.steps = static_cast<int>(steps);
             arguments.soakOptions.samples = values[i + 3];
             i += 3;
+        } else if (argument == L"--skip" && hasValue) {
+            arguments.soakOptions.skip = values[++i];
         } else if (argument == L"--transcript") {
             arguments.transcript = true;
         } else if (argument == L"--script" && hasValue) {
@@ -237,7 +240,7 @@ int wmain(int count, wchar_t** values) {
     if (!ParseArguments(count, values, arguments, error)) {
         Print(L"bandhost: " + error);
         Print(L"usage: bandhost [--clsid {CLSID}] [--script TOUR] [--list-box ID] [--width PIXELS] [URL]");
-        Print(L"       bandhost [--clsid {CLSID}] --soak SEED STEPS SAMPLES [--transcript]");
+        Print(L"       bandhost [--clsid {CLSID}] --soak SEED STEPS SAMPLES [--skip KIND,...] [--transcript]");
         return kExitUsage;
     }
     if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return kExitNoBar;
