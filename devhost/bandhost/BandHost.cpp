@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cwctype>
 #include <iterator>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "bandhost/BandLayout.h"
@@ -13,6 +15,8 @@
 namespace pelmora::bandhost {
 
 namespace {
+
+constexpr ULONGLONG kMaxClockStepMs = 250;
 
 bool IsButtonDown(UINT message) {
     return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN ||
@@ -118,7 +122,10 @@ BandHost::BandHost()
 BandHost::~BandHost() {
     CloseBand();
     if (site_) site_->Disconnect();
-    if (browser_) browser_->SetTranscriptListener(nullptr);
+    if (browser_) {
+        browser_->SetTranscriptListener(nullptr);
+        browser_->SetBarListener(nullptr);
+    }
     frame_.Destroy();
 }
 
@@ -138,6 +145,12 @@ bool BandHost::Open(const HostOptions& options) {
     });
     if (!frame_.Open(this, options.frameRect, options.visible, options.quitOnClose)) return false;
     browser_ = browser::CreateWebBrowser(frame_.Handle());
+    browser_->SetModalAlerts(true);  // a person, or the tour's dialog watch, ends each box
+    browser_->SetBarListener([this](const std::wstring& clsid, bool show) -> HRESULT {
+        if (!band_.IsAttached() || _wcsicmp(clsid.c_str(), ClsidText(bar_.clsid).c_str()) != 0) return E_INVALIDARG;
+        Note(std::wstring(L"the browser's ShowBrowserBar ") + (show ? L"shows" : L"hides") + L" the bar");
+        return show == band_.IsShown() ? S_OK : ShowBand(show);
+    });
     browser_->SetTranscriptListener([this](const std::wstring& line) {
         try {
             transcript_.AddBrowserLine(line);
@@ -146,7 +159,12 @@ bool BandHost::Open(const HostOptions& options) {
         }
     });
     site_ = CreateBandSite(frame_.BandPane(), com::ComPtr<IWebBrowser2>(static_cast<IWebBrowser2*>(browser_.get())),
-                           &transcript_, nullptr);
+                           &transcript_, [this](bool gained) {
+                               if (!focusAnswer_ || answeringFocus_ || !band_.IsAttached()) return;
+                               answeringFocus_ = true;
+                               band_.Activate(gained, nullptr);
+                               answeringFocus_ = false;
+                           });
     lastTick_ = ::GetTickCount64();
     RefreshPage();
     return true;
@@ -165,6 +183,8 @@ HRESULT BandHost::LoadBar(const ExplorerBar& bar) {
     Note(L"CoCreateInstance(" + ClsidText(bar.clsid) + L", CLSCTX_INPROC_SERVER) -> " + HResultText(hr));
     if (FAILED(hr)) return hr;
     if (preferredWidth_ <= 0) preferredWidth_ = bar.barSize;
+    bar_ = bar;
+    loadedBar_ = true;
     return LoadBand(object.get(), bar.name);
 }
 
@@ -221,10 +241,10 @@ void BandHost::PlaceBand() {
     ::SetWindowPos(window, nullptr, area.left, area.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void BandHost::CloseBand() {
+void BandHost::CloseBand(CloseOrder order) {
     if (!band_.IsAttached()) return;
     const std::wstring module = bandModule_;
-    band_.Close();
+    band_.Close(order);
     listWatch_.Stop();
     bandModule_.clear();
     if (IsOpen()) {
@@ -233,6 +253,13 @@ void BandHost::CloseBand() {
     }
     ::CoFreeUnusedLibraries();
     ReportUnload(module);
+}
+
+HRESULT BandHost::ReopenBand() {
+    if (band_.IsAttached() || !loadedBar_) return E_UNEXPECTED;
+    const ExplorerBar bar = bar_;
+    const HRESULT hr = LoadBar(bar);
+    return FAILED(hr) ? hr : ShowBand(true);
 }
 
 void BandHost::ReportUnload(const std::wstring& module) {
@@ -300,7 +327,14 @@ bool BandHost::PreTranslate(MSG& message) {
 
 void BandHost::PumpPending() {
     MSG message;
+    // A timer comes only when nothing else waits: its second round means everything
+    // pending was handled, even when the timers' work outlasts their period.
+    std::set<std::pair<HWND, WPARAM>> timers;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_TIMER && !timers.insert({message.hwnd, message.wParam}).second) {
+            ::DispatchMessageW(&message);
+            return;
+        }
         if (message.message == WM_QUIT) {
             ::PostQuitMessage(static_cast<int>(message.wParam));  // for the loop that waits for it
             return;
@@ -342,7 +376,10 @@ void BandHost::Poll() {
 
 void BandHost::AdvanceClocks() {
     const ULONGLONG now = ::GetTickCount64();
-    const ULONGLONG elapsed = now - lastTick_;
+    // A thread kept busy (a modal box, a slow script) gets its intervals late, not in
+    // a storm: the browser does not run the periods it missed. Without the cap, pages
+    // with several short intervals would spend each tick catching up, and the next.
+    const ULONGLONG elapsed = std::min<ULONGLONG>(now - lastTick_, kMaxClockStepMs);
     lastTick_ = now;
     if (!browser_ || elapsed == 0) return;
     std::vector<browser::HtmlWindow*> windows;

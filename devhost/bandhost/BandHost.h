@@ -66,7 +66,12 @@ public:
     void ToggleBand();
     [[nodiscard]] bool IsBandShown() const noexcept { return band_.IsShown(); }
     // The closing sequence and the unload report; nothing without a band.
-    void CloseBand();
+    void CloseBand(CloseOrder order = CloseOrder::kBrowser);
+    // After CloseBand: the bar LoadBar last created, created, sited and shown again.
+    HRESULT ReopenBand();
+    // With this on, the site answers the band's OnFocusChangeIS by activating it (or
+    // deactivating it) with UIActivateIO inside that call, as a browser site may.
+    void SetFocusAnswer(bool answer) noexcept { focusAnswer_ = answer; }
 
     HRESULT Navigate(const std::wstring& url);
     HRESULT Back();
@@ -140,6 +145,10 @@ private:
     ListBoxWatch listWatch_;
     int listBoxId_ = 0;
     int preferredWidth_ = 0;
+    ExplorerBar bar_;
+    bool loadedBar_ = false;
+    bool focusAnswer_ = false;
+    bool answeringFocus_ = false;  // UIActivateIO running from an answer
     std::wstring bandName_;
     std::wstring bandModule_;
     std::wstring shownUrl_;

@@ -121,13 +121,18 @@ bool HostedBand::TranslateAccelerator(MSG& message) {
     return inputObject_->TranslateAcceleratorIO(&message) == S_OK;
 }
 
-void HostedBand::Close() {
+void HostedBand::Close(CloseOrder order) {
     if (!deskBand_) return;
     // Keep the object alive through its own calls, whatever it releases meanwhile.
     const com::ComPtr<IUnknown> band = band_;
     Note(L"ShowDW(FALSE) -> " + HResultText(deskBand_->ShowDW(FALSE)));
     shown_ = false;
-    Note(L"CloseDW(0) -> " + HResultText(deskBand_->CloseDW(0)));
+    if (order == CloseOrder::kWindowFirst) {
+        const HWND window = Window();
+        const bool destroyed = window && ::DestroyWindow(window);
+        Note(std::wstring(L"the band's window ") + (destroyed ? L"destroyed" : L"could not be destroyed"));
+    }
+    if (order != CloseOrder::kWithoutCloseDW) Note(L"CloseDW(0) -> " + HResultText(deskBand_->CloseDW(0)));
     Note(L"SetSite(NULL) -> " + HResultText(withSite_->SetSite(nullptr)));
     Release();
 }

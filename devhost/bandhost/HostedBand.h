@@ -16,6 +16,10 @@
 
 namespace pelmora::bandhost {
 
+// The orders in which the browser closes a band: its usual one; the band's window
+// destroyed with the frame's before CloseDW; the site taken away without CloseDW.
+enum class CloseOrder { kBrowser, kWindowFirst, kWithoutCloseDW };
+
 class HostedBand {
 public:
     explicit HostedBand(HostTranscript& transcript) noexcept : transcript_(transcript) {}
@@ -36,7 +40,7 @@ public:
     [[nodiscard]] bool HasFocus() const;
     // Offers a key message while the band has the focus; true when the band took it.
     bool TranslateAccelerator(MSG& message);
-    void Close();
+    void Close(CloseOrder order = CloseOrder::kBrowser);
 
     // The band's window as it answers now; none before Attach or after Close.
     [[nodiscard]] HWND Window() const;

@@ -240,6 +240,25 @@ bool TourRunner::Do(const TourStep& step, std::wstring& why) {
     case TourAction::kQuit:
         quit_ = true;
         return true;
+    case TourAction::kCloseBand:
+        if (!host_.Band().IsAttached()) {
+            why = L"there is no band";
+            return false;
+        }
+        host_.CloseBand(static_cast<CloseOrder>(step.number));
+        return true;
+    case TourAction::kOpenBand: {
+        const HRESULT hr = host_.ReopenBand();
+        if (FAILED(hr)) why = L"the bar cannot be opened again: " + HResultText(hr);
+        return SUCCEEDED(hr);
+    }
+    case TourAction::kFocusAnswer:
+        host_.SetFocusAnswer(step.number == 1);
+        return true;
+    case TourAction::kDeleteScript:
+        return DeleteScript(step.text, why);
+    case TourAction::kMakeFolder:
+        return MakeFolder(step.text, why);
     }
     why = L"unknown step";
     return false;
@@ -305,7 +324,7 @@ bool TourRunner::TypeText(int id, const std::wstring& text, std::wstring& why) {
     if (!control) return false;
     if (_wcsicmp(ClassOf(control).c_str(), WC_EDITW) == 0) ::SendMessageW(control, EM_SETSEL, 0, -1);
     for (const wchar_t c : text) ::PostMessageW(control, WM_CHAR, c, 1);
-    host_.PumpFor(50);
+    host_.PumpFor(settleMs_);
     return true;
 }
 
@@ -345,7 +364,7 @@ bool TourRunner::PressButton(const std::wstring& button, std::wstring& why) {
     }
     // Posted: what the button starts may run a modal loop of its own.
     ::PostMessageW(target, BM_CLICK, 0, 0);
-    host_.PumpFor(50);
+    host_.PumpFor(settleMs_);
     return true;
 }
 
@@ -444,7 +463,7 @@ bool TourRunner::Click(int id, std::wstring& why) {
     }
     // Posted: a button that opens a modal dialog returns only when the dialog ends.
     ::PostMessageW(control, BM_CLICK, 0, 0);
-    host_.PumpFor(50);
+    host_.PumpFor(settleMs_);
     return true;
 }
 
@@ -475,7 +494,7 @@ bool TourRunner::PressKey(const TourKey& key, std::wstring& why) {
     const bool system = key.alt && !key.control;
     ::PostMessageW(target, system ? WM_SYSKEYDOWN : WM_KEYDOWN, key.virtualKey, down);
     ::PostMessageW(target, system ? WM_SYSKEYUP : WM_KEYUP, key.virtualKey, up);
-    host_.PumpFor(50);
+    host_.PumpFor(settleMs_);
     ::SetKeyboardState(saved);
     return true;
 }
@@ -570,6 +589,50 @@ bool TourRunner::MoveScript(const std::wstring& from, const std::wstring& to, st
         return false;
     }
     host_.Transcript().Add(L"host", L"moved " + source + L" to " + target);
+    return true;
+}
+
+namespace {
+
+// Deletes path and, for a folder, what it holds; a link is removed itself, never
+// followed.
+bool DeleteTree(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return ::DeleteFileW(path.c_str()) != FALSE;
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        WIN32_FIND_DATAW found{};
+        win::UniqueFindHandle search(::FindFirstFileW((path + L"\\*").c_str(), &found));
+        while (search.valid()) {
+            const std::wstring name = found.cFileName;
+            if (name != L"." && name != L"..") DeleteTree(path + L"\\" + name);
+            if (!::FindNextFileW(search.get(), &found)) break;
+        }
+    }
+    return ::RemoveDirectoryW(path.c_str()) != FALSE;
+}
+
+}  // namespace
+
+bool TourRunner::DeleteScript(const std::wstring& path, std::wstring& why) {
+    std::wstring target;
+    if (!BelowScriptLocation(path, target, why)) return false;
+    if (!DeleteTree(target)) {
+        why = L"\"" + target + L"\" cannot be deleted: " + win::SystemErrorText(::GetLastError());
+        return false;
+    }
+    host_.Transcript().Add(L"host", L"deleted " + target);
+    return true;
+}
+
+bool TourRunner::MakeFolder(const std::wstring& path, std::wstring& why) {
+    std::wstring target;
+    if (!BelowScriptLocation(path, target, why)) return false;
+    if (!::CreateDirectoryW(target.c_str(), nullptr)) {
+        why = L"\"" + target + L"\" cannot be made: " + win::SystemErrorText(::GetLastError());
+        return false;
+    }
+    host_.Transcript().Add(L"host", L"made " + target);
     return true;
 }
 

@@ -32,6 +32,12 @@ public:
     // The number of failed steps. The tour ends early at quit or when the host window
     // was closed (which counts as a failure).
     int Run(const std::vector<TourStep>& steps);
+    // One step on its own, outside Run: no transcript line, no dialog answered by the
+    // steps after it. True when it held; why says otherwise.
+    bool RunSingle(const TourStep& step, std::wstring& why) { return Do(step, why); }
+    // How long a click, key or typed text lets the thread's messages run before the
+    // next step (50 ms); 0 handles those already waiting and goes on.
+    void SetSettleMs(int milliseconds) noexcept { settleMs_ = milliseconds; }
 
 private:
     void RunStep(const TourStep& step);
@@ -52,6 +58,8 @@ private:
     bool Click(int id, std::wstring& why);
     bool SaveScript(const std::wstring& path, const std::wstring& source, std::wstring& why);
     bool MoveScript(const std::wstring& from, const std::wstring& to, std::wstring& why);
+    bool DeleteScript(const std::wstring& path, std::wstring& why);
+    bool MakeFolder(const std::wstring& path, std::wstring& why);
     bool PressKey(const TourKey& key, std::wstring& why);
     bool ExpectListed(const std::wstring& text, bool listed, std::wstring& why);
     bool ExpectTranscript(const std::wstring& text, std::wstring& why);
@@ -73,6 +81,7 @@ private:
     std::set<HWND> claimed_;
     const std::wstring* awaitedCaption_ = nullptr;  // while a dialog step waits
     bool preclaimed_ = false;  // the next dialog step's dialog is claimed already
+    int settleMs_ = 50;
 };
 
 }  // namespace pelmora::bandhost

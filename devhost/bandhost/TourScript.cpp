@@ -1,5 +1,6 @@
 #include "bandhost/TourScript.h"
 
+#include <algorithm>
 #include <cwctype>
 
 #include "framework/win/SystemErrorText.h"
@@ -12,12 +13,13 @@ namespace {
 constexpr int kMaxWaitMs = 600000;
 constexpr int kMaxControlId = 0xFFFF;
 
-enum class Argument { kNone, kText, kWordAndText, kTwoPaths, kUrlAndUrls, kId, kIdAndText, kMilliseconds, kListBoxId, kKey };
+enum class Argument { kNone, kText, kWordAndText, kTwoPaths, kUrlAndUrls, kId, kIdAndText, kMilliseconds, kListBoxId, kKey, kChoice };
 
 struct CommandSpec {
     const wchar_t* name;
     TourAction action;
     Argument argument;
+    const wchar_t* choices = nullptr;  // kChoice: the words, '|' between them; number = index
 };
 
 constexpr CommandSpec kCommands[] = {
@@ -45,6 +47,11 @@ constexpr CommandSpec kCommands[] = {
     {L"keys", TourAction::kKeys, Argument::kIdAndText},
     {L"press", TourAction::kPress, Argument::kText},
     {L"quit", TourAction::kQuit, Argument::kNone},
+    {L"close-band", TourAction::kCloseBand, Argument::kChoice, L"browser|window-first|no-closedw"},
+    {L"open-band", TourAction::kOpenBand, Argument::kNone},
+    {L"focus-answer", TourAction::kFocusAnswer, Argument::kChoice, L"none|activate"},
+    {L"delete-script", TourAction::kDeleteScript, Argument::kText},
+    {L"make-folder", TourAction::kMakeFolder, Argument::kText},
 };
 
 std::wstring Trimmed(const std::wstring& text) {
@@ -143,6 +150,20 @@ bool ParseArguments(const CommandSpec& command, const std::wstring& rest, TourSt
     case Argument::kKey:
         if (!ParseKey(rest, step.key)) why = name + L" does not know the key \"" + rest + L"\"";
         break;
+    case Argument::kChoice: {
+        const std::wstring choices = command.choices;
+        const std::wstring word = Lower(rest);
+        int index = 0;
+        bool found = false;
+        for (size_t start = 0; start <= choices.size() && !found; ++index) {
+            const size_t bar = std::min(choices.find(L'|', start), choices.size());
+            found = choices.compare(start, bar - start, word) == 0;
+            if (found) step.number = index;
+            start = bar + 1;
+        }
+        if (!found) why = name + L" needs one of " + choices + L", not \"" + rest + L"\"";
+        break;
+    }
     }
     return why.empty();
 }

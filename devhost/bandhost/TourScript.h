@@ -72,6 +72,17 @@
 //                              is (without '&', ignoring case): "press Yes", "press 6";
 //                              a disabled button cannot be pressed
 //   quit                       ends the tour here
+//   close-band ORDER           closes the band in one of the browser's orders and
+//                              reports the unload: browser (ShowDW(FALSE), CloseDW,
+//                              SetSite(NULL)), window-first (the band's window is
+//                              destroyed before CloseDW), no-closedw (SetSite(NULL)
+//                              without CloseDW)
+//   open-band                  creates, sites and shows the bar again after close-band
+//   focus-answer activate|none with activate, the site answers the band's
+//                              OnFocusChangeIS with UIActivateIO inside that call
+//   delete-script PATH         deletes the file or folder (with what it holds) PATH
+//                              below the script location, as another program does
+//   make-folder PATH           makes the folder PATH below the script location
 //
 // A tour is parsed whole before it runs: a bad line stops it with "line N: ...".
 #include <windows.h>
@@ -106,6 +117,11 @@ enum class TourAction {
     kKeys,
     kPress,
     kQuit,
+    kCloseBand,
+    kOpenBand,
+    kFocusAnswer,
+    kDeleteScript,
+    kMakeFolder,
 };
 
 struct TourKey {
@@ -118,7 +134,7 @@ struct TourKey {
 struct TourStep {
     int line = 0;
     TourAction action = TourAction::kQuit;
-    int number = 0;        // tree or control id, milliseconds
+    int number = 0;        // tree or control id, milliseconds, the index of a choice
     std::wstring text;     // URL, item path, file, expected text, caption, button
     std::vector<std::wstring> words;  // the frames' URLs
     TourKey key;

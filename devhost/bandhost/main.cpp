@@ -1,13 +1,18 @@
 // The development host: plays Internet Explorer's frame for an Explorer Bar.
 //
 //   bandhost [--clsid {CLSID}] [--script TOUR] [--list-box ID] [--width PIXELS] [URL]
+//   bandhost [--clsid {CLSID}] --soak SEED STEPS SAMPLES [--skip KIND,...] [--transcript]
 //
 // Finds the vertical Explorer Bar as the browser does (the only one registered, or
 // the first of several; --clsid names one), creates it through COM, shows it and
 // navigates to URL. Without --script it waits for a person at the window; with it, it
 // runs the tour (see bandhost/TourScript.h) and closes. The transcript goes to the
-// standard output as it grows.
-// Exit codes: 0 done, every expectation met; 1 a tour step failed; 2 bad arguments or
+// standard output as it grows. With --soak it runs STEPS random actions from the seed
+// SEED with the sample scripts of the folder SAMPLES (see bandhost/SoakRunner.h) and
+// prints only the soak's figures, and its failure if one invariant broke (with
+// --transcript also the transcript, to follow a replay; --skip leaves those kinds of
+// action out).
+// Exit codes: 0 done, every expectation met; 1 a tour step failed or an invariant broke; 2 bad arguments or
 // a tour that cannot be read or parsed; 3 no bar, or the bar could not be created.
 #include <windows.h>
 #include <commctrl.h>
@@ -20,6 +25,7 @@
 
 #include "bandhost/BandHost.h"
 #include "bandhost/BarRegistration.h"
+#include "bandhost/SoakRunner.h"
 #include "bandhost/TourRunner.h"
 #include "bandhost/TourScript.h"
 #include "framework/win/SystemErrorText.h"
@@ -56,7 +62,21 @@ struct Arguments {
     std::wstring url;
     int listBoxId = 0;
     int width = 0;
+    bool soak = false;
+    bool transcript = false;  // the soak's transcript too, to follow a replay
+    SoakOptions soakOptions;
 };
+
+bool ParseCount(const std::wstring& text, uint32_t& value) {
+    if (text.empty() || text.size() > 9) return false;
+    uint32_t number = 0;
+    for (const wchar_t c : text) {
+        if (c < L'0' || c > L'9') return false;
+        number = number * 10 + static_cast<uint32_t>(c - L'0');
+    }
+    value = number;
+    return true;
+}
 
 bool ParseNumberArgument(const std::wstring& text, int& value) {
     if (text.empty() || text.size() > 5) return false;
@@ -75,6 +95,21 @@ bool ParseArguments(int count, wchar_t** values, Arguments& arguments, std::wstr
         const bool hasValue = i + 1 < count;
         if (argument == L"--clsid" && hasValue) {
             arguments.clsid = values[++i];
+        } else if (argument == L"--soak" && i + 3 < count) {
+            uint32_t seed = 0, steps = 0;
+            if (!ParseCount(values[i + 1], seed) || !ParseCount(values[i + 2], steps) || steps == 0) {
+                error = L"--soak needs a seed and a number of steps (up to 9 digits each) and the samples' folder";
+                return false;
+            }
+            arguments.soak = true;
+            arguments.soakOptions.seed = seed;
+            arguments.soakOptions.steps = static_cast<int>(steps);
+            arguments.soakOptions.samples = values[i + 3];
+            i += 3;
+        } else if (argument == L"--skip" && hasValue) {
+            arguments.soakOptions.skip = values[++i];
+        } else if (argument == L"--transcript") {
+            arguments.transcript = true;
         } else if (argument == L"--script" && hasValue) {
             arguments.script = values[++i];
         } else if (argument == L"--list-box" && hasValue) {
@@ -153,10 +188,10 @@ int RunHost(const Arguments& arguments) {
 
     const bool tour = !arguments.script.empty();
     BandHost host;
-    host.SetLineListener(Print);
+    if (!arguments.soak || arguments.transcript) host.SetLineListener(Print);
     HostOptions options;
-    options.quitOnClose = !tour;
-    options.dismissDialogs = tour;
+    options.quitOnClose = !tour && !arguments.soak;
+    options.dismissDialogs = tour;  // the soak answers its dialogs itself
     options.listBoxId = arguments.listBoxId;
     options.bandWidth = arguments.width;
     if (!host.Open(options)) {
@@ -170,7 +205,13 @@ int RunHost(const Arguments& arguments) {
     if (!arguments.url.empty()) host.Navigate(arguments.url);
 
     int result = 0;
-    if (tour) {
+    if (arguments.soak) {
+        SoakOptions soakOptions = arguments.soakOptions;
+        soakOptions.print = Print;
+        SoakRunner soak(host, soakOptions);
+        result = soak.Run() ? kExitFailedStep : 0;
+        host.CloseBand();
+    } else if (tour) {
         TourRunner runner(host, FolderOf(arguments.script));
         const int failures = runner.Run(steps);
         host.CloseBand();
@@ -199,6 +240,7 @@ int wmain(int count, wchar_t** values) {
     if (!ParseArguments(count, values, arguments, error)) {
         Print(L"bandhost: " + error);
         Print(L"usage: bandhost [--clsid {CLSID}] [--script TOUR] [--list-box ID] [--width PIXELS] [URL]");
+        Print(L"       bandhost [--clsid {CLSID}] --soak SEED STEPS SAMPLES [--skip KIND,...] [--transcript]");
         return kExitUsage;
     }
     if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return kExitNoBar;

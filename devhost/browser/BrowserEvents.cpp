@@ -44,7 +44,7 @@ void FireFrameAndUrl(com::ConnectionPoint& events, DISPID id, IDispatch* frame, 
     com::Variant urlValue = UrlValue(url);
     VARIANT arguments[2] = {ByReference(urlValue.get()), Object(frame)};
     DISPPARAMS params = {arguments, nullptr, 2, 0};
-    events.Fire(id, &params);
+    events.FireFromSnapshot(id, &params);
 }
 
 }  // namespace
@@ -66,7 +66,7 @@ bool FireBeforeNavigate2(com::ConnectionPoint& events, IDispatch* frame, const s
                             ByReference(urlValue.get()),
                             Object(frame)};
     DISPPARAMS params = {arguments, nullptr, 7, 0};
-    events.Fire(kBeforeNavigate2, &params);
+    events.FireFromSnapshot(kBeforeNavigate2, &params);
     return cancel != VARIANT_FALSE;
 }
 
@@ -88,7 +88,7 @@ bool FireNavigateError(com::ConnectionPoint& events, IDispatch* frame, const std
     VARIANT arguments[5] = {CancelReference(&cancel), ByReference(statusCode.get()),
                             ByReference(targetFrameName.get()), ByReference(urlValue.get()), Object(frame)};
     DISPPARAMS params = {arguments, nullptr, 5, 0};
-    events.Fire(kNavigateError, &params);
+    events.FireFromSnapshot(kNavigateError, &params);
     return cancel != VARIANT_FALSE;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // DWebBrowserEvents2 calls with the argument layout of the SHDocVw type library:
 // rgvarg in reverse order, the frame's object as VT_DISPATCH, the URL and the other
-// variants by reference (VT_BYREF | VT_VARIANT), Cancel as VT_BYREF | VT_BOOL.
+// variants by reference (VT_BYREF | VT_VARIANT), Cancel as VT_BYREF | VT_BOOL. Each
+// round goes to the sinks advised when it began, as the browser's does.
 #include <oaidl.h>
 
 #include <string>

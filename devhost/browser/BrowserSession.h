@@ -1,6 +1,9 @@
 #pragma once
 // What a top browser shares with its frames and their pages: the described pages and
-// the transcript.
+// the transcript, and how alerts are shown.
+#include <windows.h>
+
+#include <functional>
 #include <map>
 #include <string>
 
@@ -13,6 +16,9 @@ namespace pelmora::browser {
 struct BrowserSession {
     std::map<std::wstring, PageDescription> pages;
     Transcript transcript;
+    HWND frameWindow = nullptr;  // owns the alerts' boxes
+    bool modalAlerts = false;
+    std::function<HRESULT(const std::wstring&, bool)> barListener;
 
     // A described page first, then the res: protocol, else a plain page.
     [[nodiscard]] PageLoad Load(const std::wstring& url) const {

@@ -24,6 +24,8 @@ std::wstring OnOneLine(const std::wstring& text) {
     return line;
 }
 
+constexpr wchar_t kAlertCaption[] = L"Message from webpage";
+
 }  // namespace
 
 HtmlWindow::HtmlWindow() noexcept
@@ -89,11 +91,17 @@ HRESULT STDMETHODCALLTYPE HtmlWindow::get_self(IHTMLWindow2** p) {
 }
 
 HRESULT STDMETHODCALLTYPE HtmlWindow::alert(BSTR message) {
+    const std::wstring text = message ? std::wstring(message, ::SysStringLen(message)) : L"";
     try {
-        session_->transcript.Record(L"alert", message ? std::wstring(message, ::SysStringLen(message)) : L"");
+        session_->transcript.Record(L"alert", text);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
+    if (!session_->modalAlerts) return S_OK;
+    // The box's modal loop may end this page, or the browser: both stay alive until
+    // the call returns, as the script's reference to the window keeps them.
+    const com::ComPtr<IHTMLWindow2> self(static_cast<IHTMLWindow2*>(this));
+    ::MessageBoxW(session_->frameWindow, text.c_str(), kAlertCaption, MB_OK | MB_ICONWARNING);
     return S_OK;
 }
 
@@ -165,13 +173,13 @@ STDMETHODIMP HtmlWindow::FindConnectionPoint(REFIID iid, IConnectionPoint** poin
 void HtmlWindow::FireOnload() {
     session_->transcript.Record(L"onload", url_);
     DISPPARAMS none = {};
-    events_.Fire(kWindowOnload, &none);
+    events_.FireFromSnapshot(kWindowOnload, &none);
 }
 
 void HtmlWindow::FireOnunload() {
     session_->transcript.Record(L"onunload", url_);
     DISPPARAMS none = {};
-    events_.Fire(kWindowOnunload, &none);
+    events_.FireFromSnapshot(kWindowOnunload, &none);
 }
 
 void HtmlWindow::Close() noexcept {

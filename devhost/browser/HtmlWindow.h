@@ -1,5 +1,6 @@
 #pragma once
-// A page's window: its document and location, alert into the transcript, navigate
+// A page's window: its document and location, alert into the transcript (and a
+// modal box when the session asks for one), navigate
 // through its browser, interval timers driven by the host's clock, and the
 // HTMLWindowEvents connection point through which onload and onunload reach sinks.
 #include <memory>
@@ -52,6 +53,8 @@ public:
     // to run an expression's text. Intervals end with the page.
     void AdvanceClock(ULONG milliseconds);
     [[nodiscard]] size_t IntervalCount() const noexcept { return intervals_.size(); }
+    // The sinks advised on the window's events now.
+    [[nodiscard]] size_t SinkCount() const noexcept { return events_.ConnectionCount(); }
 
 private:
     struct Interval {

@@ -8,6 +8,7 @@
 #include "browser/BrowserEvents.h"
 #include "browser/HtmlLocation.h"
 #include "browser/NonHtmlDocument.h"
+#include "framework/com/Variant.h"
 
 namespace pelmora::browser {
 
@@ -27,6 +28,7 @@ com::ComPtr<com::ComObject<WebBrowser>> CreateWebBrowser(HWND frameWindow) {
     com::ComPtr<com::ComObject<WebBrowser>> browser(new com::ComObject<WebBrowser>());
     browser->session_ = std::make_shared<BrowserSession>();
     browser->frameWindow_ = frameWindow;
+    browser->session_->frameWindow = frameWindow;
     return browser;
 }
 
@@ -290,6 +292,28 @@ STDMETHODIMP WebBrowser::EnumConnectionPoints(IEnumConnectionPoints** points) {
 
 STDMETHODIMP WebBrowser::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
     return events_.Find(iid, point);
+}
+
+}  // namespace pelmora::browser
+
+namespace pelmora::browser {
+
+HRESULT STDMETHODCALLTYPE WebBrowser::ShowBrowserBar(VARIANT* pvaClsid, VARIANT* pvarShow, VARIANT*) {
+    if (!pvaClsid) return E_INVALIDARG;
+    com::Variant clsid;
+    if (FAILED(::VariantChangeType(clsid.get(), pvaClsid, 0, VT_BSTR))) return E_INVALIDARG;
+    bool show = true;  // an omitted argument shows the bar
+    if (pvarShow && V_VT(pvarShow) != VT_EMPTY && V_VT(pvarShow) != VT_ERROR) {
+        com::Variant flag;
+        if (FAILED(::VariantChangeType(flag.get(), pvarShow, 0, VT_BOOL))) return E_INVALIDARG;
+        show = V_BOOL(flag.get()) != VARIANT_FALSE;
+    }
+    if (!session_->barListener) return E_FAIL;
+    const std::wstring text(V_BSTR(clsid.get()), ::SysStringLen(V_BSTR(clsid.get())));
+    // The listener may end this browser's page: keep the object through the call.
+    const com::ComPtr<IWebBrowser2> self(static_cast<IWebBrowser2*>(this));
+    const auto listener = session_->barListener;
+    return listener(text, show);
 }
 
 }  // namespace pelmora::browser

@@ -13,6 +13,10 @@
 // NavigateError after BeforeNavigate2, while the old page is still shown; unless a
 // sink cancels it, the error document then loads in its place like any page.
 // Completed navigations of the top browser form its history, for GoBack and GoForward.
+// Every event round goes to the sinks advised when it began: one that an earlier sink
+// unadvises is still called. With modal alerts, a page's alert is a message box owned
+// by the frame window, whose modal loop runs the thread's timers and posted messages
+// in the middle of the script's call, as the browser's does.
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -53,6 +57,9 @@ public:
     HRESULT STDMETHODCALLTYPE get_Busy(VARIANT_BOOL* pBool) override;
     HRESULT STDMETHODCALLTYPE get_HWND(SHANDLE_PTR* pHWND) override;
     HRESULT STDMETHODCALLTYPE get_ReadyState(READYSTATE* plReadyState) override;
+    // Shows or hides the Explorer Bar of that class (a braced CLSID text) through the
+    // frame's listener, as View > Explorer Bar does.
+    HRESULT STDMETHODCALLTYPE ShowBrowserBar(VARIANT* pvaClsid, VARIANT* pvarShow, VARIANT* pvarSize) override;
 
     STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** points) override;
     STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
@@ -64,6 +71,14 @@ public:
     void SetTranscriptListener(std::function<void(const std::wstring&)> listener) {
         session_->transcript.listener = std::move(listener);
     }
+    // alert shows a modal message box (the host); otherwise it only writes its line.
+    void SetModalAlerts(bool modal) noexcept { session_->modalAlerts = modal; }
+    // Answers ShowBrowserBar (class id text, show); without one it fails.
+    void SetBarListener(std::function<HRESULT(const std::wstring&, bool)> listener) {
+        session_->barListener = std::move(listener);
+    }
+    // The sinks advised on the browser's events now.
+    [[nodiscard]] size_t SinkCount() const noexcept { return events_.ConnectionCount(); }
     // The page last loaded, and whether its document is still shown.
     [[nodiscard]] const PageDescription& CurrentPage() const noexcept { return page_; }
     [[nodiscard]] bool HasDocument() const noexcept { return static_cast<bool>(document_); }

@@ -96,6 +96,11 @@ TEST(TourScriptTest, EveryCommandParsesAndBadLinesAreRefusedWithTheirNumber) {
         {L"frames http://f.example/",
          L"line 1: \"frames\" needs a page's URL and at least one frame's URL after it"},
         {L"list-box abc", L"line 1: \"list-box\" needs a control id from 0 to 65535, not \"abc\""},
+        {L"close-band sideways",
+         L"line 1: \"close-band\" needs one of browser|window-first|no-closedw, not \"sideways\""},
+        {L"focus-answer", L"line 1: \"focus-answer\" needs one of none|activate, not \"\""},
+        {L"open-band now", L"line 1: \"open-band\" takes nothing after it"},
+        {L"delete-script", L"line 1: \"delete-script\" needs a text after it"},
     };
     for (const Case& c : bad) {
         SCOPED_TRACE(c.tour);
@@ -103,6 +108,35 @@ TEST(TourScriptTest, EveryCommandParsesAndBadLinesAreRefusedWithTheirNumber) {
         EXPECT_FALSE(bandhost::ParseTour(c.tour, steps, error));
         EXPECT_EQ(c.error, error);
         EXPECT_TRUE(steps.empty()) << "nothing of a bad tour runs";
+    }
+}
+
+TEST(TourScriptTest, CloseOrdersFocusAnswersAndFileCommandsParse) {
+    struct Case {
+        std::wstring line;
+        TourAction action;
+        int number;
+        std::wstring text;
+    };
+    const Case good[] = {
+        {L"close-band browser", TourAction::kCloseBand, 0, L""},
+        {L"close-band Window-First", TourAction::kCloseBand, 1, L""},
+        {L"close-band no-closedw", TourAction::kCloseBand, 2, L""},
+        {L"open-band", TourAction::kOpenBand, 0, L""},
+        {L"focus-answer none", TourAction::kFocusAnswer, 0, L""},
+        {L"focus-answer activate", TourAction::kFocusAnswer, 1, L""},
+        {L"delete-script away\\x.WSC", TourAction::kDeleteScript, 0, L"away\\x.WSC"},
+        {L"make-folder away", TourAction::kMakeFolder, 0, L"away"},
+    };
+    for (const Case& c : good) {
+        SCOPED_TRACE(c.line);
+        std::vector<TourStep> steps;
+        std::wstring error;
+        ASSERT_TRUE(bandhost::ParseTour(c.line, steps, error)) << error;
+        ASSERT_EQ(1u, steps.size());
+        EXPECT_EQ(c.action, steps[0].action);
+        EXPECT_EQ(c.number, steps[0].number);
+        EXPECT_EQ(c.text, steps[0].text);
     }
 }
 

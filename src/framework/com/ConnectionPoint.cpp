@@ -92,6 +92,19 @@ void ConnectionPoint::Fire(DISPID id, DISPPARAMS* params) noexcept {
     }
 }
 
+void ConnectionPoint::FireFromSnapshot(DISPID id, DISPPARAMS* params) noexcept {
+    std::vector<ComPtr<IDispatch>> round;  // holds each sink through the whole round
+    try {
+        win::CriticalSectionLock guard(lock_);
+        for (const ComPtr<IDispatch>& sink : sinks_)
+            if (sink) round.push_back(sink);
+    } catch (...) {
+        return;  // no memory for the round: nobody is called, as when the source fails
+    }
+    for (const ComPtr<IDispatch>& sink : round)
+        sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, params, nullptr, nullptr, nullptr);
+}
+
 void ConnectionPoint::Clear() noexcept {
     std::vector<ComPtr<IDispatch>> released;
     {

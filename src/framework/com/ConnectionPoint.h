@@ -41,6 +41,10 @@ public:
     // Calls every sink advised at the time of its turn; a sink unadvised by an earlier
     // one in the same round is skipped. Sink failures do not stop the round.
     void Fire(DISPID id, DISPPARAMS* params) noexcept;
+    // Calls the sinks advised when the round began, as the browser's points do: one
+    // that an earlier sink unadvises meanwhile is still called in this round, and one
+    // advised during it waits for the next. Sink failures do not stop the round.
+    void FireFromSnapshot(DISPID id, DISPPARAMS* params) noexcept;
 
     // Drops every sink (the source goes away).
     void Clear() noexcept;

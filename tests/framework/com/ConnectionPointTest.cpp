@@ -56,6 +56,43 @@ TEST(ConnectionPoint, AnswersItselfCountsInItsContainerAndHoldsItsSinks) {
     EXPECT_TRUE(container.Calls().empty());
 }
 
+// A round from the snapshot, as the browser fires: the sink an earlier one unadvises
+// is still called, held until the round ends; one advised meanwhile waits for the next.
+TEST(ConnectionPoint, SnapshotRoundCallsSinksUnadvisedDuringItAndNotThoseAdvised) {
+    test::FakeCom container("container");
+    ConnectionPoint point(container.Answer<IConnectionPointContainer>(), kEvents);
+    test::FakeCom first("first"), second("second"), late("late");
+    for (test::FakeCom* sink : {&first, &second, &late}) sink->Answer<IDispatch>();
+    DWORD firstCookie = 0, secondCookie = 0, lateCookie = 0;
+    std::vector<std::string> order;
+    first.On<&IDispatch::Invoke>("Invoke", [&](DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) {
+        order.push_back("first");
+        if (secondCookie) EXPECT_EQ(point.Unadvise(secondCookie), S_OK);
+        secondCookie = 0;
+        if (!lateCookie) EXPECT_EQ(point.Advise(late.Unknown(), &lateCookie), S_OK);
+        return S_OK;
+    });
+    second.On<&IDispatch::Invoke>("Invoke", [&](DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) {
+        order.push_back("second");
+        EXPECT_EQ(second.References(), 1);  // the round's
+        return S_OK;
+    });
+    late.On<&IDispatch::Invoke>("Invoke", [&](DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) {
+        order.push_back("late");
+        return S_OK;
+    });
+    ASSERT_EQ(point.Advise(first.Unknown(), &firstCookie), S_OK);
+    ASSERT_EQ(point.Advise(second.Unknown(), &secondCookie), S_OK);
+    DISPPARAMS none = {};
+    point.FireFromSnapshot(7, &none);
+    EXPECT_EQ(order, (std::vector<std::string>{"first", "second"}));
+    EXPECT_EQ(second.References(), 0);
+    point.FireFromSnapshot(8, &none);
+    EXPECT_EQ(order, (std::vector<std::string>{"first", "second", "first", "late"}));
+    point.Clear();
+    EXPECT_EQ(container.References(), 0);
+}
+
 // The enumerators hold what they list, so a sink unadvised during a walk, or the
 // container's last outside reference, stays valid until the enumerator goes.
 TEST(ConnectionPoint, EnumeratesItsLiveSinksAndItselfFromSnapshotsThatHoldThem) {

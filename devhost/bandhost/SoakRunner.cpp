@@ -1,0 +1,685 @@
+#include "bandhost/SoakRunner.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cwctype>
+
+#include "bandhost/BandHost.h"
+#include "bandhost/ListBoxWatch.h"
+#include "bandhost/LogTail.h"
+#include "bandhost/TreeItems.h"
+#include "framework/win/UniqueHandle.h"
+
+namespace pelmora::bandhost {
+
+namespace {
+
+// Below the script location: the main scripts' folder and the URL scripts' folder,
+// named after the event interfaces; list entries begin with the same braced ids.
+const std::wstring kMain = L"{34A715A0-6587-11D0-924A-0020AFC7AC4D}";
+const std::wstring kUrl = L"{96A0A4E0-D062-11CF-94B6-00AA0060275C}";
+const std::wstring kAway = L"away";  // where other programs park files; not watched
+constexpr int kMainTree = 209;
+constexpr int kUrlTree = 208;
+constexpr int kNewMain = 211;
+constexpr int kDeleteMain = 212;
+constexpr int kDeleteUrl = 213;
+constexpr int kNewUrl = 217;
+constexpr int kFileNameBox = 226;  // the Save Script As dialog's name
+constexpr ULONGLONG kHangMs = 5000;
+constexpr int kSettleMs = 3000;  // for the folder watch to follow a file action
+constexpr size_t kRecent = 20;
+
+// Scripts with one behaviour each (the folder's README says which); broken.WSC does
+// not compile.
+const std::vector<std::wstring> kSamples = {L"quiet.WSC", L"throws.WSC", L"alert.WSC", L"navigates.WSC",
+                                            L"hides.WSC", L"keeps.WSC",  L"interval.WSC"};
+const std::vector<std::wstring> kPages = {
+    L"http://a.example/index.html", L"http://a.example/",          L"http://b.example/index.html",
+    L"http://b.example/news/index.html", L"http://a.example/frames1.html", L"http://a.example/frames2.html",
+    L"http://b.example/frames3.html", L"http://c.example/picture.png", L"res://missing.dll/gone.html"};
+const std::vector<std::wstring> kSetup = {
+    L"frames http://a.example/frames1.html http://b.example/index.html",
+    L"frames http://a.example/frames2.html http://a.example/index.html http://b.example/news/index.html",
+    L"frames http://b.example/frames3.html http://a.example/ http://b.example/index.html http://a.example/index.html",
+    L"not-html http://c.example/picture.png",
+    L"make-folder " + kAway};
+// Names a user types into the Save Script As dialog, bad ones included.
+const std::vector<std::wstring> kTypedNames = {
+    L"typed", L"news\\typed", L"bad|name", L"con", L"", L"   ", L"trailing.", L"..\\..\\escape",
+    L"a.WSC", L"x:\\elsewhere", std::wstring(240, L'n'), L"quiet"};
+
+bool EndsWithScript(const std::wstring& name) {
+    return name.size() > 4 && _wcsicmp(name.c_str() + name.size() - 4, L".WSC") == 0;
+}
+
+bool IsBelow(const std::wstring& path, const std::wstring& folder) {
+    return path.size() > folder.size() && _wcsnicmp(path.c_str(), folder.c_str(), folder.size()) == 0 &&
+           path[folder.size()] == L'\\';
+}
+
+bool IsAtOrBelow(const std::wstring& path, const std::wstring& folder) {
+    return _wcsicmp(path.c_str(), folder.c_str()) == 0 || IsBelow(path, folder);
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(window, name, 64);
+    return name;
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[256] = {};
+    ::GetWindowTextW(window, text, 256);
+    return text;
+}
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM parameter) {
+    if (::IsWindowVisible(window) && ClassOf(window) == L"#32770")
+        reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(window);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectButton(HWND window, LPARAM parameter) {
+    const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE) & BS_TYPEMASK;
+    if (_wcsicmp(ClassOf(window).c_str(), WC_BUTTONW) == 0 && ::IsWindowVisible(window) &&
+        ::IsWindowEnabled(window) && (style == BS_PUSHBUTTON || style == BS_DEFPUSHBUTTON))
+        reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(window);
+    return TRUE;
+}
+
+// The item paths of a tree, folders expanded on the way as a user opens them.
+void CollectItems(HWND tree, HTREEITEM parent, const std::wstring& prefix, std::vector<std::wstring>& paths,
+                  std::map<std::wstring, int>* marks) {
+    for (HTREEITEM item = TreeView_GetChild(tree, parent); item; item = TreeView_GetNextSibling(tree, item)) {
+        wchar_t text[MAX_PATH] = {};
+        TVITEMW data{};
+        data.mask = TVIF_TEXT | TVIF_CHILDREN;
+        data.hItem = item;
+        data.pszText = text;
+        data.cchTextMax = MAX_PATH;
+        if (!TreeView_GetItem(tree, &data)) continue;
+        const std::wstring path = prefix + L"\\" + text;
+        paths.push_back(path);
+        if (data.cChildren) {
+            TreeView_Expand(tree, item, TVE_EXPAND);
+            CollectItems(tree, item, path, paths, marks);
+        } else if (marks && EndsWithScript(path)) {
+            (*marks)[path] = TreeItemMark(tree, item);
+        }
+    }
+}
+
+void CollectFiles(const std::wstring& root, const std::wstring& relative, std::set<std::wstring>& files) {
+    WIN32_FIND_DATAW found{};
+    const std::wstring folder = relative.empty() ? root : root + L"\\" + relative;
+    win::UniqueFindHandle search(::FindFirstFileW((folder + L"\\*").c_str(), &found));
+    while (search.valid()) {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") {
+            const std::wstring path = relative.empty() ? name : relative + L"\\" + name;
+            // Links are not followed: a loop would never end.
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.insert(path);
+            else if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) CollectFiles(root, path, files);
+        }
+        if (!::FindNextFileW(search.get(), &found)) break;
+    }
+}
+
+size_t CountEntries(const std::wstring& folder) {
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    win::UniqueFindHandle search(::FindFirstFileW((folder + L"\\*").c_str(), &found));
+    while (search.valid()) {
+        names.insert(found.cFileName);
+        if (!::FindNextFileW(search.get(), &found)) break;
+    }
+    return names.size();
+}
+
+void CountSinks(browser::WebBrowser& browser, size_t& sinks) {
+    if (browser.CurrentWindow()) sinks += browser.CurrentWindow()->SinkCount();
+    for (browser::WebBrowser* frame : browser.Frames()) CountSinks(*frame, sinks);
+}
+
+}  // namespace
+
+SoakRunner* SoakRunner::answering_ = nullptr;
+
+const SoakRunner::Action SoakRunner::kActions[] = {
+    {L"check", 14, &SoakRunner::Check},
+    {L"select", 7, &SoakRunner::Select},
+    {L"space", 5, &SoakRunner::Space},
+    {L"tab", 3, &SoakRunner::Tab},
+    {L"toggle-band", 5, &SoakRunner::ToggleBand},
+    {L"hide-show", 6, &SoakRunner::HideShow},
+    {L"new-main", 3, &SoakRunner::NewMain},
+    {L"new-url", 3, &SoakRunner::NewUrl},
+    {L"delete", 3, &SoakRunner::DeleteScript},
+    {L"navigate", 16, &SoakRunner::Navigate},
+    {L"back", 4, &SoakRunner::Back},
+    {L"file-create", 5, &SoakRunner::Create},
+    {L"file-overwrite", 4, &SoakRunner::Overwrite},
+    {L"file-overwrite-by-rename", 3, &SoakRunner::OverwriteByRename},
+    {L"file-delete", 3, &SoakRunner::Remove},
+    {L"file-rename", 3, &SoakRunner::Rename},
+    {L"file-out-and-back", 4, &SoakRunner::MoveOutAndBack},
+    {L"file-broken", 2, &SoakRunner::Break},
+    {L"file-folder", 2, &SoakRunner::MakeFolder},
+    {L"close-open", 2, &SoakRunner::CloseAndOpen},
+};
+
+SoakRunner::SoakRunner(BandHost& host, SoakOptions options)
+    : host_(host), options_(std::move(options)), runner_(host, options_.samples), random_(options_.seed),
+      answers_(options_.seed ^ 0x9E3779B9u) {
+    runner_.SetSettleMs(0);
+    const std::wstring log = ProductLogPath();
+    location_ = log.substr(0, log.find_last_of(L'\\') == std::wstring::npos ? 0 : log.find_last_of(L'\\'));
+}
+
+// ---- the generator ----
+
+std::wstring SoakRunner::AnyItem(int tree) {
+    const HWND control = host_.FindBandControl(tree);
+    std::vector<std::wstring> paths;
+    if (control && ::IsWindowVisible(control)) CollectItems(control, TVI_ROOT, L"", paths, nullptr);
+    return paths.empty() ? L"\\none" : PickOf(paths);
+}
+
+// A script file (relative to the script location) below the main or the URL folder.
+std::wstring SoakRunner::AnyScript(bool main) {
+    std::vector<std::wstring> scripts;
+    for (const std::wstring& file : files_)
+        if (EndsWithScript(file) && IsBelow(file, main ? kMain : kUrl)) scripts.push_back(file);
+    return scripts.empty() ? std::wstring() : PickOf(scripts);
+}
+
+// A name not taken yet in folder.
+std::wstring SoakRunner::NewName(const std::wstring& folder) {
+    static const std::vector<std::wstring> kStems = {L"n", L"daily", L"news", L"x y", L"a.example", L"b.example"};
+    for (;;) {
+        const std::wstring path = folder + L"\\" + PickOf(kStems) + std::to_wstring(Pick(50)) + L".WSC";
+        if (::GetFileAttributesW((location_ + L"\\" + path).c_str()) == INVALID_FILE_ATTRIBUTES) return path;
+    }
+}
+
+std::wstring SoakRunner::Sample() { return PickOf(kSamples); }
+
+// ---- the table's actions ----
+
+void SoakRunner::Check(Lines& lines) {
+    const int tree = Pick(3) ? kMainTree : kUrlTree;
+    lines.push_back((Pick(2) ? L"check " : L"uncheck ") + std::to_wstring(tree) + L" " + AnyItem(tree));
+}
+
+void SoakRunner::Select(Lines& lines) {
+    const int tree = Pick(3) ? kMainTree : kUrlTree;
+    lines.push_back(L"select " + std::to_wstring(tree) + L" " + AnyItem(tree));
+}
+
+void SoakRunner::Space(Lines& lines) {
+    Select(lines);
+    lines.push_back(L"key Space");
+}
+
+void SoakRunner::Tab(Lines& lines) { lines.push_back(Pick(4) ? L"key Tab" : L"key Shift+Tab"); }
+
+void SoakRunner::ToggleBand(Lines& lines) { lines.push_back(L"toggle-band"); }
+
+void SoakRunner::HideShow(Lines& lines) {
+    if (host_.IsBandShown()) lines.push_back(L"toggle-band");
+    lines.push_back(L"toggle-band");
+    marksDue_ = true;
+}
+
+void SoakRunner::NewMain(Lines& lines) { lines.push_back(L"click " + std::to_wstring(kNewMain)); }
+
+void SoakRunner::NewUrl(Lines& lines) { lines.push_back(L"click " + std::to_wstring(kNewUrl)); }
+
+void SoakRunner::DeleteScript(Lines& lines) {
+    Select(lines);  // each tree has its own Delete button
+    const bool mainSelected = lines.back().rfind(L"select 209", 0) == 0;
+    lines.push_back(L"click " + std::to_wstring(mainSelected ? kDeleteMain : kDeleteUrl));
+    userDeleted_ = true;
+}
+
+void SoakRunner::Navigate(Lines& lines) { lines.push_back(L"navigate " + PickOf(kPages)); }
+
+void SoakRunner::Back(Lines& lines) { lines.push_back(L"back"); }
+
+void SoakRunner::Create(Lines& lines) {
+    std::wstring path;
+    const std::wstring main = AnyScript(true);
+    if (Pick(2) || main.empty()) {
+        std::vector<std::wstring> folders = {kMain};
+        for (const std::wstring& file : files_)
+            if (IsBelow(file, kMain) && file.find(L'\\', kMain.size() + 1) != std::wstring::npos)
+                folders.push_back(file.substr(0, file.find_last_of(L'\\')));
+        path = NewName(PickOf(folders));
+    } else {
+        // A URL script of a main script: a site script, or the index page's script.
+        const std::wstring owner = kUrl + main.substr(kMain.size());
+        const std::wstring host = Pick(2) ? L"a.example" : L"b.example";
+        path = owner + L"\\" + (Pick(2) ? host + L".WSC" : host + L"\\index.html.WSC");
+        if (::GetFileAttributesW((location_ + L"\\" + owner).c_str()) == INVALID_FILE_ATTRIBUTES)
+            lines.push_back(L"make-folder " + owner);
+        if (path.find(L"\\index.html") != std::wstring::npos &&
+            ::GetFileAttributesW((location_ + L"\\" + owner + L"\\" + host).c_str()) == INVALID_FILE_ATTRIBUTES)
+            lines.push_back(L"make-folder " + owner + L"\\" + host);
+    }
+    lines.push_back(L"save-script " + path + L" " + Sample());
+    broken_.erase(path);
+}
+
+void SoakRunner::Overwrite(Lines& lines) {
+    const std::wstring path = AnyScript(Pick(3) != 0);
+    if (path.empty()) return Create(lines);
+    lines.push_back(L"save-script " + path + L" " + Sample());
+    broken_.erase(path);
+}
+
+void SoakRunner::OverwriteByRename(Lines& lines) {
+    const std::wstring path = AnyScript(Pick(3) != 0);
+    if (path.empty()) return Create(lines);
+    const std::wstring saved = kAway + L"\\saving.WSC";
+    lines.push_back(L"save-script " + saved + L" " + Sample());
+    lines.push_back(L"delete-script " + path);
+    lines.push_back(L"move-script " + saved + L" " + path);
+    broken_.erase(path);
+}
+
+void SoakRunner::Remove(Lines& lines) {
+    std::wstring path = AnyScript(Pick(3) != 0);
+    if (path.empty()) return Create(lines);
+    if (!Pick(4) && path.find(L'\\', path.find(L'\\') + 1) != std::wstring::npos)
+        path = path.substr(0, path.find_last_of(L'\\'));  // its folder, with what it holds
+    lines.push_back(L"delete-script " + path);
+    removed_.insert(path);
+}
+
+void SoakRunner::Rename(Lines& lines) {
+    const std::wstring path = AnyScript(Pick(3) != 0);
+    if (path.empty()) return Create(lines);
+    const std::wstring target = NewName(path.substr(0, path.find_last_of(L'\\')));
+    lines.push_back(L"move-script " + path + L" " + target);
+    removed_.insert(path);
+    if (broken_.erase(path)) broken_.insert(target);
+}
+
+void SoakRunner::MoveOutAndBack(Lines& lines) {
+    const std::wstring path = AnyScript(Pick(3) != 0);
+    if (path.empty()) return Create(lines);
+    const std::wstring parked = kAway + L"\\parked.WSC";
+    lines.push_back(L"move-script " + path + L" " + parked);
+    // Away for no time, or for a tick or two of the folder watch.
+    lines.push_back(L"wait " + std::to_wstring(Pick(3) ? Pick(1600) : 0));
+    lines.push_back(L"move-script " + parked + L" " + path);
+}
+
+void SoakRunner::Break(Lines& lines) {
+    const std::wstring path = Pick(3) ? AnyScript(true) : std::wstring();
+    const std::wstring target = path.empty() ? NewName(kMain) : path;
+    lines.push_back(L"save-script " + target + L" broken.WSC");
+    broken_.insert(target);
+}
+
+void SoakRunner::MakeFolder(Lines& lines) {
+    const std::wstring folder = kMain + L"\\f" + std::to_wstring(Pick(20));
+    if (::GetFileAttributesW((location_ + L"\\" + folder).c_str()) != INVALID_FILE_ATTRIBUTES) return Create(lines);
+    lines.push_back(L"make-folder " + folder);
+}
+
+void SoakRunner::CloseAndOpen(Lines& lines) {
+    static const wchar_t* const kOrders[] = {L"browser", L"window-first", L"no-closedw"};
+    lines.push_back(std::wstring(L"close-band ") + kOrders[Pick(3)]);
+    lines.push_back(L"open-band");
+    closed_ = true;
+}
+
+// ---- running ----
+
+int SoakRunner::Run() {
+    files_ = ListFiles();
+    besideLocation_ = CountEntries(location_.substr(0, location_.find_last_of(L'\\')));
+    for (const std::wstring& line : kSetup) {
+        std::vector<TourStep> steps;
+        std::wstring why;
+        if (!ParseTour(line, steps, why) || !runner_.RunSingle(steps.front(), why)) {
+            Say(L"soak: the set-up line \"" + line + L"\" failed: " + why);
+            return 1;
+        }
+    }
+    files_ = ListFiles();
+    marks_ = MainMarks();
+    answering_ = this;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 15, &SoakRunner::OnAnswerTimer);
+    DWORD handlesBefore = 0;
+    ::GetProcessHandleCount(::GetCurrentProcess(), &handlesBefore);
+    const DWORD gdiBefore = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    const DWORD userBefore = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
+
+    // Kinds left out weigh nothing; the walk of the others changes with them.
+    const std::wstring skip = L"," + options_.skip + L",";
+    std::vector<int> weights;
+    int total = 0;
+    for (const Action& action : kActions) {
+        weights.push_back(skip.find(L"," + std::wstring(action.kind) + L",") == std::wstring::npos ? action.weight : 0);
+        total += weights.back();
+    }
+    if (!options_.skip.empty()) Say(L"soak: left out: " + options_.skip);
+    int step = 1;
+    bool held = true;
+    std::thread watchdog([this] { Watch(); });
+    for (; step <= options_.steps && held; ++step) {
+        {
+            std::lock_guard<std::mutex> guard(recentLock_);
+            step_ = step;
+        }
+        int roll = static_cast<int>(Pick(static_cast<size_t>(total)));
+        size_t chosen = 0;
+        while (roll >= weights[chosen]) roll -= weights[chosen++];
+        held = RunAction(kActions[chosen]);
+    }
+    --step;
+    ended_ = true;
+    watchdog.join();
+
+    // The clean end: closed in the browser's order, the DLL free to go, nothing leaked.
+    if (held) {
+        const size_t from = host_.Transcript().Lines().size();
+        host_.CloseBand();
+        host_.Transcript().Flush();
+        ++checks_;
+        const auto& lines = host_.Transcript().Lines();
+        bool unloaded = false;
+        for (size_t i = from; i < lines.size(); ++i)
+            unloaded = unloaded || lines[i].find(L"COM unloaded") != std::wstring::npos ||
+                       lines[i].find(L"answers S_OK") != std::wstring::npos;
+        if (!unloaded) held = Fail(L"6: after the close in the browser's order DllCanUnloadNow does not answer S_OK");
+    }
+    if (timer) ::KillTimer(nullptr, timer);
+    answering_ = nullptr;
+    if (held) {
+        DWORD handlesAfter = 0;
+        ::GetProcessHandleCount(::GetCurrentProcess(), &handlesAfter);
+        const DWORD gdiAfter = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+        const DWORD userAfter = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
+        ++checks_;
+        Say(L"soak: handles " + std::to_wstring(handlesBefore) + L" -> " + std::to_wstring(handlesAfter) +
+              L", GDI objects " + std::to_wstring(gdiBefore) + L" -> " + std::to_wstring(gdiAfter) +
+              L", USER objects " + std::to_wstring(userBefore) + L" -> " + std::to_wstring(userAfter));
+        // A margin for what the system caches once (fonts, image lists, the shell's).
+        if (handlesAfter > handlesBefore + 64 || gdiAfter > gdiBefore + 32 || userAfter > userBefore + 32)
+            held = Fail(L"6: the process's handle, GDI or USER objects grew beyond the margin");
+    }
+    if (!held) Report(step);
+
+    std::wstring kinds;
+    for (const auto& [kind, count] : counts_)
+        kinds += L" " + kind + L"=" + std::to_wstring(count) + L" (" + std::to_wstring(milliseconds_[kind] / count) +
+                 L" ms)";
+    Say(L"soak: seed " + std::to_wstring(options_.seed) + L", " + std::to_wstring(step) + L" steps," + kinds);
+    Say(L"soak: " + std::to_wstring(checks_) + L" invariant checks, " + std::to_wstring(missed_) +
+          L" steps that did not apply, " + std::to_wstring(answerLog_.size()) + L" dialogs answered, " +
+          (held ? L"0 failures" : L"1 failure"));
+    return held ? 0 : 1;
+}
+
+bool SoakRunner::RunAction(const Action& action) {
+    Lines lines;
+    removed_.clear();
+    userDeleted_ = marksDue_ = closed_ = false;
+    (this->*action.make)(lines);
+    ++counts_[action.kind];
+    filesMoved_ = std::wstring(action.kind).rfind(L"file-", 0) == 0;
+    closeFrom_ = host_.Transcript().Lines().size();
+    const ULONGLONG start = ::GetTickCount64();
+    actionStart_ = start;
+    dialogMs_ = 0;
+    for (const std::wstring& line : lines) {
+        Remember(line);
+        std::vector<TourStep> steps;
+        std::wstring why;
+        if (!ParseTour(line, steps, why)) return Fail(L"the generator wrote a bad line: " + why);
+        if (!runner_.RunSingle(steps.front(), why)) ++missed_;
+    }
+    host_.PumpPending();
+    actionStart_ = 0;
+    const ULONGLONG took = ::GetTickCount64() - start - dialogMs_;
+    milliseconds_[action.kind] += took;
+    return CheckInvariants(action, took);
+}
+
+void SoakRunner::Remember(const std::wstring& line) {
+    std::lock_guard<std::mutex> guard(recentLock_);
+    recent_.push_back(line);
+    if (recent_.size() > kRecent) recent_.pop_front();
+}
+
+void SoakRunner::Watch() {
+    while (!ended_) {
+        ::Sleep(100);
+        const ULONGLONG start = actionStart_;
+        if (!start || ::GetTickCount64() - start - dialogMs_ <= kHangMs) continue;
+        std::lock_guard<std::mutex> guard(recentLock_);
+        failure_ = L"1: the action has not returned within 5 seconds (the host's thread hangs)";
+        Report(step_);
+        // What the stuck thread did last: read while it is stuck, so only a copy.
+        const std::vector<std::wstring> lines = host_.Transcript().Lines();
+        Say(L"soak: the transcript's last lines:");
+        for (size_t i = lines.size() > 12 ? lines.size() - 12 : 0; i < lines.size(); ++i) Say(L"  " + lines[i]);
+        ::TerminateProcess(::GetCurrentProcess(), 1);
+    }
+}
+
+void CALLBACK SoakRunner::OnAnswerTimer(HWND, UINT, UINT_PTR, DWORD) {
+    if (answering_) answering_->AnswerDialogs();
+}
+
+void SoakRunner::AnswerDialogs() {
+    std::vector<HWND> open;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CollectDialog, reinterpret_cast<LPARAM>(&open));
+    const ULONGLONG now = ::GetTickCount64();
+    if (!open.empty() && lastAnswerTick_) dialogMs_ += now - lastAnswerTick_;
+    lastAnswerTick_ = now;
+    for (auto it = answered_.begin(); it != answered_.end();)
+        it = ::IsWindow(it->first) ? std::next(it) : answered_.erase(it);
+    for (const HWND dialog : open) {
+        if (!::IsWindowEnabled(dialog)) continue;  // a box of its own is open over it
+        int& times = answered_[dialog];
+        if (times++ > 0) {
+            // Still open after an answer (a refused name, a name being edited): Cancel
+            // as a person clicks it, the focus moving there first; then close it.
+            const HWND cancel = ::GetDlgItem(dialog, IDCANCEL);
+            if (times % 8 == 2 && cancel) {
+                ::SetFocus(cancel);
+                ::PostMessageW(cancel, BM_CLICK, 0, 0);
+            } else if (times % 8 == 6) {
+                ::PostMessageW(dialog, WM_CLOSE, 0, 0);
+            }
+            continue;
+        }
+        std::wstring answer;
+        const HWND nameBox = ::GetDlgItem(dialog, kFileNameBox);
+        const HWND edit = nameBox ? reinterpret_cast<HWND>(::SendMessageW(nameBox, CBEM_GETEDITCONTROL, 0, 0)) : nullptr;
+        if (edit && answers_() % 4 != 0) {
+            const std::wstring& name = kTypedNames[answers_() % kTypedNames.size()];
+            ::SetWindowTextW(edit, name.c_str());
+            ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+            answer = L"typed \"" + name.substr(0, 40) + L"\", Save";
+        } else {
+            std::vector<HWND> buttons;
+            ::EnumChildWindows(dialog, &CollectButton, reinterpret_cast<LPARAM>(&buttons));
+            if (buttons.empty()) {
+                ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                answer = L"cancelled";
+            } else {
+                const HWND button = buttons[answers_() % buttons.size()];
+                answer = TextOf(button);
+                ::PostMessageW(button, BM_CLICK, 0, 0);
+            }
+        }
+        answerLog_.push_back(L"answer \"" + TextOf(dialog) + L"\": " + answer);
+        Remember(answerLog_.back());
+    }
+}
+
+// ---- the checker ----
+
+bool SoakRunner::Fail(const std::wstring& invariant) {
+    failure_ = invariant;
+    return false;
+}
+
+bool SoakRunner::CheckInvariants(const Action& action, ULONGLONG took) {
+    ++checks_;
+    if (took > kHangMs)
+        return Fail(L"1: the action took " + std::to_wstring(took) + L" ms (more than 5 seconds)");
+    if (!host_.Band().IsAttached()) return Fail(L"1: the host has no band after the action");
+    ++checks_;
+    if (!ListMatchesSinks()) return false;
+    ++checks_;
+    if (!CheckedScriptRuns()) return false;
+    if (marksDue_) {
+        ++checks_;
+        if (!MarksKept()) return false;
+    }
+    ++checks_;
+    if (!FilesSafe(action)) return false;
+    if (closed_) {
+        ++checks_;
+        host_.Transcript().Flush();
+        const auto& lines = host_.Transcript().Lines();
+        bool unloaded = false;
+        for (size_t i = closeFrom_; i < lines.size(); ++i)
+            unloaded = unloaded || lines[i].find(L"COM unloaded") != std::wstring::npos ||
+                       lines[i].find(L"answers S_OK") != std::wstring::npos;
+        if (!unloaded) return Fail(L"6: after \"" + recent_.back() + L"\"'s close DllCanUnloadNow does not answer S_OK");
+    }
+    // The user's marks as the tree shows them after the user's own actions.
+    const std::wstring kind = action.kind;
+    if (host_.IsBandShown() && (kind == L"check" || kind == L"space" || kind == L"delete" || kind == L"new-main")) {
+        for (const auto& [key, mark] : MainMarks()) marks_[key] = mark;
+    }
+    return true;
+}
+
+bool SoakRunner::ListMatchesSinks() {
+    size_t windowSinks = 0;
+    CountSinks(host_.Browser(), windowSinks);
+    const size_t browserSinks = host_.Browser().SinkCount();
+    if (!host_.IsBandShown()) {
+        if (browserSinks || windowSinks)
+            return Fail(L"3: the band is hidden, yet " + std::to_wstring(browserSinks) + L" browser and " +
+                        std::to_wstring(windowSinks) + L" window scripts are connected");
+        return true;
+    }
+    const HWND list = host_.FollowedListBox();
+    if (!list) return Fail(L"2: the shown band has no list of attached scripts");
+    size_t mains = 0, windows = 0;
+    std::wstring all;
+    for (const std::wstring& entry : ListBoxEntries(list)) {
+        mains += entry.rfind(kMain, 0) == 0 ? 1 : 0;
+        windows += entry.rfind(kUrl, 0) == 0 ? 1 : 0;
+        all += L" [" + entry + L"]";
+    }
+    if (mains != browserSinks || windows != windowSinks)
+        return Fail(L"2: the list holds " + std::to_wstring(mains) + L" browser and " + std::to_wstring(windows) +
+                    L" window entries, but the browser has " + std::to_wstring(browserSinks) +
+                    L" sinks and its windows " + std::to_wstring(windowSinks) + L";" + all);
+    if (browserSinks > 1) return Fail(L"3: " + std::to_wstring(browserSinks) + L" main scripts run at once");
+    return true;
+}
+
+bool SoakRunner::CheckedScriptRuns() {
+    if (!host_.IsBandShown()) return true;
+    const auto runs = [this](std::wstring& why) {
+        if (!host_.IsBandShown()) return true;
+        std::wstring checked;
+        for (const auto& [key, mark] : MainMarks())
+            if (mark > 0 && mark % 2 == 0) checked = key;
+        if (checked.empty()) return true;
+        const std::wstring file = kMain + checked;
+        if (broken_.count(file) || !files_.count(file)) return true;
+        if (::GetFileAttributesW((location_ + L"\\" + file).c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+        const HWND list = host_.FollowedListBox();
+        const std::vector<std::wstring> entries = list ? ListBoxEntries(list) : std::vector<std::wstring>();
+        if (std::find(entries.begin(), entries.end(), kMain + checked) != entries.end() &&
+            host_.Browser().SinkCount() == 1)
+            return true;
+        why = L"3: the main script " + checked + L" is checked, compiles and the band is shown, but it does not run";
+        return false;
+    };
+    std::wstring why;
+    if (host_.PumpUntil([&] { return runs(why); }, kSettleMs)) return true;
+    return Fail(why);
+}
+
+bool SoakRunner::MarksKept() {
+    if (!host_.IsBandShown()) return true;
+    const std::map<std::wstring, int> shown = MainMarks();
+    for (const auto& [key, mark] : marks_) {
+        const auto found = shown.find(key);
+        if (found == shown.end()) continue;  // away now: its mark is checked when it is back
+        if (found->second != mark)
+            return Fail(L"4: after a hide and show " + key + L" shows mark " + std::to_wstring(found->second) +
+                        L", the user left " + std::to_wstring(mark));
+    }
+    for (const auto& [key, mark] : shown) marks_[key] = mark;
+    return true;
+}
+
+bool SoakRunner::FilesSafe(const Action& action) {
+    const std::set<std::wstring> now = ListFiles();
+    const std::wstring kind = action.kind;
+    for (const std::wstring& file : files_) {
+        if (now.count(file)) continue;
+        bool allowed = userDeleted_;  // the user's Delete, answered Yes, removes its scripts
+        for (const std::wstring& gone : removed_) allowed = allowed || IsAtOrBelow(file, gone);
+        if (!allowed) return Fail(L"5: " + file + L" is gone, and nobody deleted it (" + kind + L")");
+    }
+    // A script deleted, or renamed away, for good: the model forgets its mark.
+    for (auto it = marks_.begin(); it != marks_.end();) {
+        const std::wstring file = kMain + it->first;
+        bool forget = userDeleted_ && !now.count(file);
+        for (const std::wstring& gone : removed_) forget = forget || IsAtOrBelow(file, gone);
+        it = forget ? marks_.erase(it) : std::next(it);
+    }
+    files_ = now;
+    if (CountEntries(location_.substr(0, location_.find_last_of(L'\\'))) != besideLocation_)
+        return Fail(L"5: a file or folder appeared beside the script location");
+    return true;
+}
+
+std::map<std::wstring, int> SoakRunner::MainMarks() {
+    std::map<std::wstring, int> marks;
+    const HWND tree = host_.FindBandControl(kMainTree);
+    std::vector<std::wstring> paths;
+    if (tree && ::IsWindowVisible(tree)) CollectItems(tree, TVI_ROOT, L"", paths, &marks);
+    return marks;
+}
+
+std::set<std::wstring> SoakRunner::ListFiles() const {
+    std::set<std::wstring> files;
+    CollectFiles(location_, L"", files);
+    // The log and what other programs park are not scripts.
+    for (auto it = files.begin(); it != files.end();)
+        it = (IsBelow(*it, kMain) || IsBelow(*it, kUrl)) ? std::next(it) : files.erase(it);
+    return files;
+}
+
+void SoakRunner::Say(const std::wstring& line) const {
+    if (options_.print) options_.print(line);
+}
+
+void SoakRunner::Report(int step) {
+    Say(L"soak: FAILED at step " + std::to_wstring(step) + L" of seed " + std::to_wstring(options_.seed));
+    Say(L"soak: broken invariant " + failure_);
+    Say(L"soak: the last actions, oldest first:");
+    for (const std::wstring& line : recent_) Say(L"  " + line);
+    Say(L"soak: replay with: SOAK_SEED=" + std::to_wstring(options_.seed) + L" SOAK_STEPS=" +
+          std::to_wstring(step) + L" ARCH=" + (sizeof(void*) == 8 ? L"x64" : L"x86") + L" scripts/soak.sh");
+}
+
+}  // namespace pelmora::bandhost
