@@ -10,6 +10,7 @@
 #include "bandhost/BandLayout.h"
 #include "bandhost/PageText.h"
 #include "bandhost/Screenshot.h"
+#include "bandhost/WindowQueries.h"
 #include "framework/com/Bstr.h"
 
 namespace pelmora::bandhost {
@@ -25,12 +26,6 @@ bool IsButtonDown(UINT message) {
 
 bool IsWithin(HWND ancestor, HWND window) {
     return ancestor && window && (window == ancestor || ::IsChild(ancestor, window));
-}
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = {};
-    ::GetClassNameW(window, name, 64);
-    return name;
 }
 
 bool IsListBoxClass(HWND window) {
@@ -76,12 +71,6 @@ std::wstring ModuleOf(IUnknown* object) {
     return std::wstring(path, length);
 }
 
-std::wstring WindowText(HWND window) {
-    wchar_t text[512] = {};
-    ::GetWindowTextW(window, text, 512);
-    return text;
-}
-
 BOOL CALLBACK CollectDialogText(HWND window, LPARAM parameter) {
     auto* texts = reinterpret_cast<std::wstring*>(parameter);
     std::wstring name = ClassOf(window);
@@ -98,12 +87,6 @@ BOOL CALLBACK CollectDialogText(HWND window, LPARAM parameter) {
 
 BOOL CALLBACK CollectShownWindows(HWND window, LPARAM parameter) {
     if (::IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(window);
-    return TRUE;
-}
-
-BOOL CALLBACK CollectDialogs(HWND window, LPARAM parameter) {
-    if (::IsWindowVisible(window) && ClassOf(window) == L"#32770")
-        reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(window);
     return TRUE;
 }
 
@@ -424,8 +407,7 @@ void BandHost::FollowListBox(int id) {
 }
 
 void BandHost::WatchDialogs() {
-    std::vector<HWND> open;
-    ::EnumThreadWindows(::GetCurrentThreadId(), &CollectDialogs, reinterpret_cast<LPARAM>(&open));
+    const std::set<HWND> open = OpenDialogs();
     std::vector<SeenDialog> still;
     const ULONGLONG now = ::GetTickCount64();
     for (const HWND dialog : open) {

@@ -9,6 +9,7 @@
 #include "bandhost/ListBoxWatch.h"
 #include "bandhost/LogTail.h"
 #include "bandhost/TreeItems.h"
+#include "bandhost/WindowQueries.h"
 #include "framework/win/UniqueHandle.h"
 
 namespace pelmora::bandhost {
@@ -61,24 +62,6 @@ bool IsBelow(const std::wstring& path, const std::wstring& folder) {
 
 bool IsAtOrBelow(const std::wstring& path, const std::wstring& folder) {
     return _wcsicmp(path.c_str(), folder.c_str()) == 0 || IsBelow(path, folder);
-}
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = {};
-    ::GetClassNameW(window, name, 64);
-    return name;
-}
-
-std::wstring TextOf(HWND window) {
-    wchar_t text[256] = {};
-    ::GetWindowTextW(window, text, 256);
-    return text;
-}
-
-BOOL CALLBACK CollectDialog(HWND window, LPARAM parameter) {
-    if (::IsWindowVisible(window) && ClassOf(window) == L"#32770")
-        reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(window);
-    return TRUE;
 }
 
 BOOL CALLBACK CollectButton(HWND window, LPARAM parameter) {
@@ -478,8 +461,7 @@ void CALLBACK SoakRunner::OnAnswerTimer(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 void SoakRunner::AnswerDialogs() {
-    std::vector<HWND> open;
-    ::EnumThreadWindows(::GetCurrentThreadId(), &CollectDialog, reinterpret_cast<LPARAM>(&open));
+    const std::set<HWND> open = OpenDialogs();
     const ULONGLONG now = ::GetTickCount64();
     if (!open.empty() && lastAnswerTick_) dialogMs_ += now - lastAnswerTick_;
     lastAnswerTick_ = now;
@@ -516,11 +498,11 @@ void SoakRunner::AnswerDialogs() {
                 answer = L"cancelled";
             } else {
                 const HWND button = buttons[answers_() % buttons.size()];
-                answer = TextOf(button);
+                answer = WindowText(button);
                 ::PostMessageW(button, BM_CLICK, 0, 0);
             }
         }
-        answerLog_.push_back(L"answer \"" + TextOf(dialog) + L"\": " + answer);
+        answerLog_.push_back(L"answer \"" + WindowText(dialog) + L"\": " + answer);
         Remember(answerLog_.back());
     }
 }

@@ -12,6 +12,7 @@
 #include "framework/win/SystemErrorText.h"
 #include "framework/win/UniqueHandle.h"
 #include "bandhost/TreeItems.h"
+#include "bandhost/WindowQueries.h"
 
 namespace pelmora::bandhost {
 
@@ -21,31 +22,6 @@ constexpr int kMarkTimeoutMs = 3000;
 constexpr int kDialogTimeoutMs = 5000;
 
 bool IsChecked(int mark) { return mark > 0 && mark % 2 == 0; }
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = {};
-    ::GetClassNameW(window, name, 64);
-    return name;
-}
-
-std::wstring WindowText(HWND window) {
-    wchar_t text[512] = {};
-    ::GetWindowTextW(window, text, 512);
-    return text;
-}
-
-BOOL CALLBACK CollectOpenDialog(HWND window, LPARAM parameter) {
-    if (::IsWindowVisible(window) && ClassOf(window) == L"#32770")
-        reinterpret_cast<std::set<HWND>*>(parameter)->insert(window);
-    return TRUE;
-}
-
-// The visible dialogs of the host's thread.
-std::set<HWND> OpenDialogs() {
-    std::set<HWND> open;
-    ::EnumThreadWindows(::GetCurrentThreadId(), &CollectOpenDialog, reinterpret_cast<LPARAM>(&open));
-    return open;
-}
 
 // The text a button shows, without its mnemonic marks.
 std::wstring ButtonLabel(HWND button) {

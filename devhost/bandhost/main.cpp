@@ -67,8 +67,9 @@ struct Arguments {
     SoakOptions soakOptions;
 };
 
-bool ParseCount(const std::wstring& text, uint32_t& value) {
-    if (text.empty() || text.size() > 9) return false;
+// Decimal digits only, at most maxDigits of them.
+bool ParseDigits(const std::wstring& text, size_t maxDigits, uint32_t& value) {
+    if (text.empty() || text.size() > maxDigits) return false;
     uint32_t number = 0;
     for (const wchar_t c : text) {
         if (c < L'0' || c > L'9') return false;
@@ -78,14 +79,12 @@ bool ParseCount(const std::wstring& text, uint32_t& value) {
     return true;
 }
 
+bool ParseCount(const std::wstring& text, uint32_t& value) { return ParseDigits(text, 9, value); }
+
 bool ParseNumberArgument(const std::wstring& text, int& value) {
-    if (text.empty() || text.size() > 5) return false;
-    int number = 0;
-    for (const wchar_t c : text) {
-        if (c < L'0' || c > L'9') return false;
-        number = number * 10 + (c - L'0');
-    }
-    value = number;
+    uint32_t number = 0;
+    if (!ParseDigits(text, 5, number)) return false;
+    value = static_cast<int>(number);
     return true;
 }
 

@@ -13,19 +13,16 @@ std::shared_ptr<const CLocation> LocationHistory::Find(std::wstring_view href) {
 }
 
 void LocationHistory::Add(std::shared_ptr<const CLocation> location) {
-    if (!location || byHref_.count(location)) return;
-    // Each step is undone if a later one cannot get its memory.
-    recent_.push_front(location);
+    if (!location) return;
+    const auto [kept, added] = byHref_.insert(location);
+    if (!added) return;
     try {
+        recent_.push_front(location);
         positions_.emplace(location.get(), recent_.begin());
-        try {
-            byHref_.insert(location);
-        } catch (...) {
-            positions_.erase(location.get());
-            throw;
-        }
     } catch (...) {
-        recent_.pop_front();
+        // Out of memory: the location is not kept at all.
+        if (!recent_.empty() && recent_.front() == location) recent_.pop_front();
+        byHref_.erase(kept);
         throw;
     }
     while (byHref_.size() > limit_ && !recent_.empty()) {

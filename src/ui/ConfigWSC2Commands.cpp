@@ -137,9 +137,7 @@ void CConfigWSC2::OnBnClickedButtonNewUrlWsc() {
 
 void CConfigWSC2::OnOpenItem(int treeId, WORD fillTag, HTREEITEM item) {
     const std::shared_ptr<CFileBrowser> urlTree = store_.GetCurrentUrlTree();  // held while the shell runs
-    const CFileBrowser* model = treeId == kMainScriptTreeId ? &store_.GetMainTree()
-                                : treeId == kUrlScriptTreeId ? urlTree.get()
-                                                             : nullptr;
+    const CFileBrowser* model = ModelOfTree(treeId);
     if (!model || !model->ShowsItem(item, fillTag)) return;
     const CommandInProgress command(*this);
     model->OpenItem(item);

@@ -67,9 +67,13 @@ TEST(ConnectionPoint, SnapshotRoundCallsSinksUnadvisedDuringItAndNotThoseAdvised
     std::vector<std::string> order;
     first.On<&IDispatch::Invoke>("Invoke", [&](DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) {
         order.push_back("first");
-        if (secondCookie) EXPECT_EQ(point.Unadvise(secondCookie), S_OK);
+        if (secondCookie) {
+            EXPECT_EQ(point.Unadvise(secondCookie), S_OK);
+        }
         secondCookie = 0;
-        if (!lateCookie) EXPECT_EQ(point.Advise(late.Unknown(), &lateCookie), S_OK);
+        if (!lateCookie) {
+            EXPECT_EQ(point.Advise(late.Unknown(), &lateCookie), S_OK);
+        }
         return S_OK;
     });
     second.On<&IDispatch::Invoke>("Invoke", [&](DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) {
