@@ -141,16 +141,16 @@ private:
     void RebuildTrees();
     void ReloadUrlTree();
     void RestartChangedScript(bool treesRebuilt);
-    // After a command: what it changed on disk it has reloaded itself.
-    void ResyncWatch() noexcept;
+    // After a command: the trees are compared with the disk again.
+    void LookAgainAfterCommand() noexcept;
 
-    // Keeps the watch out while a command and its dialogs run, then brings it up to
-    // date: a command reloads what it changed itself.
+    // Keeps the watch out while a command and its dialogs run; then the watch looks
+    // again, since other programs may have changed the folders meanwhile.
     struct CommandInProgress {
         CConfigWSC2& form;
         explicit CommandInProgress(CConfigWSC2& running) noexcept : form(running) { ++form.commandDepth_; }
         ~CommandInProgress() {
-            if (--form.commandDepth_ == 0) form.ResyncWatch();
+            if (--form.commandDepth_ == 0) form.LookAgainAfterCommand();
         }
         CommandInProgress(const CommandInProgress&) = delete;
         CommandInProgress& operator=(const CommandInProgress&) = delete;

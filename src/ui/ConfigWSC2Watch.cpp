@@ -69,14 +69,11 @@ void CConfigWSC2::StopWatching() noexcept {
 
 bool CConfigWSC2::IsWatchTimer(WPARAM id) noexcept { return id == kWatchTimerId; }
 
-void CConfigWSC2::ResyncWatch() noexcept {
-    if (hidden_ || !mainWatch_.IsWatching()) return;
-    try {
-        mainWatch_.Resync();
-        urlWatch_.Resync();
-    } catch (...) {
-        // Out of memory: the next change is compared with the older listing.
-    }
+void CConfigWSC2::LookAgainAfterCommand() noexcept {
+    // Not taken as it is now: a script that came back while the command's box was
+    // open would stay out of the trees, and, being the checked main script, not run.
+    mainWatch_.LookAgain();
+    urlWatch_.LookAgain();
 }
 
 void CConfigWSC2::OnWatchTimer() {

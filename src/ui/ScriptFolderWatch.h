@@ -27,6 +27,9 @@ public:
     // Takes the folder as it is now, changes included: whoever changed it has reloaded
     // what it changed.
     void Resync();
+    // Lists the folder again at the next settled look, as after a change: another
+    // program may have changed it while a command reloaded only what it changed.
+    void LookAgain() noexcept { pending_ = true; }
 
 private:
     win::FolderWatch watch_;

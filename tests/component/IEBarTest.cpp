@@ -533,6 +533,14 @@ TEST_F(BandFormTest, ScriptsThatLeaveAndComeBackKeepTheirMarksAndTheWatchWritesN
         EXPECT_TRUE(test::PumpUntil(c.back, 3000));
         EXPECT_EQ(savedBefore, saved()) << "the watch wrote the marks";
     }
+    // Back while a command runs (its box open, say): the watch looks again after it,
+    // so the checked script shows and runs again.
+    ASSERT_TRUE(::MoveFileW((mainDirectory + L"\\a.WSC").c_str(), (location.path() + L"\\aside.WSC").c_str()));
+    ASSERT_TRUE(test::PumpUntil(cases[0].away, 3000));
+    ASSERT_TRUE(::MoveFileW((location.path() + L"\\aside.WSC").c_str(), (mainDirectory + L"\\a.WSC").c_str()));
+    ::SendMessageW(Form()->Handle(), WM_COMMAND, MAKEWPARAM(CConfigWSC2::kDeleteUrlScriptButton, BN_CLICKED), 0);
+    EXPECT_TRUE(test::PumpUntil(cases[0].back, 3000));
+
     // Away while the band is hidden and shown again: the marks are still saved.
     ASSERT_TRUE(::MoveFileW((mainDirectory + L"\\a.WSC").c_str(), (location.path() + L"\\aside.WSC").c_str()));
     ASSERT_TRUE(test::PumpUntil([&] { return !MainItem(L"a.WSC"); }, 3000));
