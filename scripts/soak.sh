@@ -31,9 +31,12 @@ soak_one() {  # soak_one ARCH BIN
   rm -rf "$out"
   mkdir -p "$out"
   local prefix=$out/prefix location=$out/scripts/location
-  "$root/cmake/wine-prefix.sh" create "$prefix" "$(windows_path "$bin/scriptrt.dll")" \
+  # A double-click opens a script in the recording editor, which notes each file.
+  PELMORA_WSC_EDITOR=$(windows_path "$bin/recording_editor.exe") \
+    "$root/cmake/wine-prefix.sh" create "$prefix" "$(windows_path "$bin/scriptrt.dll")" \
     "$(windows_path "$bin/Pelmora.dll")" >/dev/null
   export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINELOADER=/usr/lib/wine/wine64
+  export PELMORA_OPEN_RECORD=$(windows_path "$out/opened.txt")
 
   # Main scripts with one behaviour each, some with URL scripts, and a folder whose
   # links point at itself and its parent.
@@ -56,6 +59,8 @@ soak_one() {  # soak_one ARCH BIN
   /usr/lib/wine/wine64 reg add "$key" /v LogErrors /t REG_DWORD /d 3 /f >/dev/null 2>&1
   # No sound card here: each message box's sound would wait on a missing device.
   /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d '' /f >/dev/null 2>&1
+  # No window manager under Xvfb: a managed window that closes waits 2 s for one.
+  /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   /usr/lib/wine/wineserver -w
 
   local host=(/usr/lib/wine/wine64 "$(windows_path "$bin/bandhost.exe")" --clsid '{EC3B8349-CAB2-4E10-AF31-69E1BA5031A0}'
@@ -65,9 +70,11 @@ soak_one() {  # soak_one ARCH BIN
   [[ -n ${DISPLAY:-} ]] || host=(xvfb-run -a -n $((RANDOM % 100 + 400)) -s "-screen 0 1280x1024x24" "${host[@]}")
   echo "== soak on $arch: seed $seed, $steps steps =="
   local status=0 started=$SECONDS
-  "${host[@]}" 2>/dev/null | tr -d '\r' || status=$?
+  # From its own folder: nothing the host or the DLL resolves against the current
+  # folder can land in the repository.
+  (cd "$out" && "${host[@]}" 2>/dev/null | stdbuf -oL tr -d '\r') || status=$?
   /usr/lib/wine/wineserver -w || true
-  echo "soak: $arch took $((SECONDS - started)) s, exit code $status"
+  echo "soak: $arch took $((SECONDS - started)) s, exit code $status, $(cat "$out/opened.txt" 2>/dev/null | wc -l) scripts opened in the editor"
   if [[ -z ${SOAK_OUT:-} ]]; then rm -rf "$(dirname "$out")"; fi
   return "$status"
 }

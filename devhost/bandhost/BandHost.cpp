@@ -118,7 +118,7 @@ bool BandHost::Open(const HostOptions& options) {
     listBoxId_ = options.listBoxId;
     preferredWidth_ = options.bandWidth;
     transcript_.SetListener([this](const std::wstring& line) {
-        if (frame_.TranscriptPane()) frame_.AppendTranscriptLine(line);
+        if (options_.transcriptPane && frame_.TranscriptPane()) frame_.AppendTranscriptLine(line);
         if (lineListener_) lineListener_(line);
     });
     logTail_ = std::make_unique<LogTail>(options.locateLog ? options.locateLog : ProductLogPath);
@@ -234,8 +234,13 @@ void BandHost::CloseBand(CloseOrder order) {
         frame_.SetBandPaneWidth(0);
         UpdateBandMenu();
     }
+    closedModule_ = module;
+    FreeUnusedLibraries();
+}
+
+void BandHost::FreeUnusedLibraries() {
     ::CoFreeUnusedLibraries();
-    ReportUnload(module);
+    if (!band_.IsAttached()) ReportUnload(closedModule_);
 }
 
 HRESULT BandHost::ReopenBand() {

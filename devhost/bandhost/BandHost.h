@@ -46,6 +46,9 @@ struct HostOptions {
     // Each dialog the band opens gets a line of the transcript; with this set it is
     // also closed again (a tour has nobody to answer it).
     bool dismissDialogs = false;
+    // Each line also goes into the window's transcript pane; a run of thousands of
+    // actions leaves it out, since every line there costs a repaint.
+    bool transcriptPane = true;
 };
 
 class BandHost final : private FrameEvents {
@@ -67,6 +70,8 @@ public:
     [[nodiscard]] bool IsBandShown() const noexcept { return band_.IsShown(); }
     // The closing sequence and the unload report; nothing without a band.
     void CloseBand(CloseOrder order = CloseOrder::kBrowser);
+    // CoFreeUnusedLibraries again, reporting whether the closed band's DLL went.
+    void FreeUnusedLibraries();
     // After CloseBand: the bar LoadBar last created, created, sited and shown again.
     HRESULT ReopenBand();
     // With this on, the site answers the band's OnFocusChangeIS by activating it (or
@@ -151,6 +156,7 @@ private:
     bool answeringFocus_ = false;  // UIActivateIO running from an answer
     std::wstring bandName_;
     std::wstring bandModule_;
+    std::wstring closedModule_;  // the DLL of the band closed last
     std::wstring shownUrl_;
     ULONGLONG lastTick_ = 0;
     struct SeenDialog {

@@ -292,7 +292,17 @@ void FrameWindow::SetPageText(const std::wstring& text) {
 
 void FrameWindow::AppendTranscriptLine(const std::wstring& line) {
     if (!transcriptPane_) return;
-    const LRESULT length = ::SendMessageW(transcriptPane_, WM_GETTEXTLENGTH, 0, 0);
+    LRESULT length = ::SendMessageW(transcriptPane_, WM_GETTEXTLENGTH, 0, 0);
+    if (length > kTranscriptPaneChars) {
+        // A person reads the last lines; the whole run is on standard output. An edit
+        // control that only grows makes each line dearer than the last.
+        const LRESULT firstKept =
+            ::SendMessageW(transcriptPane_, EM_LINEINDEX,
+                           ::SendMessageW(transcriptPane_, EM_LINEFROMCHAR, length - kTranscriptPaneChars / 2, 0), 0);
+        ::SendMessageW(transcriptPane_, EM_SETSEL, 0, firstKept);
+        ::SendMessageW(transcriptPane_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+        length = ::SendMessageW(transcriptPane_, WM_GETTEXTLENGTH, 0, 0);
+    }
     ::SendMessageW(transcriptPane_, EM_SETSEL, static_cast<WPARAM>(length), length);
     const std::wstring text = (length > 0 ? L"\r\n" : L"") + line;
     ::SendMessageW(transcriptPane_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));

@@ -40,6 +40,7 @@ public:
     static constexpr int kGoButton = 103;
     static constexpr int kPagePane = 104;
     static constexpr int kTranscriptPane = 105;
+    static constexpr LRESULT kTranscriptPaneChars = 64 * 1024;
     static constexpr int kBandPane = 106;
     static constexpr int kCloseCommand = 201;
     static constexpr int kBandCommand = 202;

@@ -76,6 +76,7 @@ private:
     // The actions: each writes its tour lines.
     void Check(Lines& lines);
     void Select(Lines& lines);
+    void DoubleClick(Lines& lines);  // a script opens in the recording editor
     void Space(Lines& lines);
     void Tab(Lines& lines);
     void ToggleBand(Lines& lines);
@@ -99,6 +100,11 @@ private:
     // A thread of its own: an action that has not returned in time is a hang. It
     // reports the walk and ends the process, as the thread may never come back.
     void Watch();
+    // After a close that began at transcript line from: COM unloaded the DLL, at the
+    // latest once the page went too.
+    bool ClosedBandUnloads(size_t from);
+    // An action's time so far, less the time its boxes waited for an answer.
+    ULONGLONG ActionMs(ULONGLONG start) const;
     void Remember(const std::wstring& line);
     // Answers the thread's open dialogs (from a thread timer, also inside modal loops).
     static void CALLBACK OnAnswerTimer(HWND, UINT, UINT_PTR, DWORD);
@@ -132,13 +138,11 @@ private:
     std::map<std::wstring, int> marks_;  // main script key -> mark the user left
     std::set<std::wstring> files_;       // relative paths below the script location
     std::set<std::wstring> removed_;     // what the running action removes on purpose
-    std::set<std::wstring> broken_;      // scripts written not to compile
     size_t besideLocation_ = 0;          // entries of the script location's parent
     bool userDeleted_ = false;
     bool marksDue_ = false;
     bool filesMoved_ = false;
-    size_t closeFrom_ = 0;  // the transcript line where the running close began
-    bool closed_ = false;
+    int keptByPage_ = 0;  // closes whose DLL stayed until the page went
     std::map<HWND, int> answered_;
     std::vector<std::wstring> answerLog_;
     static SoakRunner* answering_;

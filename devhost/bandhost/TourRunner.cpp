@@ -18,7 +18,6 @@ namespace pelmora::bandhost {
 
 namespace {
 
-constexpr int kMarkTimeoutMs = 3000;
 constexpr int kDialogTimeoutMs = 5000;
 
 bool IsChecked(int mark) { return mark > 0 && mark % 2 == 0; }
@@ -168,7 +167,8 @@ bool TourRunner::Do(const TourStep& step, std::wstring& why) {
     case TourAction::kUncheck:
         return CheckItem(step, step.action == TourAction::kCheck, why);
     case TourAction::kSelect:
-        return SelectItem(step, why);
+    case TourAction::kDoubleClick:
+        return SelectItem(step, step.action == TourAction::kDoubleClick, why);
     case TourAction::kClick:
         return Click(step.number, why);
     case TourAction::kKey:
@@ -366,11 +366,11 @@ bool TourRunner::FindItem(const TourStep& step, HWND& tree, HTREEITEM& item, std
     return true;
 }
 
-bool TourRunner::SelectItem(const TourStep& step, std::wstring& why) {
+bool TourRunner::SelectItem(const TourStep& step, bool twice, std::wstring& why) {
     HWND tree = nullptr;
     HTREEITEM item = nullptr;
     if (!FindItem(step, tree, item, why)) return false;
-    if (TreeView_GetSelection(tree) == item) return true;
+    if (TreeView_GetSelection(tree) == item && !twice) return true;
     host_.PumpPending();
     TreeView_EnsureVisible(tree, item);
     RECT label{};
@@ -386,7 +386,12 @@ bool TourRunner::SelectItem(const TourStep& step, std::wstring& why) {
     const LPARAM at = MAKELPARAM(point.x, point.y);
     ::PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, at);
     ::PostMessageW(tree, WM_LBUTTONUP, 0, at);
-    if (host_.PumpUntil([&] { return TreeView_GetSelection(tree) == FindTreeItem(tree, step.text); }, kMarkTimeoutMs))
+    if (twice) {
+        // The second press of a double-click comes as its own message.
+        ::PostMessageW(tree, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        ::PostMessageW(tree, WM_LBUTTONUP, 0, at);
+    }
+    if (host_.PumpUntil([&] { return TreeView_GetSelection(tree) == FindTreeItem(tree, step.text); }, markTimeoutMs_))
         return true;
     why = L"after the click the item is not selected";
     return false;
@@ -416,7 +421,7 @@ bool TourRunner::CheckItem(const TourStep& step, bool check, std::wstring& why) 
             const HTREEITEM now = FindTreeItem(tree, step.text);
             return now && IsChecked(TreeItemMark(tree, now)) == check;
         },
-        kMarkTimeoutMs);
+        markTimeoutMs_);
     if (done) return true;
     const HTREEITEM now = FindTreeItem(tree, step.text);
     why = L"after the click the item's mark is " + std::to_wstring(now ? TreeItemMark(tree, now) : 0);

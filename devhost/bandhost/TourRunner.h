@@ -38,13 +38,16 @@ public:
     // How long a click, key or typed text lets the thread's messages run before the
     // next step (50 ms); 0 handles those already waiting and goes on.
     void SetSettleMs(int milliseconds) noexcept { settleMs_ = milliseconds; }
+    // How long a check, uncheck or select waits for the tree to show it (3 s).
+    void SetMarkTimeoutMs(int milliseconds) noexcept { markTimeoutMs_ = milliseconds; }
 
 private:
     void RunStep(const TourStep& step);
     void OnPoll();
     bool Do(const TourStep& step, std::wstring& why);
     bool FindItem(const TourStep& step, HWND& tree, HTREEITEM& item, std::wstring& why);
-    bool SelectItem(const TourStep& step, std::wstring& why);
+    // Clicks the item's label once, or twice as a double-click.
+    bool SelectItem(const TourStep& step, bool twice, std::wstring& why);
     bool WaitForDialog(const std::wstring& caption, std::wstring& why);
     // Makes the open dialog with that caption among candidates the one the tour answers.
     bool ClaimDialog(const std::wstring& caption, const std::set<HWND>& candidates);
@@ -82,6 +85,7 @@ private:
     const std::wstring* awaitedCaption_ = nullptr;  // while a dialog step waits
     bool preclaimed_ = false;  // the next dialog step's dialog is claimed already
     int settleMs_ = 50;
+    int markTimeoutMs_ = 3000;
 };
 
 }  // namespace pelmora::bandhost

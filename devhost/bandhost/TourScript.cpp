@@ -30,6 +30,7 @@ constexpr CommandSpec kCommands[] = {
     {L"check", TourAction::kCheck, Argument::kIdAndText},
     {L"uncheck", TourAction::kUncheck, Argument::kIdAndText},
     {L"select", TourAction::kSelect, Argument::kIdAndText},
+    {L"double-click", TourAction::kDoubleClick, Argument::kIdAndText},
     {L"click", TourAction::kClick, Argument::kId},
     {L"key", TourAction::kKey, Argument::kKey},
     {L"save-script", TourAction::kSaveScript, Argument::kWordAndText},

@@ -100,6 +100,7 @@ enum class TourAction {
     kCheck,
     kUncheck,
     kSelect,
+    kDoubleClick,
     kClick,
     kKey,
     kSaveScript,

@@ -191,6 +191,7 @@ int RunHost(const Arguments& arguments) {
     HostOptions options;
     options.quitOnClose = !tour && !arguments.soak;
     options.dismissDialogs = tour;  // the soak answers its dialogs itself
+    options.transcriptPane = !arguments.soak;
     options.listBoxId = arguments.listBoxId;
     options.bandWidth = arguments.width;
     if (!host.Open(options)) {
