@@ -250,7 +250,8 @@ void SoakRunner::DeleteScript(Lines& lines) {
     Select(lines);  // each tree has its own Delete button
     const bool mainSelected = lines.back().rfind(L"select 209", 0) == 0;
     lines.push_back(L"click " + std::to_wstring(mainSelected ? kDeleteMain : kDeleteUrl));
-    userDeleted_ = true;
+    userDeletedMain_ = mainSelected;
+    userDeleted_ = lines[lines.size() - 2].substr(std::wstring(L"select 209 ").size());
 }
 
 void SoakRunner::Navigate(Lines& lines) { lines.push_back(L"navigate " + PickOf(kPages)); }
@@ -430,7 +431,8 @@ int SoakRunner::Run() {
 bool SoakRunner::RunAction(const Action& action) {
     Lines lines;
     removed_.clear();
-    userDeleted_ = marksDue_ = false;
+    userDeleted_.clear();
+    marksDue_ = false;
     (this->*action.make)(lines);
     ++counts_[action.kind];
     filesMoved_ = std::wstring(action.kind).rfind(L"file-", 0) == 0;
@@ -662,14 +664,14 @@ bool SoakRunner::FilesSafe(const Action& action) {
     const std::wstring kind = action.kind;
     for (const std::wstring& file : files_) {
         if (now.count(file)) continue;
-        bool allowed = userDeleted_;  // the user's Delete, answered Yes, removes its scripts
+        bool allowed = UserMayHaveDeleted(file);
         for (const std::wstring& gone : removed_) allowed = allowed || IsAtOrBelow(file, gone);
         if (!allowed) return Fail(L"5: " + file + L" is gone, and nobody deleted it (" + kind + L")");
     }
     // A script deleted, or renamed away, for good: the model forgets its mark.
     for (auto it = marks_.begin(); it != marks_.end();) {
         const std::wstring file = kMain + it->first;
-        bool forget = userDeleted_ && !now.count(file);
+        bool forget = !now.count(file) && UserMayHaveDeleted(file);
         for (const std::wstring& gone : removed_) forget = forget || IsAtOrBelow(file, gone);
         it = forget ? marks_.erase(it) : std::next(it);
     }
@@ -677,6 +679,19 @@ bool SoakRunner::FilesSafe(const Action& action) {
     if (CountEntries(location_.substr(0, location_.find_last_of(L'\\'))) != besideLocation_)
         return Fail(L"5: a file or folder appeared beside the script location");
     return true;
+}
+
+bool SoakRunner::UserMayHaveDeleted(const std::wstring& file) const {
+    if (userDeleted_.empty() || userDeleted_ == L"\\none") return false;
+    // A main script's Delete also removes its URL scripts' folder.
+    if (userDeletedMain_) return IsAtOrBelow(file, kMain + userDeleted_) || IsAtOrBelow(file, kUrl + userDeleted_);
+    // The URL tree shows the URL folder of the main script selected then.
+    if (!IsBelow(file, kUrl)) return false;
+    for (size_t at = file.find(userDeleted_); at != std::wstring::npos; at = file.find(userDeleted_, at + 1)) {
+        const size_t end = at + userDeleted_.size();
+        if (end == file.size() || file[end] == L'\\') return true;
+    }
+    return false;
 }
 
 std::map<std::wstring, int> SoakRunner::MainMarks() {

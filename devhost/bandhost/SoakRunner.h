@@ -100,6 +100,9 @@ private:
     // A thread of its own: an action that has not returned in time is a hang. It
     // reports the walk and ends the process, as the thread may never come back.
     void Watch();
+    // Whether the user's Delete in this action (the item it was clicked on, its
+    // answer unknown) may have removed file: nothing outside that item.
+    bool UserMayHaveDeleted(const std::wstring& file) const;
     // After a close that began at transcript line from: COM unloaded the DLL, at the
     // latest once the page went too.
     bool ClosedBandUnloads(size_t from);
@@ -139,7 +142,8 @@ private:
     std::set<std::wstring> files_;       // relative paths below the script location
     std::set<std::wstring> removed_;     // what the running action removes on purpose
     size_t besideLocation_ = 0;          // entries of the script location's parent
-    bool userDeleted_ = false;
+    std::wstring userDeleted_;  // the item whose Delete the user clicked in this action
+    bool userDeletedMain_ = false;
     bool marksDue_ = false;
     bool filesMoved_ = false;
     int keptByPage_ = 0;  // closes whose DLL stayed until the page went
