@@ -18,7 +18,11 @@ struct RecordedMessageBox {
 
 class MessageBoxRecorder {
 public:
-    MessageBoxRecorder() { previous_ = ui::SetMessageBoxPresenter(&Record); }
+    // Each box is answered with answer, as its user would.
+    explicit MessageBoxRecorder(int answer = IDOK) {
+        Answer() = answer;
+        previous_ = ui::SetMessageBoxPresenter(&Record);
+    }
     ~MessageBoxRecorder() {
         ui::SetMessageBoxPresenter(previous_);
         Boxes().clear();
@@ -33,9 +37,13 @@ private:
         static std::vector<RecordedMessageBox> boxes;
         return boxes;
     }
+    static int& Answer() {
+        static int answer = IDOK;
+        return answer;
+    }
     static int Record(HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
         Boxes().push_back({text ? text : L"", caption ? caption : L"", type});
-        return IDOK;
+        return Answer();
     }
 
     ui::MessageBoxPresenter previous_ = nullptr;

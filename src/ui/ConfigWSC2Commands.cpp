@@ -11,6 +11,7 @@
 #include "framework/ui/MessageBoxes.h"
 #include "framework/ui/TreeView.h"
 #include "framework/win/Ansi.h"
+#include "framework/win/FolderLinks.h"
 #include "library/ScriptLocation.h"
 #include "library/ScriptletCode.h"
 #include "ui/CreateWScriptDlg.h"
@@ -22,6 +23,7 @@ namespace {
 
 constexpr char kSourceFile[] = "ConfigWSC2";
 constexpr wchar_t kDeleteScriptsCaption[] = L"Delete scripts";
+constexpr wchar_t kDeleteFolderCaption[] = L"Delete folder";
 constexpr wchar_t kDeleteScriptsText[] =
     L"All subscripts associated with the browser main script also will be deleted.\nDo you still want to delete \"";
 
@@ -96,6 +98,15 @@ void CConfigWSC2::DeleteSelectedScript(CFileBrowser& model) {
 }
 
 void CConfigWSC2::DeleteWithShell(const std::wstring& path) {
+    // The shell would walk into a folder's links: delete what they point at, or loop
+    // and hang the browser. Such a folder is asked about and deleted here.
+    if (win::HoldsFolderLinks(path)) {
+        const std::wstring question = L"Delete the folder \"" + path + L"\" and all it holds? Its links to other " +
+                                      L"folders are removed; what they point to is kept.";
+        if (ui::ShowMessageBox(Handle(), question, kDeleteFolderCaption, MB_YESNO | MB_ICONWARNING) == IDYES)
+            (void)win::DeleteFolderKeepingLinkTargets(path);  // the callers look at the disk
+        return;
+    }
     std::wstring source = path;
     source.push_back(L'\0');  // a list of one name, ended by a second zero
     const std::wstring title = L"deleting " + path;

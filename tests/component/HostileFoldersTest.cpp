@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "FolderLink.h"
+#include "MessageBoxRecorder.h"
 #include "TestSupport.h"
 #include "component/BandFormFixture.h"
 #include "framework/ui/TreeView.h"
@@ -152,6 +153,35 @@ TEST_F(HostileFoldersTest, TheBandShowsOverEveryLayoutWithoutHangingAndPrintsIts
     links.clear();
     std::printf("[ figures  ] hostile folders: %d layouts tried, longest time to show the band %.0f ms, 0 hangs\n",
                 tried, longestShowMs);
+}
+
+// Delete on a folder that holds links: the shell would walk into them (and loop here,
+// never returning); the form asks itself and removes the links, not what they point at.
+TEST_F(HostileFoldersTest, DeletingAFolderThatHoldsLinksNeverFollowsThem) {
+    const std::wstring loops = mainDirectory + L"\\loops";
+    for (const int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer == IDYES ? "answered Yes" : "answered No");
+        ASSERT_TRUE(::CreateDirectoryW(loops.c_str(), nullptr) || answer == IDYES);
+        test::WriteFileBytes(loops + L"\\s.WSC", "");
+        const test::FolderLink self(loops + L"\\self", loops);
+        const test::FolderLink up(loops + L"\\up", mainDirectory);
+        ASSERT_TRUE(self.Made() && up.Made());
+        ASSERT_NO_FATAL_FAILURE(Show());
+        ASSERT_TRUE(ui::TreeView(Control(kMainScriptTreeId)).SelectItem(MainItem(L"loops")));
+        test::MessageBoxRecorder boxes(answer);
+        {
+            const HangWatch watch("Delete on a folder of looping links", 60000);
+            ::SendMessageW(Form()->Handle(), WM_COMMAND, MAKEWPARAM(CConfigWSC2::kDeleteMainScriptButton, BN_CLICKED), 0);
+        }
+        ASSERT_EQ(1u, boxes.boxes().size());
+        EXPECT_EQ(L"Delete folder", boxes.boxes()[0].caption);
+        // Wine cannot remove a link to a folder, so the folder may stay with its links.
+        EXPECT_EQ(answer == IDNO, ::GetFileAttributesW((loops + L"\\s.WSC").c_str()) != INVALID_FILE_ATTRIBUTES);
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW((mainDirectory + L"\\a.WSC").c_str()))
+            << "what a link pointed at is kept";
+        ASSERT_EQ(S_OK, bar->CloseDW(0));
+        bar.reset();
+    }
 }
 
 }  // namespace
