@@ -18,7 +18,7 @@ bool Fail(const std::string& what) {
 }
 
 bool WriteMainScript(const std::wstring& path, const std::string& body) {
-    const auto events = CScriptlet::GetEventTypeInfo(BrowserEvents());
+    const auto events = CScriptlet::GetTypeInfo(BrowserEvents());
     if (!events) return Fail("no DWebBrowserEvents2 type information");
     CScriptletCode code(events.get());
     code.AddProperty(L"browser");

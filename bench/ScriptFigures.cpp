@@ -2,6 +2,7 @@
 // scriptlet, and the scriptlet's own handling of it as the URL tree grows.
 #include <windows.h>
 #include <exdisp.h>
+#include <exdispid.h>
 
 #include <memory>
 
@@ -20,7 +21,6 @@ namespace pelmora::bench {
 
 namespace {
 
-constexpr DISPID kDispidDocumentComplete = 259;
 constexpr wchar_t kPageUrl[] = L"http://h.example/news/index.html";
 // What a script typically does with the event: read its argument.
 constexpr char kDocumentCompleteBody[] = "var url = Params.URL;";
@@ -66,8 +66,8 @@ bool MeasureEventDispatch(const Settings& settings, Report& report) {
     DISPID function = DISPID_UNKNOWN;
     if (FAILED(script->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &function)))
         return Fail("the script has no DocumentComplete");
-    const auto eventTypeInfo = CScriptlet::GetEventTypeInfo(BrowserEvents());
-    CParamsTranslator translator(kDispidDocumentComplete, &page.params, eventTypeInfo.get());
+    const auto eventTypeInfo = CScriptlet::GetTypeInfo(BrowserEvents());
+    CParamsTranslator translator(DISPID_DOCUMENTCOMPLETE, &page.params, eventTypeInfo.get());
     com::ComPtr<CParams> prepared;
     if (FAILED(translator.CreateParams(prepared))) return Fail("no Params object for the baseline");
     com::Variant argument;
@@ -81,7 +81,7 @@ bool MeasureEventDispatch(const Settings& settings, Report& report) {
         settings.quick,
         [&] {
              return TimePerRun(calls, [&] {
-                 HRESULT hr = scriptlet->Invoke(kDispidDocumentComplete, IID_NULL, LOCALE_USER_DEFAULT,
+                 HRESULT hr = scriptlet->Invoke(DISPID_DOCUMENTCOMPLETE, IID_NULL, LOCALE_USER_DEFAULT,
                                                 DISPATCH_METHOD, &page.params, nullptr, nullptr, nullptr);
                  if (FAILED(hr)) pelmoraResult = hr;
              });

@@ -1,12 +1,24 @@
 #pragma once
 // The event interfaces' type information as registered in the test prefix.
+#include <exdisp.h>
+#include <mshtml.h>
 #include <oaidl.h>
+
+#include <string>
 
 #include <gtest/gtest.h>
 
 #include "framework/com/ComPtr.h"
+#include "framework/com/GuidText.h"
 
 namespace pelmora::test {
+
+// The braced ids of the event interfaces (the script folders' names and the start of
+// each attachment label) and of their type libraries, from the platform's headers.
+inline const std::wstring kBrowserEventsId = com::BracedGuidText(__uuidof(DWebBrowserEvents2)).text;
+inline const std::wstring kWindowEventsId = com::BracedGuidText(__uuidof(HTMLWindowEvents)).text;
+inline const std::wstring kShDocVwLibraryId = com::BracedGuidText(LIBID_SHDocVw).text;
+inline const std::wstring kMshtmlLibraryId = com::BracedGuidText(LIBID_MSHTML).text;
 
 namespace detail {
 
@@ -29,12 +41,12 @@ inline com::ComPtr<ITypeInfo> LoadEventTypeInfo(const wchar_t* libraryId, WORD m
 
 // DWebBrowserEvents2 from the SHDocVw type library 1.0.
 inline com::ComPtr<ITypeInfo> LoadBrowserEventsTypeInfo() {
-    return detail::LoadEventTypeInfo(L"{EAB22AC0-30C1-11CF-A7EB-0000C05BAE0B}", 1, L"{34A715A0-6587-11D0-924A-0020AFC7AC4D}");
+    return detail::LoadEventTypeInfo(kShDocVwLibraryId.c_str(), 1, kBrowserEventsId.c_str());
 }
 
 // HTMLWindowEvents from the MSHTML type library 4.0.
 inline com::ComPtr<ITypeInfo> LoadWindowEventsTypeInfo() {
-    return detail::LoadEventTypeInfo(L"{3050F1C5-98B5-11CF-BB82-00AA00BDCE0B}", 4, L"{96A0A4E0-D062-11CF-94B6-00AA0060275C}");
+    return detail::LoadEventTypeInfo(kMshtmlLibraryId.c_str(), 4, kWindowEventsId.c_str());
 }
 
 }  // namespace pelmora::test

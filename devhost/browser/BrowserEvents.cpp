@@ -1,5 +1,7 @@
 #include "browser/BrowserEvents.h"
 
+#include <exdispid.h>
+
 #include "browser/DispatchTypes.h"
 #include "framework/com/Bstr.h"
 #include "framework/com/Variant.h"
@@ -66,16 +68,16 @@ bool FireBeforeNavigate2(com::ConnectionPoint& events, IDispatch* frame, const s
                             ByReference(urlValue.get()),
                             Object(frame)};
     DISPPARAMS params = {arguments, nullptr, 7, 0};
-    events.FireFromSnapshot(kBeforeNavigate2, &params);
+    events.FireFromSnapshot(DISPID_BEFORENAVIGATE2, &params);
     return cancel != VARIANT_FALSE;
 }
 
 void FireNavigateComplete2(com::ConnectionPoint& events, IDispatch* frame, const std::wstring& url) {
-    FireFrameAndUrl(events, kNavigateComplete2, frame, url);
+    FireFrameAndUrl(events, DISPID_NAVIGATECOMPLETE2, frame, url);
 }
 
 void FireDocumentComplete(com::ConnectionPoint& events, IDispatch* frame, const std::wstring& url) {
-    FireFrameAndUrl(events, kDocumentComplete, frame, url);
+    FireFrameAndUrl(events, DISPID_DOCUMENTCOMPLETE, frame, url);
 }
 
 bool FireNavigateError(com::ConnectionPoint& events, IDispatch* frame, const std::wstring& url, HRESULT status) {
@@ -88,7 +90,7 @@ bool FireNavigateError(com::ConnectionPoint& events, IDispatch* frame, const std
     VARIANT arguments[5] = {CancelReference(&cancel), ByReference(statusCode.get()),
                             ByReference(targetFrameName.get()), ByReference(urlValue.get()), Object(frame)};
     DISPPARAMS params = {arguments, nullptr, 5, 0};
-    events.FireFromSnapshot(kNavigateError, &params);
+    events.FireFromSnapshot(DISPID_NAVIGATEERROR, &params);
     return cancel != VARIANT_FALSE;
 }
 

@@ -12,14 +12,6 @@ namespace pelmora::browser {
 constexpr WORD kShDocVwMajorVersion = 1;
 constexpr WORD kMshtmlMajorVersion = 4;
 
-// DISPIDs of the event interfaces, as their type libraries number them.
-constexpr DISPID kBeforeNavigate2 = 250;
-constexpr DISPID kNavigateComplete2 = 252;
-constexpr DISPID kDocumentComplete = 259;
-constexpr DISPID kNavigateError = 271;
-constexpr DISPID kWindowOnload = 1003;
-constexpr DISPID kWindowOnunload = 1008;
-
 template <class Base>
 class ShDocVwDispatch : public com::TypeInfoDispatch<Base> {
 public:

@@ -1,5 +1,6 @@
 #include "browser/HtmlWindow.h"
 
+#include <mshtmdid.h>
 #include <olectl.h>
 
 #include <new>
@@ -173,13 +174,13 @@ STDMETHODIMP HtmlWindow::FindConnectionPoint(REFIID iid, IConnectionPoint** poin
 void HtmlWindow::FireOnload() {
     session_->transcript.Record(L"onload", url_);
     DISPPARAMS none = {};
-    events_.FireFromSnapshot(kWindowOnload, &none);
+    events_.FireFromSnapshot(DISPID_HTMLWINDOWEVENTS_ONLOAD, &none);
 }
 
 void HtmlWindow::FireOnunload() {
     session_->transcript.Record(L"onunload", url_);
     DISPPARAMS none = {};
-    events_.FireFromSnapshot(kWindowOnunload, &none);
+    events_.FireFromSnapshot(DISPID_HTMLWINDOWEVENTS_ONUNLOAD, &none);
 }
 
 void HtmlWindow::Close() noexcept {

@@ -14,10 +14,6 @@ namespace {
 constexpr char kSourceFile[] = "IEBar";
 constexpr wchar_t kBandTitle[] = L"Pelmora";
 
-void LogError(const char* message, HRESULT hr, const char* function, int line) noexcept {
-    GetLogger().Log(LOG_ERROR, message, hr, function, kSourceFile, line);
-}
-
 }  // namespace
 
 CIEBar::CIEBar() : com::TypeInfoDispatch<IIEBar>(LIBID_PelmoraLib, 1, IID_IIEBar), events_(this, DIID__IIEBarEvents, DIID__IIEBarEvents) {}
@@ -159,13 +155,13 @@ STDMETHODIMP CIEBar::SetSite(IUnknown* site) {
         com::ComPtr<IOleWindow> oleWindow;
         HRESULT hr = site->QueryInterface(IID_IOleWindow, oleWindow.put_void());
         if (FAILED(hr) || !oleWindow) {
-            LogError("Failed to query for IOleWindow Interface.", FAILED(hr) ? hr : E_NOINTERFACE,
-                     "CIEBar::SetSite", __LINE__);
+            PELMORA_LOG(LOG_ERROR, "Failed to query for IOleWindow Interface.", FAILED(hr) ? hr : E_NOINTERFACE,
+                        "CIEBar::SetSite");
         } else {
             hr = oleWindow->GetWindow(&parentWindow_);
             if (FAILED(hr)) {
                 parentWindow_ = nullptr;
-                LogError("Can not get parent window.", hr, "CIEBar::SetSite", __LINE__);
+                PELMORA_LOG(LOG_ERROR, "Can not get parent window.", hr, "CIEBar::SetSite");
             }
         }
     }
@@ -174,8 +170,8 @@ STDMETHODIMP CIEBar::SetSite(IUnknown* site) {
     const HRESULT hr = site->QueryInterface(IID_IInputObjectSite, inputSite_.put_void());
     if (FAILED(hr) || !inputSite_) {
         inputSite_.reset();
-        LogError("Failed to query for IInputObjectSite Interface.", FAILED(hr) ? hr : E_NOINTERFACE,
-                 "CIEBar::SetSite", __LINE__);
+        PELMORA_LOG(LOG_ERROR, "Failed to query for IInputObjectSite Interface.", FAILED(hr) ? hr : E_NOINTERFACE,
+                    "CIEBar::SetSite");
         return E_FAIL;
     }
     return RegisterAndCreateWindow() ? S_OK : E_FAIL;
@@ -192,8 +188,7 @@ bool CIEBar::RegisterAndCreateWindow() noexcept {
     if (form_) return FormWindow() != nullptr;
     GetPelmoraApp().SetCurrentBar(this);
     if (!parentWindow_) {
-        GetLogger().Log(LOG_WARNING, "Can't create a child window without a parent.", 0,
-                        "CIEBar::RegisterAndCreateWindow", kSourceFile, __LINE__);
+        PELMORA_LOG(LOG_WARNING, "Can't create a child window without a parent.", 0, "CIEBar::RegisterAndCreateWindow");
         LeaveCurrentBar();
         return false;
     }

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "core/LogMask.h"
+#include "framework/win/Ansi.h"
 #include "framework/win/UniqueHandle.h"
 
 namespace pelmora {
@@ -108,5 +109,28 @@ void CLogger::RotateLog() noexcept {
     }
     if (size.QuadPart >= kLogRotationSize) MoveAside();
 }
+
+namespace log_detail {
+
+void Write(UINT level, const char* message, int code, const char* function, const char* sourceFile,
+           int line) noexcept {
+    GetLogger().Log(level, message, code, function, sourceFile, line);
+}
+
+void Write(UINT level, const std::string& message, int code, const char* function, const char* sourceFile,
+           int line) noexcept {
+    GetLogger().Log(level, message.c_str(), code, function, sourceFile, line);
+}
+
+void Write(UINT level, const std::wstring& message, int code, const char* function, const char* sourceFile,
+           int line) noexcept {
+    try {
+        GetLogger().Log(level, win::WideToAnsi(message).c_str(), code, function, sourceFile, line);
+    } catch (...) {
+        // No memory for the converted text: the record is lost, as any that cannot be written.
+    }
+}
+
+}  // namespace log_detail
 
 }  // namespace pelmora

@@ -59,4 +59,45 @@ private:
 // The one logger of the process.
 CLogger& GetLogger() noexcept;
 
+namespace log_detail {
+
+constexpr bool IsNameCharacter(char c) noexcept {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// Whether a compiler's full function name ("virtual HRESULT pelmora::CScriptlet::Invoke(DISPID, ...)",
+// or a lambda inside it) is that of function ("CScriptlet::Invoke"): the name stands
+// whole, right before an opening parenthesis.
+constexpr bool NamesFunction(const char* fullName, const char* function) noexcept {
+    for (const char* start = fullName; *start; ++start) {
+        if (start != fullName && IsNameCharacter(start[-1])) continue;
+        const char* at = start;
+        const char* name = function;
+        while (*name && *at == *name) ++at, ++name;
+        if (!*name && *at == '(') return true;
+    }
+    return false;
+}
+
+void Write(UINT level, const char* message, int code, const char* function, const char* sourceFile,
+           int line) noexcept;
+void Write(UINT level, const std::string& message, int code, const char* function, const char* sourceFile,
+           int line) noexcept;
+// The message converted to the ANSI code page.
+void Write(UINT level, const std::wstring& message, int code, const char* function, const char* sourceFile,
+           int line) noexcept;
+
+}  // namespace log_detail
+
 }  // namespace pelmora
+
+// One report from the line it is written on: the file's kSourceFile constant names
+// the source file, and function must name the function the report is written in,
+// which the compiler checks, so that a record copied elsewhere cannot keep a stale name.
+#define PELMORA_LOG(level, message, code, function)                                                      \
+    do {                                                                                                 \
+        static_assert(::pelmora::log_detail::NamesFunction(__PRETTY_FUNCTION__, function),               \
+                      "the log record names a function other than the one it is written in");           \
+        ::pelmora::log_detail::Write((level), (message), static_cast<int>(code), (function), kSourceFile, \
+                                     __LINE__);                                                          \
+    } while (false)

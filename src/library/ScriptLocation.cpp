@@ -1,9 +1,12 @@
 #include "library/ScriptLocation.h"
 
 #include <windows.h>
+#include <exdisp.h>
+#include <mshtml.h>
 #include <shlobj.h>
 
 #include "core/ProductKey.h"
+#include "framework/com/GuidText.h"
 #include "framework/win/ProcAddress.h"
 #include "framework/win/RegKey.h"
 #include "framework/win/UniqueHandle.h"
@@ -11,6 +14,9 @@
 namespace pelmora {
 
 namespace {
+
+constexpr com::GuidText kMainScriptFolderText = com::BracedGuidText(__uuidof(DWebBrowserEvents2));
+constexpr com::GuidText kUrlScriptFolderText = com::BracedGuidText(__uuidof(HTMLWindowEvents));
 
 // Read and written through the wide functions: a profile path the ANSI code page cannot
 // hold would be stored with question marks and every later load would use that folder.
@@ -37,6 +43,9 @@ std::wstring EnsuredSubfolder(const wchar_t* name) {
 }
 
 }  // namespace
+
+const wchar_t* const kMainScriptFolderName = kMainScriptFolderText.text;
+const wchar_t* const kUrlScriptFolderName = kUrlScriptFolderText.text;
 
 std::wstring GetScriptLocation() {
     const std::wstring defaultLocation = DefaultScriptLocation();

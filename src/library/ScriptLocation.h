@@ -6,10 +6,10 @@
 
 namespace pelmora {
 
-// Folder of the browser main scripts (named after DWebBrowserEvents2).
-inline constexpr wchar_t kMainScriptFolderName[] = L"{34A715A0-6587-11D0-924A-0020AFC7AC4D}";
-// Folder of the URL scripts (named after HTMLWindowEvents).
-inline constexpr wchar_t kUrlScriptFolderName[] = L"{96A0A4E0-D062-11CF-94B6-00AA0060275C}";
+// Folder of the browser main scripts: the braced id of DWebBrowserEvents2.
+extern const wchar_t* const kMainScriptFolderName;
+// Folder of the URL scripts: the braced id of HTMLWindowEvents.
+extern const wchar_t* const kUrlScriptFolderName;
 
 // The script location without a trailing backslash; the folder is created if missing.
 std::wstring GetScriptLocation();

@@ -72,8 +72,7 @@ CScriptletCode::CScriptletCode(ITypeInfo* eventTypeInfo) : eventTypeInfo_(eventT
     templateStatus_ = win::LoadResourceBytes(ui::CurrentModuleInstance(), IDR_WSC_TEMPLATE, kTemplateResourceType,
                                              bytes);
     if (FAILED(templateStatus_)) {
-        GetLogger().Log(LOG_ERROR, "Can not load the script template.", templateStatus_,
-                        "CScriptletCode::CScriptletCode", kSourceFile, __LINE__);
+        PELMORA_LOG(LOG_ERROR, "Can not load the script template.", templateStatus_, "CScriptletCode::CScriptletCode");
         return;
     }
     templateText_ = win::AnsiToWide(bytes);
@@ -169,47 +168,33 @@ std::wstring CScriptletCode::JoinParameters(const std::vector<std::wstring>& nam
 
 HRESULT CScriptletCode::Save(const std::wstring& path) noexcept {
     try {
-        return SaveFile(path);
+        PELMORA_RETURN_IF_FAILED(templateStatus_);
+        PELMORA_RETURN_IF_FAILED(CollectEventMethods());
+        std::wstring clsid;
+        PELMORA_RETURN_IF_FAILED(NewClsidText(clsid));
+
+        const std::wstring text = FillTemplateFields(
+            templateText_, {L"Component id", L"prog.id", L"Description", L"1.0", clsid, BuildPublicSection(),
+                            L"JScript", BuildScriptBody()});
+        const win::FileReplaceResult result = win::ReplaceFileContents(path, win::WideToAnsi(text));
+        if (result.failedStep == win::FileReplaceStep::None) return S_OK;
+        try {
+            const std::string shown = win::WideToAnsi(path);
+            if (result.failedStep == win::FileReplaceStep::Open)
+                PELMORA_LOG(LOG_ERROR, "Can not open file (" + shown + ").", result.error, "CScriptletCode::Save");
+            else
+                PELMORA_LOG(LOG_ERROR, "Can not save file (" + shown + ").", result.error, "CScriptletCode::Save");
+            ui::ShowFileErrorBox(path, result.error,
+                                 ui::LoadResourceString(ui::CurrentModuleInstance(), IDS_FAILED_TO_SAVE_FILE),
+                                 kMessageBoxCaption);
+        } catch (...) {
+            // Out of memory while reporting: the caller still learns of the failure.
+        }
+        return E_FAIL;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     } catch (...) {
         return E_UNEXPECTED;
-    }
-}
-
-HRESULT CScriptletCode::SaveFile(const std::wstring& path) {
-    PELMORA_RETURN_IF_FAILED(templateStatus_);
-    PELMORA_RETURN_IF_FAILED(CollectEventMethods());
-    std::wstring clsid;
-    PELMORA_RETURN_IF_FAILED(NewClsidText(clsid));
-
-    const std::wstring text = FillTemplateFields(
-        templateText_, {L"Component id", L"prog.id", L"Description", L"1.0", clsid, BuildPublicSection(), L"JScript",
-                        BuildScriptBody()});
-    const win::FileReplaceResult result = win::ReplaceFileContents(path, win::WideToAnsi(text));
-    switch (result.failedStep) {
-    case win::FileReplaceStep::None:
-        return S_OK;
-    case win::FileReplaceStep::Open:
-        ReportFileFailure("Can not open file (", path, result.error, __LINE__);
-        return E_FAIL;
-    case win::FileReplaceStep::Write:
-    default:
-        ReportFileFailure("Can not save file (", path, result.error, __LINE__);
-        return E_FAIL;
-    }
-}
-
-void CScriptletCode::ReportFileFailure(const char* what, const std::wstring& path, DWORD error,
-                                       int line) const noexcept {
-    try {
-        const std::string message = what + win::WideToAnsi(path) + ").";
-        GetLogger().Log(LOG_ERROR, message.c_str(), static_cast<int>(error), "CScriptletCode::Save", kSourceFile,
-                        line);
-        ui::ShowFileErrorBox(path, error, ui::LoadResourceString(ui::CurrentModuleInstance(), IDS_FAILED_TO_SAVE_FILE),
-                             kMessageBoxCaption);
-    } catch (...) {
-        // Out of memory while reporting: the caller still learns of the failure.
     }
 }
 

@@ -54,9 +54,6 @@ public:
     [[nodiscard]] const MemberTable& Members() const noexcept { return members_; }
 
 private:
-    HRESULT SaveFile(const std::wstring& path);
-    void ReportFileFailure(const char* what, const std::wstring& path, DWORD error, int line) const noexcept;
-
     com::ComPtr<ITypeInfo> eventTypeInfo_;
     MemberTable members_;
     std::wstring templateText_;

@@ -1,20 +1,37 @@
 #include "runtime/EventInterfaces.h"
 
+#include <exdisp.h>
+#include <mshtml.h>
+
 #include <new>
 #include <string>
 #include <vector>
 
+#include "framework/com/GuidText.h"
 #include "framework/win/CriticalSection.h"
 
 namespace pelmora {
 
 namespace {
 
-constexpr EventInterface kEventInterfaces[] = {
-    {L"{EAB22AC0-30C1-11CF-A7EB-0000C05BAE0B}", 1, L"{34A715A0-6587-11D0-924A-0020AFC7AC4D}",
-     {0x34A715A0, 0x6587, 0x11D0, {0x92, 0x4A, 0x00, 0x20, 0xAF, 0xC7, 0xAC, 0x4D}}, L"browser"},
-    {L"{3050F1C5-98B5-11CF-BB82-00AA00BDCE0B}", 4, L"{96A0A4E0-D062-11CF-94B6-00AA0060275C}",
-     {0x96A0A4E0, 0xD062, 0x11CF, {0x94, 0xB6, 0x00, 0xAA, 0x00, 0x60, 0x27, 0x5C}}, L"window"},
+// An event interface with its ids spelled out once, from the platform's ids; the
+// entry points into its own texts, so it stays where it was made.
+class DescribedEvents {
+public:
+    DescribedEvents(const GUID& typeLibraryId, USHORT typeLibraryMajorVersion, const IID& eventIid,
+                    const wchar_t* propertyName) noexcept
+        : typeLibraryText_(com::BracedGuidText(typeLibraryId)),
+          eventIidText_(com::BracedGuidText(eventIid)),
+          events_{typeLibraryText_.text, typeLibraryMajorVersion, eventIidText_.text, eventIid, propertyName} {}
+    DescribedEvents(const DescribedEvents&) = delete;
+    DescribedEvents& operator=(const DescribedEvents&) = delete;
+
+    [[nodiscard]] const EventInterface& Events() const noexcept { return events_; }
+
+private:
+    const com::GuidText typeLibraryText_;
+    const com::GuidText eventIidText_;
+    const EventInterface events_;
 };
 
 // Kept by what was loaded, not by the entry's address, so that an entry made elsewhere
@@ -78,9 +95,15 @@ TypeInfoCache& Cache() noexcept {
 
 }  // namespace
 
-const EventInterface& BrowserEvents() noexcept { return kEventInterfaces[0]; }
+const EventInterface& BrowserEvents() noexcept {
+    static const DescribedEvents browser(LIBID_SHDocVw, 1, DIID_DWebBrowserEvents2, L"browser");
+    return browser.Events();
+}
 
-const EventInterface& WindowEvents() noexcept { return kEventInterfaces[1]; }
+const EventInterface& WindowEvents() noexcept {
+    static const DescribedEvents window(LIBID_MSHTML, 4, DIID_HTMLWindowEvents, L"window");
+    return window.Events();
+}
 
 com::ComPtr<ITypeInfo> FindCachedEventTypeInfo(const EventInterface& events) noexcept {
     return Cache().Find(events);

@@ -1,5 +1,7 @@
 #include "runtime/HTMLWindowScriptlet.h"
 
+#include <mshtmdid.h>
+
 #include "core/Logger.h"
 #include "framework/com/ComPtr.h"
 #include "runtime/IEBrowserScriptlet.h"
@@ -9,7 +11,6 @@ namespace pelmora {
 namespace {
 
 constexpr char kSourceFile[] = "HTMLWindowScriptlet";
-constexpr DISPID kDispidOnUnload = 1008;
 
 }  // namespace
 
@@ -22,7 +23,7 @@ CHTMLWindowScriptlet::~CHTMLWindowScriptlet() = default;
 HRESULT CHTMLWindowScriptlet::PreInvoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) {
     // Invoke holds this scriptlet for the rest of the call, so the script's onunload
     // still runs after the registry and the window have let go.
-    if (id != kDispidOnUnload || !ScriptObject()) return 0;
+    if (id != DISPID_HTMLWINDOWEVENTS_ONUNLOAD || !ScriptObject()) return 0;
     if (owner_) {
         (void)owner_->RemoveWindowScriptlet(com::ComPtr<CHTMLWindowScriptlet>(this));
     } else if (IsAttached()) {
@@ -36,8 +37,7 @@ HRESULT CHTMLWindowScriptlet::PreInvoke(DISPID id, REFIID, LCID, WORD, DISPPARAM
 HRESULT CHTMLWindowScriptlet::Detach() {
     const HRESULT hr = CScriptlet::Detach();
     if (FAILED(hr)) {
-        GetLogger().Log(LOG_ERROR, "Can not detach HTMLWindow scriptlet.", hr, "CHTMLWindowScriptlet::Detach",
-                        kSourceFile, __LINE__);
+        PELMORA_LOG(LOG_ERROR, "Can not detach HTMLWindow scriptlet.", hr, "CHTMLWindowScriptlet::Detach");
     }
     return hr;
 }

@@ -1,6 +1,7 @@
 #include "runtime/IEBrowserScriptlet.h"
 
 #include <exdisp.h>
+#include <exdispid.h>
 
 #include <algorithm>
 #include <new>
@@ -16,11 +17,6 @@ namespace pelmora {
 namespace {
 
 constexpr char kSourceFile[] = "IEBrowserScriptlet";
-constexpr DISPID kDispidDocumentComplete = 259;
-
-void LogOnDocumentComplete(UINT level, const char* message, HRESULT code, int line) {
-    GetLogger().Log(level, message, code, "CIEBrowserScriptlet::OnDocumentComplete", kSourceFile, line);
-}
 
 // The object an argument holds, directly or by reference; none for anything else.
 IDispatch* ObjectOf(const VARIANT& argument) noexcept {
@@ -62,7 +58,7 @@ HRESULT CIEBrowserScriptlet::PreInvoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS
                                        UINT*) {
     // pDisp is the first of DocumentComplete's two arguments, last in rgvarg; a call
     // that does not carry an object there is left to the script alone.
-    if (id == kDispidDocumentComplete && params && params->rgvarg && params->cArgs >= 2) {
+    if (id == DISPID_DOCUMENTCOMPLETE && params && params->rgvarg && params->cArgs >= 2) {
         if (IDispatch* frame = ObjectOf(params->rgvarg[1])) OnDocumentComplete(com::ComPtr<IDispatch>(frame));
     }
     return 0;
@@ -76,19 +72,22 @@ void CIEBrowserScriptlet::OnDocumentComplete(com::ComPtr<IDispatch> frame) noexc
         if (FAILED(browser->get_Document(document.put())) || !document) return;
         com::ComPtr<IHTMLDocument2> htmlDocument;
         if (FAILED(document->QueryInterface(IID_IHTMLDocument2, htmlDocument.put_void())) || !htmlDocument) {
-            LogOnDocumentComplete(LOG_WARNING, "Not an HTML document, only HTML resources supported.", 1, __LINE__);
+            PELMORA_LOG(LOG_WARNING, "Not an HTML document, only HTML resources supported.", 1,
+                        "CIEBrowserScriptlet::OnDocumentComplete");
             return;
         }
         com::ComPtr<IHTMLWindow2> window;
         HRESULT hr = htmlDocument->get_parentWindow(window.put());
         if (FAILED(hr) || !window) {
-            LogOnDocumentComplete(LOG_ERROR, "Can not get parentWindow.", FAILED(hr) ? hr : E_POINTER, __LINE__);
+            PELMORA_LOG(LOG_ERROR, "Can not get parentWindow.", FAILED(hr) ? hr : E_POINTER,
+                        "CIEBrowserScriptlet::OnDocumentComplete");
             return;
         }
         com::ComPtr<IHTMLLocation> location;
         hr = window->get_location(location.put());
         if (FAILED(hr) || !location) {
-            LogOnDocumentComplete(LOG_ERROR, "Can not get location.", FAILED(hr) ? hr : E_POINTER, __LINE__);
+            PELMORA_LOG(LOG_ERROR, "Can not get location.", FAILED(hr) ? hr : E_POINTER,
+                        "CIEBrowserScriptlet::OnDocumentComplete");
             return;
         }
 
@@ -104,32 +103,30 @@ void CIEBrowserScriptlet::OnDocumentComplete(com::ComPtr<IDispatch> frame) noexc
             if (collect) collected_.Add(completed);
         }
 
+        const auto attachIfChecked = [this, &window](const std::wstring& key, bool usable) {
+            if (!urlTree_->IsScriptChecked(key)) return;
+            if (!usable) {
+                // The user checked it, so say why it never runs; an unchecked one is no news.
+                PELMORA_LOG(LOG_ERROR, "Unusable URL script name (" + win::WideToAnsi(key) + ").", 1,
+                            "CIEBrowserScriptlet::OnDocumentComplete");
+                return;
+            }
+            (void)AttachWindowScriptlet(key, window);  // failures are logged
+        };
         if (urlTree_) {
             const std::wstring siteKey = UrlScriptKey(completed->GetSiteScriptName());
-            AttachIfChecked(siteKey, completed->IsSiteScriptNameUsable(), window);
+            attachIfChecked(siteKey, completed->IsSiteScriptNameUsable());
             const std::wstring pageName = completed->GetPageScriptName();
             // A page without a path name would name the site script a second time.
             if (!pageName.empty()) {
                 const std::wstring pageKey = UrlScriptKey(pageName);
-                if (pageKey != siteKey) AttachIfChecked(pageKey, completed->IsPageScriptNameUsable(), window);
+                if (pageKey != siteKey) attachIfChecked(pageKey, completed->IsPageScriptNameUsable());
             }
         }
         if (const auto bar = GetCurrentBarSlot()) bar->OnLocationsCollected();
     } catch (...) {
         // Out of memory while collecting: the event still reaches the script.
     }
-}
-
-void CIEBrowserScriptlet::AttachIfChecked(const std::wstring& key, bool usable,
-                                          const com::ComPtr<IHTMLWindow2>& window) {
-    if (!urlTree_->IsScriptChecked(key)) return;
-    if (!usable) {
-        // The user checked it, so say why it never runs; an unchecked one is no news.
-        const std::string text = "Unusable URL script name (" + win::WideToAnsi(key) + ").";
-        LogOnDocumentComplete(LOG_ERROR, text.c_str(), 1, __LINE__);
-        return;
-    }
-    (void)AttachWindowScriptlet(key, window);  // failures are logged
 }
 
 HRESULT CIEBrowserScriptlet::AttachWindowScriptlet(const std::wstring& key, com::ComPtr<IHTMLWindow2> window) noexcept {

@@ -45,9 +45,6 @@ public:
 private:
     ~CIEBrowserScriptlet() override;
 
-    // A checked script whose name is not usable is refused with one error record.
-    void AttachIfChecked(const std::wstring& key, bool usable, const com::ComPtr<IHTMLWindow2>& window);
-
     win::CriticalSection lock_;
     const std::shared_ptr<const IUrlScriptTree> urlTree_;
     std::vector<com::ComPtr<CHTMLWindowScriptlet>> windowScriptlets_;  // guarded by lock_

@@ -23,25 +23,17 @@ constexpr LCID kSystemLocale = LOCALE_SYSTEM_DEFAULT;  // 0x0800
 
 thread_local int callsInProgress = 0;
 
-void LogError(const std::wstring& message, HRESULT hr, const char* function, int line) {
-    GetLogger().Log(LOG_ERROR, win::WideToAnsi(message).c_str(), hr, function, kSourceFile, line);
-}
-
-// The script's own account of its failure, for the person who writes the script; no
-// record when the script runtime gave none.
-void LogScriptError(com::ExcepInfo& exception, HRESULT hr, int line) {
+// The script's own account of its failure, for the person who writes the script;
+// false when the script runtime gave none.
+bool ScriptErrorRecord(com::ExcepInfo& exception, HRESULT hr, std::wstring& text, HRESULT& code) {
     exception.FillIn();
     const std::wstring description = exception.Description();
     const std::wstring source = exception.Source();
-    if (description.empty() && source.empty()) return;
-    std::wstring text = L"Script error: " + (description.empty() ? std::wstring(L"(no description)") : description);
+    if (description.empty() && source.empty()) return false;
+    text = L"Script error: " + (description.empty() ? std::wstring(L"(no description)") : description);
     if (!source.empty()) text += L" (source: " + source + L")";
-    const HRESULT code = FAILED(exception.get().scode) ? exception.get().scode : hr;
-    LogError(text, code, "CScriptlet::Invoke", line);
-}
-
-void LogError(const char* message, HRESULT hr, const char* function, int line) {
-    GetLogger().Log(LOG_ERROR, message, hr, function, kSourceFile, line);
+    code = FAILED(exception.get().scode) ? exception.get().scode : hr;
+    return true;
 }
 
 // Tells the current bar what became of a scriptlet. The scriptlet's state is settled
@@ -73,16 +65,16 @@ HRESULT CScriptlet::Load() {
         const HRESULT hr = ::CoGetObject(monikerName_.c_str(), nullptr, IID_IDispatch, scriptObject_.put_void());
         if (FAILED(hr)) {
             scriptObject_.reset();
-            LogError(L"Can not create scriptlet object (" + monikerName_ + L").", hr, "CScriptlet::Load", __LINE__);
+            PELMORA_LOG(LOG_ERROR, L"Can not create scriptlet object (" + monikerName_ + L").", hr, "CScriptlet::Load");
             return hr;
         }
         return S_OK;
     });
 }
 
-com::ComPtr<ITypeInfo> CScriptlet::GetTypeInfo() { return GetEventTypeInfo(*events_); }
+com::ComPtr<ITypeInfo> CScriptlet::GetTypeInfo() { return GetTypeInfo(*events_); }
 
-com::ComPtr<ITypeInfo> CScriptlet::GetEventTypeInfo(const EventInterface& events) noexcept {
+com::ComPtr<ITypeInfo> CScriptlet::GetTypeInfo(const EventInterface& events) noexcept {
     try {
         if (auto cached = FindCachedEventTypeInfo(events)) return cached;
         GUID libraryId{};
@@ -90,8 +82,8 @@ com::ComPtr<ITypeInfo> CScriptlet::GetEventTypeInfo(const EventInterface& events
         com::ComPtr<ITypeLib> library;
         HRESULT hr = ::LoadRegTypeLib(libraryId, events.typeLibraryMajorVersion, 0, kSystemLocale, library.put());
         if (FAILED(hr)) {
-            LogError(L"Can not load type library (" + std::wstring(events.typeLibraryId) + L").", hr,
-                     "CScriptlet::GetTypeInfo", __LINE__);
+            PELMORA_LOG(LOG_ERROR, L"Can not load type library (" + std::wstring(events.typeLibraryId) + L").", hr,
+                        "CScriptlet::GetTypeInfo");
             return {};
         }
         GUID interfaceId{};
@@ -99,8 +91,8 @@ com::ComPtr<ITypeInfo> CScriptlet::GetEventTypeInfo(const EventInterface& events
         com::ComPtr<ITypeInfo> typeInfo;
         hr = library->GetTypeInfoOfGuid(interfaceId, typeInfo.put());
         if (FAILED(hr)) {
-            LogError(L"No type info for " + std::wstring(events.eventInterfaceId) + L".", hr,
-                     "CScriptlet::GetTypeInfo", __LINE__);
+            PELMORA_LOG(LOG_ERROR, L"No type info for " + std::wstring(events.eventInterfaceId) + L".", hr,
+                        "CScriptlet::GetTypeInfo");
             return {};
         }
         return CacheEventTypeInfo(events, std::move(typeInfo));
@@ -116,7 +108,7 @@ HRESULT CScriptlet::SetProperty(const std::wstring& name, VARIANT* value) {
         auto* names = const_cast<LPOLESTR>(name.c_str());
         HRESULT hr = scriptObject_->GetIDsOfNames(IID_NULL, &names, 1, kSystemLocale, &id);
         if (FAILED(hr)) {
-            LogError(L"Missing property (" + name + L").", hr, "CScriptlet::SetProperty", __LINE__);
+            PELMORA_LOG(LOG_ERROR, L"Missing property (" + name + L").", hr, "CScriptlet::SetProperty");
             return hr;
         }
         // Always by reference: the value is an object.
@@ -125,7 +117,7 @@ HRESULT CScriptlet::SetProperty(const std::wstring& name, VARIANT* value) {
         hr = scriptObject_->Invoke(id, IID_NULL, kSystemLocale, DISPATCH_PROPERTYPUTREF, &arguments, nullptr, nullptr,
                                    nullptr);
         if (FAILED(hr)) {
-            LogError(L"Can not set " + name + L" property.", hr, "CScriptlet::SetProperty", __LINE__);
+            PELMORA_LOG(LOG_ERROR, L"Can not set " + name + L" property.", hr, "CScriptlet::SetProperty");
             return hr;
         }
         return S_OK;
@@ -135,7 +127,7 @@ HRESULT CScriptlet::SetProperty(const std::wstring& name, VARIANT* value) {
 HRESULT CScriptlet::Attach(IDispatch* source) {
     return com::ExceptionBarrier([&] {
         if (adviseCookie_ != 0) {
-            LogError("Attach called before detach.", E_FAIL, "CScriptlet::Attach", __LINE__);
+            PELMORA_LOG(LOG_ERROR, "Attach called before detach.", E_FAIL, "CScriptlet::Attach");
             return E_FAIL;
         }
         eventTypeInfo_ = GetTypeInfo();
@@ -155,7 +147,7 @@ HRESULT CScriptlet::Attach(IDispatch* source) {
         eventSource_ = com::ComPtr<IDispatch>(source);
         const HRESULT hr = Connect();
         if (FAILED(hr)) {
-            LogError("Advise scriptlet failed.", hr, "CScriptlet::Attach", __LINE__);
+            PELMORA_LOG(LOG_ERROR, "Advise scriptlet failed.", hr, "CScriptlet::Attach");
             return hr;
         }
         TellCurrentBar(&IBarNotifications::OnScriptletAttached, label);
@@ -181,7 +173,7 @@ HRESULT CScriptlet::Detach() {
         const std::wstring label = AttachmentLabel();
         const HRESULT hr = Disconnect();
         if (FAILED(hr)) {
-            LogError("Unadvise scriptlet failed.", hr, "CScriptlet::Detach", __LINE__);
+            PELMORA_LOG(LOG_ERROR, "Unadvise scriptlet failed.", hr, "CScriptlet::Detach");
             return hr;
         }
         adviseCookie_ = 0;
@@ -217,7 +209,7 @@ STDMETHODIMP CScriptlet::Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DI
     } inProgress;
     return com::ExceptionBarrier([&]() -> HRESULT {
         if (!scriptObject_) {
-            LogError("Scriptlet object is NULL.", E_FAIL, "CScriptlet::Invoke", __LINE__);
+            PELMORA_LOG(LOG_ERROR, "Scriptlet object is NULL.", E_FAIL, "CScriptlet::Invoke");
             return E_FAIL;
         }
         // The call completes against the script object and type information it began
@@ -230,26 +222,54 @@ STDMETHODIMP CScriptlet::Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DI
         // A copy: the script may re-attach this scriptlet, which empties the kept ones.
         const EventBinding binding = FindBinding(script.get(), eventTypeInfo.get(), id, lcid);
         if (FAILED(binding.nameResult)) {
-            LogError("Can not find function name, unknown DISPID.", binding.nameResult, "CScriptlet::Invoke",
-                     __LINE__);
+            PELMORA_LOG(LOG_ERROR, "Can not find function name, unknown DISPID.", binding.nameResult,
+                        "CScriptlet::Invoke");
             return binding.nameResult;
         }
         const wchar_t* name = binding.signature->Name(0);
         if (FAILED(binding.lookupResult)) {
-            LogError(L"Function " + std::wstring(name) + L" is not implemented.", binding.lookupResult,
-                     "CScriptlet::Invoke", __LINE__);
+            PELMORA_LOG(LOG_ERROR, L"Function " + std::wstring(name) + L" is not implemented.", binding.lookupResult,
+                        "CScriptlet::Invoke");
             return E_NOTIMPL;
         }
         if (flags == DISPATCH_METHOD) {
-            return CallScriptFunction(script.get(), eventTypeInfo.get(), binding, iid, lcid, params, argumentError);
+            // The script function of that name, with the one Params argument.
+            CParamsTranslator translator(binding.signature, params, eventTypeInfo.get());
+            com::ComPtr<CParams> paramsObject;
+            HRESULT hr = translator.CreateParams(paramsObject);
+            if (FAILED(hr)) {
+                PELMORA_LOG(LOG_ERROR, L"Invoke of " + std::wstring(name) + L" scriptlet function failed.", hr,
+                            "CScriptlet::Invoke");
+                return hr;
+            }
+            com::Variant argument;
+            argument->vt = VT_DISPATCH;
+            argument->pdispVal = paramsObject.get();
+            if (paramsObject) paramsObject->AddRef();
+            com::Variant scriptResult;
+            com::ExcepInfo scriptException;
+            DISPPARAMS arguments{argument.get(), nullptr, 1, 0};
+            hr = script->Invoke(binding.scriptId, iid, lcid, DISPATCH_METHOD, &arguments, scriptResult.get(),
+                                scriptException.put(), argumentError);
+            if (SUCCEEDED(hr)) {
+                (void)translator.WriteBack();  // a value that cannot be copied back stays the caller's
+                return hr;
+            }
+            PELMORA_LOG(LOG_ERROR, L"Invoke of " + std::wstring(name) + L" scriptlet function failed.", hr,
+                        "CScriptlet::Invoke");
+            std::wstring scriptError;
+            HRESULT scriptErrorCode = hr;
+            if (ScriptErrorRecord(scriptException, hr, scriptError, scriptErrorCode))
+                PELMORA_LOG(LOG_ERROR, scriptError, scriptErrorCode, "CScriptlet::Invoke");
+            return hr;
         }
 
         // Property access and mixed flags go to the script member unchanged.
         const HRESULT hr =
             script->Invoke(binding.scriptId, iid, lcid, flags, params, result, exception, argumentError);
         if (FAILED(hr)) {
-            LogError(L"Invoke of " + std::wstring(name) + L" scriptlet property failed.", hr, "CScriptlet::Invoke",
-                     __LINE__);
+            PELMORA_LOG(LOG_ERROR, L"Invoke of " + std::wstring(name) + L" scriptlet property failed.", hr,
+                        "CScriptlet::Invoke");
         }
         return hr;
     });
@@ -276,37 +296,6 @@ CScriptlet::EventBinding CScriptlet::FindBinding(IDispatch* script, ITypeInfo* e
     const auto kept = bindings_.find(eventId);
     if (kept != bindings_.end()) return kept->second;
     return bindings_.emplace(eventId, Bind(script, eventTypeInfo, eventId, lcid)).first->second;
-}
-
-HRESULT CScriptlet::CallScriptFunction(IDispatch* script, ITypeInfo* eventTypeInfo, const EventBinding& binding,
-                                       REFIID iid, LCID lcid, DISPPARAMS* params, UINT* argumentError) {
-    const wchar_t* name = binding.signature->Name(0);
-    CParamsTranslator translator(binding.signature, params, eventTypeInfo);
-    com::ComPtr<CParams> paramsObject;
-    HRESULT hr = translator.CreateParams(paramsObject);
-    if (FAILED(hr)) {
-        LogError(L"Invoke of " + std::wstring(name) + L" scriptlet function failed.", hr, "CScriptlet::Invoke",
-                 __LINE__);
-        return hr;
-    }
-
-    com::Variant argument;
-    argument->vt = VT_DISPATCH;
-    argument->pdispVal = paramsObject.get();
-    if (paramsObject) paramsObject->AddRef();
-    com::Variant scriptResult;
-    com::ExcepInfo scriptException;
-    DISPPARAMS arguments{argument.get(), nullptr, 1, 0};
-    hr = script->Invoke(binding.scriptId, iid, lcid, DISPATCH_METHOD, &arguments, scriptResult.get(),
-                        scriptException.put(), argumentError);
-    if (SUCCEEDED(hr)) {
-        (void)translator.WriteBack();  // a value that cannot be copied back stays the caller's
-    } else {
-        LogError(L"Invoke of " + std::wstring(name) + L" scriptlet function failed.", hr, "CScriptlet::Invoke",
-                 __LINE__);
-        LogScriptError(scriptException, hr, __LINE__);
-    }
-    return hr;
 }
 
 }  // namespace pelmora

@@ -44,7 +44,7 @@ public:
     // The type information of an event interface, loaded once and kept for the process
     // (the caller's reference), or none; a failed load is logged and tried again by the
     // next call.
-    static com::ComPtr<ITypeInfo> GetEventTypeInfo(const EventInterface& events) noexcept;
+    static com::ComPtr<ITypeInfo> GetTypeInfo(const EventInterface& events) noexcept;
     // How many calls into scriptlets this thread is in right now: a script may run a
     // modal loop in its event, in which other messages of the thread arrive.
     static int CallsInProgress() noexcept;
@@ -80,9 +80,6 @@ private:
 
     HRESULT Connect();
     HRESULT Disconnect();
-    // Calls the function scriptId of script, the object it was found in.
-    static HRESULT CallScriptFunction(IDispatch* script, ITypeInfo* eventTypeInfo, const EventBinding& binding,
-                                      REFIID iid, LCID lcid, DISPPARAMS* params, UINT* argumentError);
 
     const EventInterface* events_;
     DWORD adviseCookie_ = 0;

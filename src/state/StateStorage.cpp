@@ -177,7 +177,7 @@ void CRootStorage::Load() noexcept {
         corrupted = true;
     }
     if (corrupted) {
-        GetLogger().Log(LOG_ERROR, "State value is corrupted.", 0, "CRootStorage::Load", kSourceFile, __LINE__);
+        PELMORA_LOG(LOG_ERROR, "State value is corrupted.", 0, "CRootStorage::Load");
     }
 }
 
@@ -187,8 +187,7 @@ bool CRootStorage::Save() const noexcept {
     size_t unstorable = 0;
     const bool serialized = SerializeWhole(data, unstorable);
     if (unstorable != 0) {
-        GetLogger().Log(LOG_WARNING, "State item name can not be stored in the ANSI code page.", 1,
-                        "CRootStorage::Save", kSourceFile, __LINE__);
+        PELMORA_LOG(LOG_WARNING, "State item name can not be stored in the ANSI code page.", 1, "CRootStorage::Save");
     }
     if (!serialized) return false;
     try {

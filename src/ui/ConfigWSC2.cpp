@@ -20,18 +20,8 @@ namespace pelmora {
 namespace {
 
 constexpr char kSourceFile[] = "ConfigWSC2";
-// In template order, the order the popup text searches the controls. Each text is
-// the string-table entry with the control's id.
-constexpr UINT kHoverTextControls[] = {
-    IDC_TREE_IE_WSC,      IDC_TREE_URL_WSC,         IDC_BUTTON_NEW_IE_WSC, IDC_BUTTON_DEL_IE_WSC,
-    IDC_BUTTON_NEW_URL_WSC, IDC_BUTTON_DEL_URL_WSC, IDC_BUTTON_ABOUT,      IDC_BUTTON_HELP,
-};
 
 std::wstring HoverText(UINT controlId) { return ui::LoadResourceString(ui::CurrentModuleInstance(), controlId); }
-
-void LogError(const char* message, int code, const char* function, int line) noexcept {
-    GetLogger().Log(LOG_ERROR, message, code, function, kSourceFile, line);
-}
 
 }  // namespace
 
@@ -50,15 +40,15 @@ void CConfigWSC2::SetSite(IUnknown* site, IBandFocus* bar) {
     com::ComPtr<IServiceProvider> services;
     HRESULT hr = site_->QueryInterface(IID_IServiceProvider, services.put_void());
     if (FAILED(hr) || !services) {
-        LogError("Failed to query for IServiceProvider.", FAILED(hr) ? hr : E_NOINTERFACE, "CConfigWSC2::SetSite",
-                 __LINE__);
+        PELMORA_LOG(LOG_ERROR, "Failed to query for IServiceProvider.", FAILED(hr) ? hr : E_NOINTERFACE,
+                    "CConfigWSC2::SetSite");
         return;
     }
     hr = services->QueryService(IID_IWebBrowserApp, IID_IWebBrowserApp, browser_.put_void());
     if (FAILED(hr) || !browser_) {
         browser_.reset();
-        LogError("Failed to query for IWebBrowserApp.", FAILED(hr) ? hr : E_NOINTERFACE, "CConfigWSC2::SetSite",
-                 __LINE__);
+        PELMORA_LOG(LOG_ERROR, "Failed to query for IWebBrowserApp.", FAILED(hr) ? hr : E_NOINTERFACE,
+                    "CConfigWSC2::SetSite");
     }
 }
 
@@ -72,7 +62,14 @@ bool CConfigWSC2::CreateInParent(HWND parent) {
     ::SetWindowLongPtrW(parent, GWL_EXSTYLE, ::GetWindowLongPtrW(parent, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
 
     (void)popupText_.Create(0, 0, form);
-    for (const UINT id : kHoverTextControls) popupText_.SetText(id, HoverText(id));
+    // A control has a hover text when the string table has a string with its id; taken
+    // in template order, the order in which the popup text searches the controls.
+    for (HWND control = ::GetWindow(form, GW_CHILD); control; control = ::GetWindow(control, GW_HWNDNEXT)) {
+        const int id = ::GetDlgCtrlID(control);
+        if (id <= 0 || id > 0xFFFF) continue;  // the unnamed statics and group boxes
+        const std::wstring text = HoverText(static_cast<UINT>(id));
+        if (!text.empty()) popupText_.SetText(static_cast<UINT>(id), text);
+    }
     return true;
 }
 
@@ -172,15 +169,15 @@ void CConfigWSC2::LeaveBand() noexcept {
 
 HRESULT CConfigWSC2::AttachScriptlet(const std::wstring& directory, const std::wstring& key) {
     if (!site_ || !browser_) {
-        LogError("Site or WebBrowser is not set.", 1, "CConfigWSC2::AttachScriptlet", __LINE__);
-        return 1;
+        PELMORA_LOG(LOG_ERROR, "Site or WebBrowser is not set.", 1, "CConfigWSC2::AttachScriptlet");
+        return E_UNEXPECTED;
     }
     com::ComPtr<CIEBrowserScriptlet> scriptlet;
     try {
         scriptlet = com::ComPtr<CIEBrowserScriptlet>(
             new CIEBrowserScriptlet(store_.UrlTreeOf(key), directory, key));
     } catch (...) {
-        LogError("Can not attach scriptlet", 1, "CConfigWSC2::AttachScriptlet", __LINE__);
+        PELMORA_LOG(LOG_ERROR, "Can not attach scriptlet", E_OUTOFMEMORY, "CConfigWSC2::AttachScriptlet");
         return E_OUTOFMEMORY;
     }
     runningScriptlet_ = scriptlet;
@@ -195,9 +192,9 @@ HRESULT CConfigWSC2::AttachScriptlet(const std::wstring& directory, const std::w
     CIEBrowserScriptlet* const outer = std::exchange(attaching_, scriptlet.get());
     if (SUCCEEDED(hr)) hr = scriptlet->Attach(source.get());
     attaching_ = outer;
-    if (hr != S_OK) LogError("Can not attach scriptlet", 1, "CConfigWSC2::AttachScriptlet", __LINE__);
+    if (hr != S_OK) PELMORA_LOG(LOG_ERROR, "Can not attach scriptlet", 1, "CConfigWSC2::AttachScriptlet");
     if (!(runningScriptlet_ == scriptlet)) {
-        DetachNow(scriptlet);
+        DetachScriptlet(scriptlet);
         return hr == S_OK ? E_ABORT : hr;
     }
     return hr;
@@ -207,16 +204,15 @@ HRESULT CConfigWSC2::DetachScriptlet() {
     if (!runningScriptlet_) return S_OK;
     const com::ComPtr<CIEBrowserScriptlet> running = std::move(runningScriptlet_);
     runningKey_.clear();
-    if (running.get() != attaching_) DetachNow(running);
+    if (running.get() != attaching_) DetachScriptlet(running);
     return S_OK;
 }
 
-void CConfigWSC2::DetachNow(const com::ComPtr<CIEBrowserScriptlet>& scriptlet) {
+void CConfigWSC2::DetachScriptlet(const com::ComPtr<CIEBrowserScriptlet>& scriptlet) {
     // Also after a failed attach, whose detach fails and says so.
     const HRESULT hr = scriptlet->Detach();
     if (hr != S_OK) {
-        GetLogger().Log(LOG_WARNING, "Can not detach browser scriptlet.", hr, "CConfigWSC2::DetachScriptlet",
-                        kSourceFile, __LINE__);
+        PELMORA_LOG(LOG_WARNING, "Can not detach browser scriptlet.", hr, "CConfigWSC2::DetachScriptlet");
     }
 }
 

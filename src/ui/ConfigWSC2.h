@@ -64,7 +64,7 @@ public:
     // when the message was used.
     bool PreTranslateMessage(MSG& message) noexcept override;
 
-    // 0 on success; 1 without site or browser; otherwise the attach's result.
+    // 0 on success; E_UNEXPECTED without site or browser; otherwise the attach's result.
     HRESULT AttachScriptlet(const std::wstring& directory, const std::wstring& key);
     HRESULT DetachScriptlet();
     void AttachChecked(bool attach);
@@ -124,7 +124,7 @@ private:
     void OnMainTreeReloaded();
 
     // Detaches a scriptlet that is no longer the running one; a failure is a warning.
-    static void DetachNow(const com::ComPtr<CIEBrowserScriptlet>& scriptlet);
+    static void DetachScriptlet(const com::ComPtr<CIEBrowserScriptlet>& scriptlet);
     void EnableControl(int id, bool enable) const noexcept;
     void SetNewUrlScriptsText(const std::wstring& text);
     // Back to the button's own hover text: no collected pages to offer.

@@ -29,16 +29,13 @@ constexpr wchar_t kDeleteScriptsText[] =
 
 bool PathExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// The marks of a deleted main script's URL tree; a value that was never saved is no
-// failure.
-void DeleteStateValue(const std::wstring& key) {
+// Deletes the marks of a deleted main script's URL tree; a value that was never saved
+// is no failure.
+LONG DeleteStateValue(const std::wstring& key) {
     win::UniqueHKey productKey;
     LONG status = OpenProductKey(productKey);
     if (status == ERROR_SUCCESS) status = ::RegDeleteValueW(productKey.get(), key.c_str());
-    if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return;
-    const std::string message = "Can not delete registry value: \"" + win::WideToAnsi(key) + "\".";
-    GetLogger().Log(LOG_ERROR, message.c_str(), static_cast<int>(status), "CConfigWSC2::OnBnClickedButtonDelIeWsc",
-                    kSourceFile, __LINE__);
+    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
 }
 
 }  // namespace
@@ -67,7 +64,11 @@ void CConfigWSC2::OnBnClickedButtonDelIeWsc() {
         if (!PathExists(folder)) {
             // Forgotten before the value goes, so that no later save writes it back.
             store_.DropUrlTreeOf(key);
-            DeleteStateValue(key);
+            const LONG status = DeleteStateValue(key);
+            if (status != ERROR_SUCCESS) {
+                PELMORA_LOG(LOG_ERROR, "Can not delete registry value: \"" + win::WideToAnsi(key) + "\".", status,
+                            "CConfigWSC2::OnBnClickedButtonDelIeWsc");
+            }
         }
     }
     mainTree.SaveState();
@@ -160,8 +161,8 @@ void CConfigWSC2::OnBnClickedButtonNewIeWsc() {
     try {
         eventSource = com::ComPtr<CIEBrowserScriptlet>(new CIEBrowserScriptlet(nullptr, L"", L""));
     } catch (...) {
-        GetLogger().Log(LOG_ERROR, "Can not create browser scriptlet.", E_OUTOFMEMORY,
-                        "CConfigWSC2::OnBnClickedButtonNewIeWsc", kSourceFile, __LINE__);
+        PELMORA_LOG(LOG_ERROR, "Can not create browser scriptlet.", E_OUTOFMEMORY,
+                    "CConfigWSC2::OnBnClickedButtonNewIeWsc");
         return;
     }
     std::wstring path;

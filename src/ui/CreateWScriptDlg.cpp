@@ -15,9 +15,6 @@ namespace {
 constexpr wchar_t kUrlKind[] = L"URL";
 constexpr wchar_t kHostKind[] = L"Host";
 
-static_assert(CCreateWScriptDlg::kTemplateId == IDD_CREATE_WSCRIPT);
-static_assert(CCreateWScriptDlg::kKindList == IDC_COMBO_SCRIPT_KIND);
-static_assert(CCreateWScriptDlg::kLocationTree == IDC_TREE_ADD_URL);
 
 // The tree path a location gives in a kind: "host/path" for a page, "host" for its
 // site; empty when the location has none in that kind (the root page "/" is a site's).

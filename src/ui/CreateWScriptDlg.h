@@ -10,6 +10,7 @@
 #include <string>
 
 #include "framework/ui/Dialog.h"
+#include "resources/resource.h"
 #include "runtime/CollectedLocations.h"
 #include "ui/FileBrowser.h"
 
@@ -17,9 +18,9 @@ namespace pelmora {
 
 class CCreateWScriptDlg final : public ui::Dialog {
 public:
-    static constexpr UINT kTemplateId = 215;
-    static constexpr int kKindList = 214;
-    static constexpr int kLocationTree = 213;
+    static constexpr UINT kTemplateId = IDD_CREATE_WSCRIPT;
+    static constexpr int kKindList = IDC_COMBO_SCRIPT_KIND;
+    static constexpr int kLocationTree = IDC_TREE_ADD_URL;
 
     enum class Kind { kUrl, kHost };
 

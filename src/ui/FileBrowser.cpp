@@ -128,15 +128,14 @@ HRESULT CFileBrowser::Load(HWND tree, const std::wstring& directory) {
     }
     if (result != S_OK && result != S_FALSE) {
         const std::string message = "EnumDirectory( " + win::WideToAnsi(directory) + " ).";
-        GetLogger().Log(LOG_ERROR, message.c_str(), static_cast<int>(result), "CFileBrowser::Load", kSourceFile,
-                        __LINE__);
+        PELMORA_LOG(LOG_ERROR, message, result, "CFileBrowser::Load");
         return result;
     }
     filled_ = true;
     std::sort(listing_.begin(), listing_.end());
     if (result == S_FALSE) {
         const std::string message = "Directory (" + win::WideToAnsi(directory) + ") empty.";
-        GetLogger().Log(LOG_WARNING, message.c_str(), 1, "CFileBrowser::Load", kSourceFile, __LINE__);
+        PELMORA_LOG(LOG_WARNING, message, 1, "CFileBrowser::Load");
     }
     return result;
 }
@@ -203,7 +202,7 @@ void CFileBrowser::SaveState() {
     if (!marksHeld_ || stateStore_.ValueName().empty()) return;
     if (!stateStore_.Save()) {
         const std::string message = "Can not save the marks of " + win::WideToAnsi(stateStore_.ValueName()) + ".";
-        GetLogger().Log(LOG_ERROR, message.c_str(), 1, "CFileBrowser::SaveState", kSourceFile, __LINE__);
+        PELMORA_LOG(LOG_ERROR, message, 1, "CFileBrowser::SaveState");
     }
 }
 

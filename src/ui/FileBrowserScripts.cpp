@@ -22,7 +22,7 @@ bool FileExists(const std::wstring& path) {
 
 void WriteUrlScript(const std::wstring& path) {
     const EventInterface& events = WindowEvents();
-    com::ComPtr<ITypeInfo> typeInfo = CScriptlet::GetEventTypeInfo(events);
+    com::ComPtr<ITypeInfo> typeInfo = CScriptlet::GetTypeInfo(events);
     if (!typeInfo) return;  // already reported
     CScriptletCode code(typeInfo.get());
     typeInfo.reset();
@@ -50,7 +50,7 @@ void CFileBrowser::CreateCheckedScripts(const std::wstring& directory) {
         }
         if (!usable) {
             const std::string text = "Unusable URL script name (" + win::WideToAnsi(folder + L"\\" + name) + ").";
-            GetLogger().Log(LOG_ERROR, text.c_str(), 1, "CFileBrowser::CreateCheckedScripts", kSourceFile, __LINE__);
+            PELMORA_LOG(LOG_ERROR, text, 1, "CFileBrowser::CreateCheckedScripts");
             return false;
         }
         const std::wstring itemDirectory = GetItemDirectory(item);
@@ -60,8 +60,7 @@ void CFileBrowser::CreateCheckedScripts(const std::wstring& directory) {
         // What the user wrote in an existing script is kept, not written over.
         if (FileExists(path)) {
             const std::string text = "URL script exists and is kept (" + win::WideToAnsi(path) + ").";
-            GetLogger().Log(LOG_WARNING, text.c_str(), 1, "CFileBrowser::CreateCheckedScripts", kSourceFile,
-                            __LINE__);
+            PELMORA_LOG(LOG_WARNING, text, 1, "CFileBrowser::CreateCheckedScripts");
             return false;
         }
         WriteUrlScript(path);

@@ -221,8 +221,7 @@ bool CPopupText::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
 }
 
 void CPopupText::OnHandlerFailed(UINT message) noexcept {
-    GetLogger().Log(LOG_ERROR, "Popup text failed to handle a message.", static_cast<int>(message),
-                    "CPopupText::WindowProc", kSourceFile, __LINE__);
+    PELMORA_LOG(LOG_ERROR, "Popup text failed to handle a message.", message, "CPopupText::OnHandlerFailed");
 }
 
 }  // namespace pelmora

@@ -19,10 +19,6 @@ namespace {
 constexpr char kSourceFile[] = "SaveScriptAsDlg";
 constexpr wchar_t kTopFolderText[] = L"Browser main scripts";
 
-void LogError(const char* message, HRESULT code, const char* function, int line) noexcept {
-    GetLogger().Log(LOG_ERROR, message, code, function, kSourceFile, line);
-}
-
 // Whether path is folder itself or lies below it.
 bool IsInsideFolder(const std::wstring& path, const std::wstring& folder) {
     return path == folder || (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
@@ -131,36 +127,36 @@ void CSaveScriptAsDlg::OnShowWindow(bool shown) {
     if (!shown) return;
     ReadFileName();
     EnableSave();
+    const auto startAutoComplete = [this] {
+        constexpr char kFunction[] = "CSaveScriptAsDlg::OnShowWindow";
+        HRESULT hr = ::CoCreateInstance(CLSID_AutoComplete, nullptr, CLSCTX_ALL, IID_IAutoComplete,
+                                        autoComplete_.put_void());
+        if (FAILED(hr) || !autoComplete_) {
+            autoComplete_.reset();
+            PELMORA_LOG(LOG_ERROR, "Can not create AutoComplete COM object.", FAILED(hr) ? hr : E_NOINTERFACE,
+                        kFunction);
+            return;
+        }
+        (void)autoComplete_->Enable(TRUE);
+        com::ComPtr<IAutoComplete2> options;
+        if (FAILED(autoComplete_.As(options)) || !options) {
+            PELMORA_LOG(LOG_ERROR, "No IAutoComplete2 interface.", E_FAIL, kFunction);
+        } else {
+            DWORD flags = 0;
+            hr = options->GetOptions(&flags);
+            if (FAILED(hr)) PELMORA_LOG(LOG_ERROR, "IAutoComplete2::GetOptions failed.", hr, kFunction);
+            hr = options->SetOptions(flags | ACO_AUTOSUGGEST | ACO_USETAB);
+            if (FAILED(hr)) PELMORA_LOG(LOG_ERROR, "IAutoComplete2::SetOptions failed.", hr, kFunction);
+        }
+        const com::ComPtr<CPropBag> names = GetSharedPropertyBagSlot();
+        hr = names ? autoComplete_->Init(fileNameBox_.GetEditControl(), static_cast<IEnumString*>(names.get()),
+                                         nullptr, L"%s.WSC")
+                   : E_OUTOFMEMORY;
+        if (FAILED(hr)) PELMORA_LOG(LOG_ERROR, "IAutoComplete2::Init failed.", hr, kFunction);
+    };
     // Shown once per run; a second show must not attach a second completion.
-    if (!autoComplete_) StartAutoComplete();
+    if (!autoComplete_) startAutoComplete();
     LoadFolderView();
-}
-
-void CSaveScriptAsDlg::StartAutoComplete() {
-    constexpr char kFunction[] = "CSaveScriptAsDlg::OnShowWindow";
-    HRESULT hr = ::CoCreateInstance(CLSID_AutoComplete, nullptr, CLSCTX_ALL, IID_IAutoComplete,
-                                    autoComplete_.put_void());
-    if (FAILED(hr) || !autoComplete_) {
-        autoComplete_.reset();
-        LogError("Can not create AutoComplete COM object.", FAILED(hr) ? hr : E_NOINTERFACE, kFunction, __LINE__);
-        return;
-    }
-    (void)autoComplete_->Enable(TRUE);
-    com::ComPtr<IAutoComplete2> options;
-    if (FAILED(autoComplete_.As(options)) || !options) {
-        LogError("No IAutoComplete2 interface.", E_FAIL, kFunction, __LINE__);
-    } else {
-        DWORD flags = 0;
-        hr = options->GetOptions(&flags);
-        if (FAILED(hr)) LogError("IAutoComplete2::GetOptions failed.", hr, kFunction, __LINE__);
-        hr = options->SetOptions(flags | ACO_AUTOSUGGEST | ACO_USETAB);
-        if (FAILED(hr)) LogError("IAutoComplete2::SetOptions failed.", hr, kFunction, __LINE__);
-    }
-    const com::ComPtr<CPropBag> names = GetSharedPropertyBagSlot();
-    hr = names ? autoComplete_->Init(fileNameBox_.GetEditControl(), static_cast<IEnumString*>(names.get()), nullptr,
-                                     L"%s.WSC")
-               : E_OUTOFMEMORY;
-    if (FAILED(hr)) LogError("IAutoComplete2::Init failed.", hr, kFunction, __LINE__);
 }
 
 void CSaveScriptAsDlg::OnDestroy() noexcept {
@@ -198,7 +194,7 @@ void CSaveScriptAsDlg::LoadFolderView() {
     } while (::FindNextFileW(find.get(), &found));
     const DWORD error = ::GetLastError();
     if (error != ERROR_NO_MORE_FILES) {
-        LogError("FindNextFile failed.", HRESULT_FROM_WIN32(error), "CSaveScriptAsDlg::LoadFolderView", __LINE__);
+        PELMORA_LOG(LOG_ERROR, "FindNextFile failed.", HRESULT_FROM_WIN32(error), "CSaveScriptAsDlg::LoadFolderView");
     }
 }
 

@@ -63,7 +63,6 @@ private:
 
     void OnInitDialog();
     void OnShowWindow(bool shown);
-    void StartAutoComplete();
     void OnDestroy() noexcept;
     void OnFolderSelChange();
     void OnListDblClk(int index);
@@ -89,7 +88,6 @@ private:
     void EnableSave();
     // The name under which the file system lists what path reaches; empty when nothing.
     static std::wstring ExistingName(const std::wstring& path);
-    void ReportRenameFailure(bool script, const std::wstring& oldPath, const std::wstring& newPath, DWORD error);
 
     HWND parent_;
     std::wstring topFolder_;

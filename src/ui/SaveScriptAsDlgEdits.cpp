@@ -29,8 +29,7 @@ void CSaveScriptAsDlg::OnNew() {
             const DWORD error = ::GetLastError();
             if (error == ERROR_ALREADY_EXISTS) continue;
             const std::string message = "Can not create directory. \"" + win::WideToAnsi(created) + "\"";
-            GetLogger().Log(LOG_ERROR, message.c_str(), static_cast<int>(error), "CSaveScriptAsDlg::OnNew",
-                            kSourceFile, __LINE__);
+            PELMORA_LOG(LOG_ERROR, message, error, "CSaveScriptAsDlg::OnNew");
             return;
         }
     }
@@ -62,27 +61,20 @@ bool CSaveScriptAsDlg::OnEditItemName(const NMLVDISPINFOW& edit) {
     const std::wstring newPath = folder + L"\\" + newName;
     if (newName == oldName) return true;
     // A name with a path in it would move the entry out of the shown folder.
-    if (!IsNameInsideFolder(typed, newName)) {
-        ReportRenameFailure(script, oldPath, newPath, ERROR_INVALID_NAME);
-        return false;
-    }
-    if (!::MoveFileW(oldPath.c_str(), newPath.c_str())) {
-        ReportRenameFailure(script, oldPath, newPath, ::GetLastError());
+    DWORD error = ERROR_SUCCESS;
+    if (!IsNameInsideFolder(typed, newName)) error = ERROR_INVALID_NAME;
+    else if (!::MoveFileW(oldPath.c_str(), newPath.c_str())) error = ::GetLastError();
+    if (error != ERROR_SUCCESS) {
+        const std::wstring kind = script ? L"file" : L"directory";
+        const std::string record = "Can not rename " + win::WideToAnsi(kind) + ". current path: " +
+                                   win::WideToAnsi(oldPath) + ", new path: " + win::WideToAnsi(newPath);
+        PELMORA_LOG(LOG_ERROR, record, error, "CSaveScriptAsDlg::OnEditItemName");
+        (void)ui::ShowMessageBox(Handle(), L"Can not rename " + kind + L". \"" + oldPath + L"\"", L"Error",
+                                 MB_OK | MB_ICONERROR);
         return false;
     }
     if (extensionAdded) ::PostMessageW(Handle(), WM_RELOAD_FOLDER, 0, 0);
     return true;
-}
-
-void CSaveScriptAsDlg::ReportRenameFailure(bool script, const std::wstring& oldPath, const std::wstring& newPath,
-                                           DWORD error) {
-    const std::wstring kind = script ? L"file" : L"directory";
-    const std::string record = "Can not rename " + win::WideToAnsi(kind) + ". current path: " +
-                               win::WideToAnsi(oldPath) + ", new path: " + win::WideToAnsi(newPath);
-    GetLogger().Log(LOG_ERROR, record.c_str(), static_cast<int>(error), "CSaveScriptAsDlg::OnEditItemName",
-                    kSourceFile, __LINE__);
-    (void)ui::ShowMessageBox(Handle(), L"Can not rename " + kind + L". \"" + oldPath + L"\"", L"Error",
-                             MB_OK | MB_ICONERROR);
 }
 
 std::wstring CSaveScriptAsDlg::ExistingName(const std::wstring& path) {

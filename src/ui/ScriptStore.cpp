@@ -125,8 +125,7 @@ void CScriptStore::CreateDir(const std::wstring& base, const std::wstring& relat
             const DWORD error = ::GetLastError();
             if (error != ERROR_ALREADY_EXISTS) {
                 const std::string message = "Can not create directory: " + win::WideToAnsi(folder);
-                GetLogger().Log(LOG_ERROR, message.c_str(), static_cast<int>(error), "CScriptStore::CreateDir",
-                                kSourceFile, __LINE__);
+                PELMORA_LOG(LOG_ERROR, message, error, "CScriptStore::CreateDir");
             }
         }
         if (tail.empty()) return;

@@ -20,7 +20,7 @@ namespace pelmora {
 inline constexpr int kUrlScriptTreeId = IDC_TREE_URL_WSC;
 inline constexpr int kMainScriptTreeId = IDC_TREE_IE_WSC;
 // The main-script tree saves its marks under the name of its folder.
-inline constexpr const wchar_t* kMainTreeStateValueName = kMainScriptFolderName;
+inline const wchar_t* const kMainTreeStateValueName = kMainScriptFolderName;
 
 class CScriptStore {
 public:

@@ -2,6 +2,9 @@
 // argument layout, with frames, cancellation and non-HTML documents.
 #include <gtest/gtest.h>
 
+#include <exdispid.h>
+#include <mshtmdid.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -63,11 +66,11 @@ TEST_F(NavigationTest, EventsFollowInternetExplorersOrderWithFramesCompletingBef
     // Each frame's events carry the frame's own browser object; the top's carry the top.
     ASSERT_EQ(12u, sink.calls.size());
     const auto& frameComplete = sink.calls[9];
-    EXPECT_EQ(259, frameComplete.id);
+    EXPECT_EQ(DISPID_DOCUMENTCOMPLETE, frameComplete.id);
     EXPECT_EQ(L"http://b.example/f1.html", UrlOfFrame(frameComplete.frame.get()));
     EXPECT_FALSE(frameComplete.frame == com::ComPtr<IDispatch>(static_cast<IWebBrowser2*>(browser.get())));
     const auto& topComplete = sink.calls[11];
-    EXPECT_EQ(259, topComplete.id);
+    EXPECT_EQ(DISPID_DOCUMENTCOMPLETE, topComplete.id);
     EXPECT_TRUE(topComplete.frame == com::ComPtr<IDispatch>(static_cast<IWebBrowser2*>(browser.get())));
     EXPECT_EQ(L"http://b.example/top.html", topComplete.url);
     ASSERT_EQ(2u, browser->Frames().size());
@@ -79,15 +82,15 @@ TEST_F(NavigationTest, EventArgumentsHaveTheTypeLibraryLayout) {
     ASSERT_EQ(3u, sink.calls.size());
     const VARTYPE byRefVariant = VT_BYREF | VT_VARIANT;
     const RecordedCall& before = sink.calls[0];
-    EXPECT_EQ(250, before.id);
+    EXPECT_EQ(DISPID_BEFORENAVIGATE2, before.id);
     const std::vector<VARTYPE> beforeLayout = {VT_BYREF | VT_BOOL, byRefVariant, byRefVariant, byRefVariant,
                                                byRefVariant, byRefVariant, VT_DISPATCH};
     EXPECT_EQ(beforeLayout, before.argumentTypes);
     EXPECT_EQ(L"http://a.example/", before.url);
     const std::vector<VARTYPE> urlLayout = {byRefVariant, VT_DISPATCH};
-    EXPECT_EQ(252, sink.calls[1].id);
+    EXPECT_EQ(DISPID_NAVIGATECOMPLETE2, sink.calls[1].id);
     EXPECT_EQ(urlLayout, sink.calls[1].argumentTypes);
-    EXPECT_EQ(259, sink.calls[2].id);
+    EXPECT_EQ(DISPID_DOCUMENTCOMPLETE, sink.calls[2].id);
     EXPECT_EQ(urlLayout, sink.calls[2].argumentTypes);
     EXPECT_EQ(L"http://a.example/", sink.calls[2].url);
 }
@@ -137,7 +140,7 @@ TEST_F(NavigationTest, WindowSinksHearOnloadAndOnunloadAndAreLetGoWhenThePageEnd
     ASSERT_EQ(S_OK, browser->Refresh());  // reload: unload and load, no navigation events
     ASSERT_EQ(S_OK, Navigate(L"http://b.example/top.html"));
     ASSERT_EQ(1u, windowSink.calls.size());  // the refresh made a new window
-    EXPECT_EQ(1008, windowSink.calls[0].id);
+    EXPECT_EQ(DISPID_HTMLWINDOWEVENTS_ONUNLOAD, windowSink.calls[0].id);
     EXPECT_EQ(1, windowSink.refs);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // An event sink that records each call's DISPID and argument types, and answers
 // BeforeNavigate2 or NavigateError with Cancel when asked to.
+#include <exdispid.h>
 #include <oaidl.h>
 #include <ocidl.h>
 
@@ -32,9 +33,9 @@ public:
             if (V_VT(&url) == (VT_BYREF | VT_VARIANT) && V_VT(V_VARIANTREF(&url)) == VT_BSTR)
                 call.url = V_BSTR(V_VARIANTREF(&url));
         }
-        if (id == 250 && cancelUrl == call.url && V_VT(&params->rgvarg[0]) == (VT_BYREF | VT_BOOL))
+        if (id == DISPID_BEFORENAVIGATE2 && cancelUrl == call.url && V_VT(&params->rgvarg[0]) == (VT_BYREF | VT_BOOL))
             *V_BOOLREF(&params->rgvarg[0]) = VARIANT_TRUE;
-        if (id == 271 && params->cArgs == 5) {
+        if (id == DISPID_NAVIGATEERROR && params->cArgs == 5) {
             const VARIANT& status = params->rgvarg[1];
             if (V_VT(&status) == (VT_BYREF | VT_VARIANT) && V_VT(V_VARIANTREF(&status)) == VT_I4)
                 call.status = V_I4(V_VARIANTREF(&status));

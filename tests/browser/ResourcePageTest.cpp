@@ -2,6 +2,7 @@
 // type, from paths with blanks; and NavigateError with an error document, as
 // Internet Explorer shows one, when the module or the resource is missing.
 #include <gtest/gtest.h>
+#include <exdispid.h>
 #include <urlmon.h>
 
 #include <string>
@@ -119,7 +120,7 @@ TEST_F(ResourcePageTest, MissingModuleOrResourceFiresNavigateErrorThenCompletesA
         EXPECT_EQ(expected, LinesOf(before));
         ASSERT_EQ(calls + 4, sink.calls.size());
         const test::RecordedCall& error = sink.calls[calls + 1];
-        EXPECT_EQ(271, error.id);
+        EXPECT_EQ(DISPID_NAVIGATEERROR, error.id);
         const VARTYPE byRefVariant = VT_BYREF | VT_VARIANT;
         const std::vector<VARTYPE> layout = {VT_BYREF | VT_BOOL, byRefVariant, byRefVariant, byRefVariant,
                                              VT_DISPATCH};

@@ -27,8 +27,6 @@ namespace pelmora::test {
 
 using com::ComPtr;
 
-inline const std::wstring kBrowserEventsId = L"{34A715A0-6587-11D0-924A-0020AFC7AC4D}";
-
 inline ComPtr<IDeskBand> MakeBar() {
     ComPtr<IDeskBand> bar;
     EXPECT_EQ(S_OK, CreateIEBar(nullptr, IID_IDeskBand, bar.put_void()));

@@ -38,6 +38,7 @@ using com::ComPtr;
 using test::AttachedEntries;
 using test::BarObject;
 using test::kBrowserEventsId;
+using test::kWindowEventsId;
 using test::MakeBar;
 using Frame = test::BandFrame;
 
@@ -234,7 +235,7 @@ TEST_F(BandFormTest, CheckingAMainScriptSelectsItSoItRunsWithItsOwnUrlScripts) {
     ASSERT_TRUE(site);
     ClickCheckBox(kUrlScriptTreeId, site);
 
-    const std::wstring siteLabel = L"{96A0A4E0-D062-11CF-94B6-00AA0060275C}\\h.example.WSC";
+    const std::wstring siteLabel = kWindowEventsId + L"\\h.example.WSC";
     struct Case {
         const wchar_t* check;
         std::vector<std::wstring> listed;
@@ -433,7 +434,7 @@ TEST_F(BandFormTest, SiteWithoutABrowserKeepsTheFormWorkingAndSaysWhyNothingRuns
     }
 }
 
-const std::wstring kSiteLabel = L"{96A0A4E0-D062-11CF-94B6-00AA0060275C}\\h.example.WSC";
+const std::wstring kSiteLabel = test::kWindowEventsId + L"\\h.example.WSC";
 constexpr int kFolderClear = 1, kChecked = 4;
 
 // Browsing the trees only changes what the lower tree shows: the checked main script
@@ -698,8 +699,8 @@ TEST_F(BandFormTest, TheWatchAndTheShellWaitUntilTheScriptAndTheTreeAreDone) {
 // /News/ and /news/ of a site attach the same script under two names).
 TEST_F(BandFormTest, TheAttachedListLosesExactlyTheEntryDetached) {
     ASSERT_NO_FATAL_FAILURE(Show());
-    const std::wstring page = L"{96A0A4E0-D062-11CF-94B6-00AA0060275C}\\h.example\\news\\index.html.WSC";
-    const std::wstring upper = L"{96A0A4E0-D062-11CF-94B6-00AA0060275C}\\h.example\\News\\index.html.WSC";
+    const std::wstring page = kWindowEventsId + L"\\h.example\\news\\index.html.WSC";
+    const std::wstring upper = kWindowEventsId + L"\\h.example\\News\\index.html.WSC";
     struct Case {
         const char* name;
         std::vector<std::wstring> listed;

@@ -88,7 +88,7 @@ TEST_F(PelmoraAppTest, ExitLetsGoOfTheCurrentBarAndTheEventTypeInformationBefore
     CountingBar bar;
     exiting.SetCurrentBar(&bar);
     ASSERT_EQ(bar.refs, 2);
-    ASSERT_TRUE(CScriptlet::GetEventTypeInfo(BrowserEvents()));
+    ASSERT_TRUE(CScriptlet::GetTypeInfo(BrowserEvents()));
     ASSERT_TRUE(FindCachedEventTypeInfo(BrowserEvents()));
 
     exiting.ExitInstance();

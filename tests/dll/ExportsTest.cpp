@@ -6,12 +6,13 @@
 #include <string>
 
 #include "DllUnderTest.h"
+#include "Pelmora_h.h"
 
 namespace pelmora::test {
 namespace {
 
-// {EC3B8349-CAB2-4E10-AF31-69E1BA5031A0}: the bar's class.
-const CLSID kBarClsid = {0xec3b8349, 0xcab2, 0x4e10, {0xaf, 0x31, 0x69, 0xe1, 0xba, 0x50, 0x31, 0xa0}};
+// The bar's class, as the type library declares it.
+constexpr CLSID kBarClsid = __uuidof(IEBar);
 // A class no one serves.
 const CLSID kForeignClsid = {0x1f0c2b7e, 0x5d43, 0x4a19, {0x8e, 0x2f, 0x60, 0x7b, 0x3c, 0x9d, 0x41, 0x05}};
 

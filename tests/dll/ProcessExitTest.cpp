@@ -9,13 +9,14 @@
 #include <string>
 
 #include "DllUnderTest.h"
+#include "Pelmora_h.h"
 
 namespace pelmora::test {
 
 namespace {
 
-// {EC3B8349-CAB2-4E10-AF31-69E1BA5031A0}: the bar's class.
-const CLSID kBarClsid = {0xec3b8349, 0xcab2, 0x4e10, {0xaf, 0x31, 0x69, 0xe1, 0xba, 0x50, 0x31, 0xa0}};
+// The bar's class, as the type library declares it.
+constexpr CLSID kBarClsid = __uuidof(IEBar);
 
 // A band site that lives as long as the process. Once the child is done, any Release
 // it hears leaves the marker file behind: that is the DLL letting go of it.

@@ -2,6 +2,8 @@
 // from paths at the length limit.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <objsafe.h>
+#include <shlguid.h>
 
 #include <iterator>
 #include <string>
@@ -10,34 +12,44 @@
 #include "DllUnderTest.h"
 #include "RegistryTree.h"
 #include "TestSupport.h"
+#include "framework/com/GuidText.h"
+// Defines the type library's ids here: the DLL tests link none of the product's code.
+#include <initguid.h>
+#include "Pelmora_h.h"
 
 namespace pelmora::test {
 namespace {
 
-constexpr wchar_t kClsidKey[] = L"CLSID\\{EC3B8349-CAB2-4E10-AF31-69E1BA5031A0}";  // below HKCR
+// Braced ids from the headers: the bar's class, its type library (Pelmora_h.h), the
+// shell's vertical and horizontal band categories, and those that would mark the bar
+// safe for web pages.
+const std::wstring kBarClass = com::BracedGuidText(CLSID_IEBar).text;
+const std::wstring kTypeLibrary = com::BracedGuidText(LIBID_PelmoraLib).text;
+const std::wstring kInfoBand = com::BracedGuidText(CATID_InfoBand).text;
+const std::wstring kCommBand = com::BracedGuidText(CATID_CommBand).text;
+const std::wstring kSafeForScripting = com::BracedGuidText(CATID_SafeForScripting).text;
+const std::wstring kSafeForInitializing = com::BracedGuidText(CATID_SafeForInitializing).text;
+
+const std::wstring kClsidKey = L"CLSID\\" + kBarClass;  // below HKCR
 constexpr wchar_t kExplorerBars[] = L"Software\\Microsoft\\Internet Explorer\\Explorer Bars";  // below HKLM
-constexpr wchar_t kBarKey[] =
-    L"Software\\Microsoft\\Internet Explorer\\Explorer Bars\\{EC3B8349-CAB2-4E10-AF31-69E1BA5031A0}";
-constexpr wchar_t kTypeLibKey[] = L"TypeLib\\{0C8C3805-8C3A-49E9-9259-4176439C3612}";  // below HKCR
-constexpr wchar_t kPerUserClsidKey[] = L"Software\\Classes\\CLSID\\{EC3B8349-CAB2-4E10-AF31-69E1BA5031A0}";
+const std::wstring kBarKey = std::wstring(kExplorerBars) + L"\\" + kBarClass;
+const std::wstring kTypeLibKey = L"TypeLib\\" + kTypeLibrary;  // below HKCR
+const std::wstring kPerUserClsidKey = L"Software\\Classes\\CLSID\\" + kBarClass;
 
 // The shell's cached band lists (below HKCU), vertical and horizontal, 32 and 64 bit.
-const wchar_t* const kBandCacheKeys[] = {
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Discardable\\PostSetup\\Component Categories\\"
-    L"{00021493-0000-0000-C000-000000000046}",
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Discardable\\PostSetup\\Component Categories\\"
-    L"{00021494-0000-0000-C000-000000000046}",
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Discardable\\PostSetup\\Component Categories64\\"
-    L"{00021493-0000-0000-C000-000000000046}",
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Discardable\\PostSetup\\Component Categories64\\"
-    L"{00021494-0000-0000-C000-000000000046}",
+constexpr wchar_t kCategories[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Discardable\\PostSetup\\";
+const std::wstring kBandCacheKeys[] = {
+    kCategories + std::wstring(L"Component Categories\\") + kInfoBand,
+    kCategories + std::wstring(L"Component Categories\\") + kCommBand,
+    kCategories + std::wstring(L"Component Categories64\\") + kInfoBand,
+    kCategories + std::wstring(L"Component Categories64\\") + kCommBand,
 };
 
-std::wstring EnumKey(const wchar_t* cacheKey) { return std::wstring(cacheKey) + L"\\Enum"; }
+std::wstring EnumKey(const std::wstring& cacheKey) { return cacheKey + L"\\Enum"; }
 
 // A cache as the shell leaves it: a value and a subkey in each Enum key.
 void FillBandCaches() {
-    for (const wchar_t* cache : kBandCacheKeys) {
+    for (const std::wstring& cache : kBandCacheKeys) {
         ASSERT_TRUE(CreateRegistryKey(HKEY_CURRENT_USER, EnumKey(cache), L"Implementing", L"cached"));
         ASSERT_TRUE(CreateRegistryKey(HKEY_CURRENT_USER, EnumKey(cache) + L"\\Sub"));
     }
@@ -57,7 +69,7 @@ std::wstring RegisteredPath() {
 class PelmoraRegistration : public ::testing::Test {
 protected:
     void TearDown() override {
-        for (const wchar_t* cache : kBandCacheKeys) {
+        for (const std::wstring& cache : kBandCacheKeys) {
             ::RegDeleteTreeW(HKEY_CURRENT_USER, EnumKey(cache).c_str());
             ::RegDeleteKeyW(HKEY_CURRENT_USER, EnumKey(cache).c_str());
         }
@@ -70,11 +82,11 @@ protected:
 
 TEST_F(PelmoraRegistration, Regsvr32WritesExactlyTheBarsKeysAndDiscardsTheBandCaches) {
     // Leftovers of an older registration, which ForceRemove must clear.
-    ASSERT_TRUE(CreateRegistryKey(HKEY_CLASSES_ROOT, std::wstring(kClsidKey) + L"\\Old\\Older", L"Stale", L"x"));
-    ASSERT_TRUE(CreateRegistryKey(HKEY_CLASSES_ROOT, std::wstring(kClsidKey) + L"\\InprocServer32",
+    ASSERT_TRUE(CreateRegistryKey(HKEY_CLASSES_ROOT, kClsidKey + L"\\Old\\Older", L"Stale", L"x"));
+    ASSERT_TRUE(CreateRegistryKey(HKEY_CLASSES_ROOT, kClsidKey + L"\\InprocServer32",
                                   L"ThreadingModel", L"Both"));
     ASSERT_TRUE(CreateRegistryKey(HKEY_CLASSES_ROOT, kClsidKey, L"Stale", L"x"));
-    ASSERT_TRUE(CreateRegistryKey(HKEY_LOCAL_MACHINE, std::wstring(kBarKey) + L"\\Old", L"Stale", L"x"));
+    ASSERT_TRUE(CreateRegistryKey(HKEY_LOCAL_MACHINE, kBarKey + L"\\Old", L"Stale", L"x"));
     ASSERT_NO_FATAL_FAILURE(FillBandCaches());
     const std::wstring path = RegisteredPath();
 
@@ -84,23 +96,23 @@ TEST_F(PelmoraRegistration, Regsvr32WritesExactlyTheBarsKeysAndDiscardsTheBandCa
               L"[]\n"
               L"  @ = REG_SZ \"Pelmora\\0\"\n"
               L"[Implemented Categories]\n"
-              L"[Implemented Categories\\{00021493-0000-0000-C000-000000000046}]\n"
+              L"[Implemented Categories\\" + kInfoBand + L"]\n"
               L"[InprocServer32]\n"
               L"  @ = REG_SZ \"" + path + L"\\0\"\n"
               L"  ThreadingModel = REG_SZ \"Apartment\\0\"\n");
     // Said on its own because it matters: marked safe for scripting or initialising,
     // the bar could be created and driven by any web page.
     EXPECT_FALSE(RegistryKeyExists(
-        HKEY_CLASSES_ROOT, std::wstring(kClsidKey) + L"\\Implemented Categories\\{7DD95801-9882-11CF-9FA9-00AA006C42C4}"));
+        HKEY_CLASSES_ROOT, kClsidKey + L"\\Implemented Categories\\" + kSafeForScripting));
     EXPECT_FALSE(RegistryKeyExists(
-        HKEY_CLASSES_ROOT, std::wstring(kClsidKey) + L"\\Implemented Categories\\{7DD95802-9882-11CF-9FA9-00AA006C42C4}"));
+        HKEY_CLASSES_ROOT, kClsidKey + L"\\Implemented Categories\\" + kSafeForInitializing));
 
     EXPECT_EQ(DumpRegistryTree(HKEY_LOCAL_MACHINE, kBarKey),
               L"[]\n"
               L"  @ = REG_SZ \"Pelmora\\0\"\n"
               L"  BarSize = REG_BINARY 93 01 00 00 00 00 00 00\n");
 
-    for (const wchar_t* cache : kBandCacheKeys) {
+    for (const std::wstring& cache : kBandCacheKeys) {
         SCOPED_TRACE(::testing::PrintToString(std::wstring(cache)));
         EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, EnumKey(cache)));
         EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, cache));
@@ -121,12 +133,12 @@ TEST_F(PelmoraRegistration, Regsvr32UnregisterRemovesTheBarsKeysOnlyAndCanBeRepe
     ASSERT_TRUE(RegistryKeyExists(HKEY_CLASSES_ROOT, kClsidKey));
     ASSERT_TRUE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kBarKey));
     // Added after registration: unregistering takes it with the class key.
-    ASSERT_TRUE(CreateRegistryKey(HKEY_CLASSES_ROOT, std::wstring(kClsidKey) + L"\\InprocServer32\\AddedLater",
+    ASSERT_TRUE(CreateRegistryKey(HKEY_CLASSES_ROOT, kClsidKey + L"\\InprocServer32\\AddedLater",
                                   L"Other", L"x"));
     // The shell rebuilt its caches meanwhile; unregistering leaves them alone.
     ASSERT_NO_FATAL_FAILURE(FillBandCaches());
     std::vector<std::wstring> caches;
-    for (const wchar_t* cache : kBandCacheKeys) caches.push_back(DumpRegistryTree(HKEY_CURRENT_USER, EnumKey(cache)));
+    for (const std::wstring& cache : kBandCacheKeys) caches.push_back(DumpRegistryTree(HKEY_CURRENT_USER, EnumKey(cache)));
 
     ASSERT_EQ(Regsvr32(L"/u /s"), 0u);
 
@@ -135,7 +147,7 @@ TEST_F(PelmoraRegistration, Regsvr32UnregisterRemovesTheBarsKeysOnlyAndCanBeRepe
     EXPECT_TRUE(RegistryKeyExists(HKEY_CLASSES_ROOT, L"CLSID"));
     EXPECT_TRUE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kExplorerBars));
     for (size_t i = 0; i < std::size(kBandCacheKeys); ++i) {
-        SCOPED_TRACE(::testing::PrintToString(std::wstring(kBandCacheKeys[i])));
+        SCOPED_TRACE(::testing::PrintToString(kBandCacheKeys[i]));
         EXPECT_EQ(DumpRegistryTree(HKEY_CURRENT_USER, EnumKey(kBandCacheKeys[i])), caches[i]);
     }
 
@@ -237,7 +249,7 @@ TEST_F(PelmoraPathLength, DllPathOneCharacterShorterRegistersInFull) {
     ASSERT_NE(unregisterServer, nullptr);
 
     ASSERT_EQ(registerServer(), S_OK);
-    EXPECT_EQ(DumpRegistryTree(HKEY_CLASSES_ROOT, std::wstring(kClsidKey) + L"\\InprocServer32"),
+    EXPECT_EQ(DumpRegistryTree(HKEY_CLASSES_ROOT, kClsidKey + L"\\InprocServer32"),
               L"[]\n"
               L"  @ = REG_SZ \"" + path + L"\\0\"\n"
               L"  ThreadingModel = REG_SZ \"Apartment\\0\"\n");

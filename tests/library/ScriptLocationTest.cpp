@@ -7,6 +7,7 @@
 
 #include "ProductKeyFixture.h"
 #include "TestSupport.h"
+#include "RegisteredEvents.h"
 #include "library/ScriptLocation.h"
 
 namespace pelmora {
@@ -14,8 +15,8 @@ namespace {
 
 using test::DirectoryExists;
 
-constexpr wchar_t kMainFolder[] = L"\\{34A715A0-6587-11D0-924A-0020AFC7AC4D}";
-constexpr wchar_t kUrlFolder[] = L"\\{96A0A4E0-D062-11CF-94B6-00AA0060275C}";
+const std::wstring kMainFolder = L"\\" + test::kBrowserEventsId;
+const std::wstring kUrlFolder = L"\\" + test::kWindowEventsId;
 
 // The default location as the shell names the base folder on this system.
 std::wstring ExpectedDefaultLocation() {

@@ -13,7 +13,7 @@ namespace {
 
 std::string TemplateResourceBytes() {
     const HMODULE module = ui::CurrentModuleInstance();
-    HRSRC resource = ::FindResourceExW(module, L"WSC_TEMPLATE", MAKEINTRESOURCEW(209),
+    HRSRC resource = ::FindResourceExW(module, L"WSC_TEMPLATE", MAKEINTRESOURCEW(IDR_WSC_TEMPLATE),
                                        MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
     if (!resource) return {};
     HGLOBAL loaded = ::LoadResource(module, resource);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "LogCapture.h"
+#include "RegisteredEvents.h"
 #include "TestSupport.h"
 #include "framework/win/RegKey.h"
 #include "library/ProductKeyValues.h"
@@ -19,7 +20,7 @@ TEST(EventInterfaceTable, TextAndValueOfEachIdNameTheSameRegisteredDispinterface
         IID fromText{};
         ASSERT_EQ(S_OK, ::CLSIDFromString(events->eventInterfaceId, &fromText));
         EXPECT_TRUE(IsEqualIID(fromText, events->eventIid)) << "the id's text and its value differ";
-        const com::ComPtr<ITypeInfo> typeInfo = CScriptlet::GetEventTypeInfo(*events);
+        const com::ComPtr<ITypeInfo> typeInfo = CScriptlet::GetTypeInfo(*events);
         ASSERT_TRUE(typeInfo);
         TYPEATTR* attributes = nullptr;
         ASSERT_EQ(S_OK, typeInfo->GetTypeAttr(&attributes));
@@ -34,7 +35,7 @@ TEST(EventInterfaceTable, TextAndValueOfEachIdNameTheSameRegisteredDispinterface
 TEST(EventTypeInfoCache, TypeInformationIsLoadedOnceAndKeptUntilReleased) {
     test::ScopedRegistryKey productKey{HKEY_CURRENT_USER, test::kProductKeyForTests};
     test::LogCapture log;
-    const com::ComPtr<ITypeInfo> loaded = CScriptlet::GetEventTypeInfo(WindowEvents());
+    const com::ComPtr<ITypeInfo> loaded = CScriptlet::GetTypeInfo(WindowEvents());
     ASSERT_TRUE(loaded);
     // HKEY_CLASSES_ROOT of this process made an empty key: no type library is found.
     constexpr wchar_t kEmpty[] = L"SOFTWARE\\Halvenne\\PelmoraTestsEmptyClasses";
@@ -42,18 +43,18 @@ TEST(EventTypeInfoCache, TypeInformationIsLoadedOnceAndKeptUntilReleased) {
     ASSERT_EQ(ERROR_SUCCESS, win::CreateRegKey(HKEY_CURRENT_USER, kEmpty, KEY_ALL_ACCESS, empty));
     ASSERT_EQ(ERROR_SUCCESS, ::RegOverridePredefKey(HKEY_CLASSES_ROOT, empty.get()));
 
-    EXPECT_EQ(loaded.get(), CScriptlet::GetEventTypeInfo(WindowEvents()).get()) << "kept, not looked up";
+    EXPECT_EQ(loaded.get(), CScriptlet::GetTypeInfo(WindowEvents()).get()) << "kept, not looked up";
     ReleaseCachedEventTypeInfo();
     EXPECT_FALSE(FindCachedEventTypeInfo(WindowEvents()));
-    EXPECT_FALSE(CScriptlet::GetEventTypeInfo(WindowEvents())) << "let go, it is looked up again";
-    EXPECT_NE(std::string::npos, log.NewText().find("> Can not load type library ({3050F1C5-98B5-11CF-BB82-"
-                                                    "00AA00BDCE0B}). in CScriptlet::GetTypeInfo at Scriptlet"));
+    EXPECT_FALSE(CScriptlet::GetTypeInfo(WindowEvents())) << "let go, it is looked up again";
+    EXPECT_NE(std::string::npos, log.NewText().find("> Can not load type library (" + test::ToAnsi(test::kMshtmlLibraryId) +
+                                                    "). in CScriptlet::GetTypeInfo at Scriptlet"));
     EXPECT_FALSE(FindCachedEventTypeInfo(WindowEvents())) << "a failure is not kept";
 
     ::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
     empty.reset();
     ::RegDeleteKeyW(HKEY_CURRENT_USER, kEmpty);
-    EXPECT_TRUE(CScriptlet::GetEventTypeInfo(WindowEvents()));
+    EXPECT_TRUE(CScriptlet::GetTypeInfo(WindowEvents()));
     EXPECT_TRUE(FindCachedEventTypeInfo(WindowEvents()));
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 // What the runtime tests share: the registered event type information, the events'
-// ids, the module lock count, and an IDispatch counted as a browser's frame object.
+// ids (from the platform's headers), the module lock count, and an IDispatch counted
+// as a browser's frame object.
+#include <exdispid.h>
+#include <mshtmdid.h>
 #include <oaidl.h>
 
 #include <gtest/gtest.h>
@@ -11,12 +14,6 @@
 #include "framework/com/DllModule.h"
 
 namespace pelmora::test {
-
-inline constexpr DISPID kDispidBeforeNavigate2 = 250;
-inline constexpr DISPID kDispidNewWindow2 = 251;
-inline constexpr DISPID kDispidDocumentComplete = 259;
-inline constexpr DISPID kDispidOnError = 1002;
-inline constexpr DISPID kDispidOnLoad = 1003;
 
 // The module lock count of the process module.
 inline LONG ModuleLockCount() {

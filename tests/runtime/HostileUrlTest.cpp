@@ -41,7 +41,7 @@ namespace {
 
 constexpr wchar_t kStateName[] = L"\\tests\\hostile\\main.WSC";
 constexpr uint32_t kCheckedState = 4u << 12;
-const std::wstring kWindowEventsId = L"{96A0A4E0-D062-11CF-94B6-00AA0060275C}";
+using test::kWindowEventsId;
 
 struct HostileUrl {
     std::wstring host;

@@ -34,9 +34,8 @@ using Lines = std::vector<std::wstring>;
 
 constexpr wchar_t kStateName[] = L"\\tests\\scriptlets\\main.WSC";
 constexpr int kChecked = 4;
-const std::wstring kWindowEventsId = L"{96A0A4E0-D062-11CF-94B6-00AA0060275C}";
-const std::wstring kSiteLabel = kWindowEventsId + L"\\h.example.WSC";
-const std::wstring kPageLabel = kWindowEventsId + L"\\h.example\\news\\index.html.WSC";
+const std::wstring kSiteLabel = test::kWindowEventsId + L"\\h.example.WSC";
+const std::wstring kPageLabel = test::kWindowEventsId + L"\\h.example\\news\\index.html.WSC";
 const wchar_t kNewsPage[] = L"http://h.example/news/index.html";
 
 class BrowserScriptletTest : public ::testing::Test {
@@ -175,7 +174,7 @@ TEST_F(BrowserScriptletTest, FramesGetTheirOwnWindowScriptletsAndAFolderPageRuns
     // /news/ names the page script h.example/news/.WSC, which is the file h.example\news.WSC.
     bar.events.clear();
     ASSERT_EQ(S_OK, Navigate(L"http://h.example/news/"));
-    EXPECT_EQ((Lines{L"detached " + kPageLabel, L"attached " + kWindowEventsId + L"\\h.example\\news.WSC",
+    EXPECT_EQ((Lines{L"detached " + kPageLabel, L"attached " + test::kWindowEventsId + L"\\h.example\\news.WSC",
                      L"locations collected"}),
               bar.events);
     mark = Mark();
@@ -231,7 +230,7 @@ TEST_F(BrowserScriptletTest, ReleasingTheBrowserScriptletDetachesEveryWindowScri
     EXPECT_EQ(S_OK, main->Detach());
     const LONG locksWithScriptlets = test::ModuleLockCount();
     main.reset();
-    EXPECT_EQ((Lines{L"detached {34A715A0-6587-11D0-924A-0020AFC7AC4D}\\main.WSC", L"detached " + kSiteLabel,
+    EXPECT_EQ((Lines{L"detached " + test::kBrowserEventsId + L"\\main.WSC", L"detached " + kSiteLabel,
                      L"detached " + kPageLabel, L"detached " + kSiteLabel}),
               bar.events);
     // The browser scriptlet and its three window scriptlets are gone (Params objects the
@@ -295,13 +294,13 @@ TEST_F(BrowserScriptletTest, DocumentCompleteWithoutAnObjectArgumentStillReaches
     arguments[1].lVal = 7;
     DISPPARAMS numberForObject{arguments, nullptr, 2, 0};
     const size_t mark = Mark();
-    EXPECT_EQ(S_OK, main->Invoke(259, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_METHOD, &numberForObject, nullptr,
+    EXPECT_EQ(S_OK, main->Invoke(DISPID_DOCUMENTCOMPLETE, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_METHOD, &numberForObject, nullptr,
                                  nullptr, nullptr));
     EXPECT_EQ((Lines{L"alert main DocumentComplete http://odd/"}), Since(mark));
     arguments[1].vt = VT_DISPATCH;
     arguments[1].pdispVal = static_cast<IWebBrowser2*>(browser.get());
     DISPPARAMS oneArgument{arguments, nullptr, 1, 0};
-    (void)main->Invoke(259, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_METHOD, &oneArgument, nullptr, nullptr,
+    (void)main->Invoke(DISPID_DOCUMENTCOMPLETE, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_METHOD, &oneArgument, nullptr, nullptr,
                        nullptr);
     EXPECT_EQ(collected, main->GetCollectedCount());
     EXPECT_EQ(attached, main->GetWindowScriptletCount());

@@ -35,7 +35,7 @@ TEST_F(ParamsTest, AnswersOnlyItsDispatchInterfaces) {
         EXPECT_EQ(static_cast<IUnknown*>(static_cast<IDispatchEx*>(params_.get())), answer.get());
     }
     IID windowEventsId{};
-    ASSERT_EQ(S_OK, ::CLSIDFromString(L"{96A0A4E0-D062-11CF-94B6-00AA0060275C}", &windowEventsId));
+    ASSERT_EQ(S_OK, ::CLSIDFromString(test::kWindowEventsId.c_str(), &windowEventsId));
     for (const IID* iid : {&GUID_NULL, &IID_ITypeInfo, static_cast<const IID*>(&windowEventsId)}) {
         void* answer = reinterpret_cast<void*>(1);
         EXPECT_EQ(E_NOINTERFACE, params_->QueryInterface(*iid, &answer));

@@ -87,7 +87,7 @@ protected:
 
 TEST_F(ParamsTranslatorTest, DocumentCompleteGivesUrlThenFrameAsPlainValues) {
     DocumentCompleteCall call(&frame_);
-    CParamsTranslator translator(test::kDispidDocumentComplete, &call.params, browserEvents_.get());
+    CParamsTranslator translator(DISPID_DOCUMENTCOMPLETE, &call.params, browserEvents_.get());
     com::ComPtr<CParams> made = MakeParams(translator);
     ASSERT_TRUE(made);
     IDispatch* script = made.get();
@@ -112,7 +112,7 @@ TEST_F(ParamsTranslatorTest, DocumentCompleteGivesUrlThenFrameAsPlainValues) {
 
 TEST_F(ParamsTranslatorTest, NamesMatchExactlyAndAliasIdsReadTheSameMembers) {
     DocumentCompleteCall call(&frame_);
-    CParamsTranslator translator(test::kDispidDocumentComplete, &call.params, browserEvents_.get());
+    CParamsTranslator translator(DISPID_DOCUMENTCOMPLETE, &call.params, browserEvents_.get());
     com::ComPtr<CParams> made = MakeParams(translator);
     ASSERT_TRUE(made);
 
@@ -136,7 +136,7 @@ TEST_F(ParamsTranslatorTest, NamesMatchExactlyAndAliasIdsReadTheSameMembers) {
 
 TEST_F(ParamsTranslatorTest, CancelSetByScriptReachesTheBrowserButUrlDoesNot) {
     BeforeNavigate2Call call(&frame_);
-    CParamsTranslator translator(test::kDispidBeforeNavigate2, &call.params, browserEvents_.get());
+    CParamsTranslator translator(DISPID_BEFORENAVIGATE2, &call.params, browserEvents_.get());
     com::ComPtr<CParams> made = MakeParams(translator);
     ASSERT_TRUE(made);
     ASSERT_EQ(7u, made->ValueCount());
@@ -202,7 +202,7 @@ TEST_F(ParamsTranslatorTest, CancelPassedAsVariantReferenceIsReplacedWhole) {
     BeforeNavigate2Call call(&frame_);
     com::Variant cancel(BoolValue(false));
     call.arguments[0] = ReferenceTo(cancel);
-    CParamsTranslator translator(test::kDispidBeforeNavigate2, &call.params, browserEvents_.get());
+    CParamsTranslator translator(DISPID_BEFORENAVIGATE2, &call.params, browserEvents_.get());
     com::ComPtr<CParams> made = MakeParams(translator);
     ASSERT_TRUE(made);
     EXPECT_EQ(VT_BOOL, V_VT(GetProperty(made.get(), LookUp(made.get(), L"Cancel")).get()));
@@ -215,7 +215,7 @@ TEST_F(ParamsTranslatorTest, CancelPassedAsVariantReferenceIsReplacedWhole) {
 
 TEST_F(ParamsTranslatorTest, ArgumentBeyondTheDeclarationIsUnnamedAndNeverWrittenBack) {
     BeforeNavigate2Call call(&frame_, true);
-    CParamsTranslator translator(test::kDispidBeforeNavigate2, &call.params, browserEvents_.get());
+    CParamsTranslator translator(DISPID_BEFORENAVIGATE2, &call.params, browserEvents_.get());
     com::ComPtr<CParams> made = MakeParams(translator);
     ASSERT_TRUE(made);
     ASSERT_EQ(8u, made->ValueCount());
@@ -245,11 +245,11 @@ TEST_F(ParamsTranslatorTest, CallsWithoutUsableArgumentsGiveParamsWithoutMembers
         DISPPARAMS* params;
         ITypeInfo* typeInfo;
     } cases[] = {
-        {"no DISPPARAMS", test::kDispidBeforeNavigate2, nullptr, browserEvents_.get()},
-        {"no argument array", test::kDispidBeforeNavigate2, &noArray, browserEvents_.get()},
-        {"twenty arguments", test::kDispidBeforeNavigate2, &tooMany, browserEvents_.get()},
+        {"no DISPPARAMS", DISPID_BEFORENAVIGATE2, nullptr, browserEvents_.get()},
+        {"no argument array", DISPID_BEFORENAVIGATE2, &noArray, browserEvents_.get()},
+        {"twenty arguments", DISPID_BEFORENAVIGATE2, &tooMany, browserEvents_.get()},
         {"unknown event", 9999, &call.params, browserEvents_.get()},
-        {"onload", test::kDispidOnLoad, &empty, windowEvents.get()},
+        {"onload", DISPID_HTMLWINDOWEVENTS_ONLOAD, &empty, windowEvents.get()},
     };
     for (const Case& tried : cases) {
         SCOPED_TRACE(tried.what);
@@ -271,7 +271,7 @@ TEST_F(ParamsTranslatorTest, WindowErrorArgumentsComeLastDeclaredFirst) {
     com::Variant url = StringValue(L"http://example.com/");
     VARIANTARG arguments[3] = {IntValue(12), *url.get(), *description.get()};
     DISPPARAMS params = {arguments, nullptr, 3, 0};
-    CParamsTranslator translator(test::kDispidOnError, &params, windowEvents.get());
+    CParamsTranslator translator(DISPID_HTMLWINDOWEVENTS_ONERROR, &params, windowEvents.get());
     com::ComPtr<CParams> made = MakeParams(translator);
     ASSERT_TRUE(made);
     EXPECT_EQ(0, LookUp(made.get(), L"line"));
@@ -290,7 +290,7 @@ TEST_F(ParamsTranslatorTest, ObjectWrittenIntoNewWindowReferenceKeepsCountsBalan
     V_DISPATCHREF(&arguments[1]) = &windowSlot;
     DISPPARAMS params = {arguments, nullptr, 2, 0};
     {
-        CParamsTranslator translator(test::kDispidNewWindow2, &params, browserEvents_.get());
+        CParamsTranslator translator(DISPID_NEWWINDOW2, &params, browserEvents_.get());
         com::ComPtr<CParams> made = MakeParams(translator);
         ASSERT_TRUE(made);
         EXPECT_EQ(2, oldWindow.References()) << "Params holds its own copy";
@@ -310,7 +310,7 @@ TEST_F(ParamsTranslatorTest, ParamsKeptByTheScriptOutlivesTheCallAndThenUnlocksT
     com::ComPtr<CParams> kept;
     {
         BeforeNavigate2Call call(&frame_);
-        CParamsTranslator translator(test::kDispidBeforeNavigate2, &call.params, browserEvents_.get());
+        CParamsTranslator translator(DISPID_BEFORENAVIGATE2, &call.params, browserEvents_.get());
         kept = MakeParams(translator);
         ASSERT_TRUE(kept);
         EXPECT_EQ(locksBefore + 2, test::ModuleLockCount()) << "the Params object and its type information";

@@ -25,14 +25,13 @@
 namespace pelmora {
 namespace {
 
-// DIID_DWebBrowserEvents2.
-const IID kBrowserEvents = {0x34A715A0, 0x6587, 0x11D0, {0x92, 0x4A, 0x00, 0x20, 0xAF, 0xC7, 0xAC, 0x4D}};
+const IID kBrowserEvents = __uuidof(DWebBrowserEvents2);
 
 // The browser's events looked up in a type library that is not registered, and in the
 // right library under an interface id it does not describe.
 const EventInterface kUnregisteredLibrary = {L"{0E5E1B0C-0000-4000-8000-00000000BAD0}", 1,
-                                             L"{34A715A0-6587-11D0-924A-0020AFC7AC4D}", kBrowserEvents, L"browser"};
-const EventInterface kUndescribedInterface = {L"{EAB22AC0-30C1-11CF-A7EB-0000C05BAE0B}", 1,
+                                             test::kBrowserEventsId.c_str(), kBrowserEvents, L"browser"};
+const EventInterface kUndescribedInterface = {test::kShDocVwLibraryId.c_str(), 1,
                                               L"{0E5E1B0C-0000-4000-8000-00000000BAD1}", kBrowserEvents, L"browser"};
 
 // A scriptlet of the browser's events, with a hook the test can watch and steer.
@@ -97,7 +96,7 @@ protected:
         arguments[1].vt = VT_DISPATCH;
         arguments[1].pdispVal = &source_;
         DISPPARAMS params{arguments, nullptr, 2, 0};
-        return source_.Fire(test::kDispidDocumentComplete, &params, flags, result);
+        return source_.Fire(DISPID_DOCUMENTCOMPLETE, &params, flags, result);
     }
 
     test::TempDir root_;
@@ -120,17 +119,17 @@ TEST_F(ScriptletTest, GeneratedMainScriptReceivesEventsWithParamsAndCancelFlowsB
 
     BeforeNavigate2Call go(L"http://go/");
     BeforeNavigate2Call stop(L"http://stop/");
-    EXPECT_EQ(S_OK, source_.Fire(test::kDispidBeforeNavigate2, &go.params));
+    EXPECT_EQ(S_OK, source_.Fire(DISPID_BEFORENAVIGATE2, &go.params));
     EXPECT_EQ(VARIANT_FALSE, go.cancel);
-    EXPECT_EQ(S_OK, source_.Fire(test::kDispidBeforeNavigate2, &stop.params));
+    EXPECT_EQ(S_OK, source_.Fire(DISPID_BEFORENAVIGATE2, &stop.params));
     EXPECT_EQ(VARIANT_TRUE, stop.cancel);  // -1 in the caller's VARIANT_BOOL
 
-    EXPECT_EQ((std::vector<DISPID>{test::kDispidDocumentComplete, test::kDispidBeforeNavigate2,
-                                   test::kDispidBeforeNavigate2}),
+    EXPECT_EQ((std::vector<DISPID>{DISPID_DOCUMENTCOMPLETE, DISPID_BEFORENAVIGATE2,
+                                   DISPID_BEFORENAVIGATE2}),
               scriptlet->hookedEvents);
     EXPECT_EQ(S_OK, scriptlet->Detach());
     EXPECT_EQ(0u, source_.Connections());
-    const std::wstring label = L"{34A715A0-6587-11D0-924A-0020AFC7AC4D}\\main.WSC";
+    const std::wstring label = test::kBrowserEventsId + L"\\main.WSC";
     EXPECT_EQ((std::vector<std::wstring>{L"attached " + label, L"detached " + label}), bar_.events);
 }
 
@@ -140,7 +139,7 @@ TEST_F(ScriptletTest, ThrowingScriptFunctionWritesNothingBackAndIsLogged) {
     ASSERT_EQ(S_OK, scriptlet->Attach(&source_));
     test::LogCapture log;
     BeforeNavigate2Call call(L"");
-    const HRESULT hr = source_.Fire(test::kDispidBeforeNavigate2, &call.params);
+    const HRESULT hr = source_.Fire(DISPID_BEFORENAVIGATE2, &call.params);
     EXPECT_TRUE(FAILED(hr));
     EXPECT_EQ(VARIANT_FALSE, call.cancel);
     EXPECT_NE(std::string::npos,
@@ -350,7 +349,7 @@ TEST_F(ScriptletTest, EventWithoutScriptObjectIsRefused) {
     auto scriptlet = MakeScriptlet(L"\\none.WSC");
     DISPPARAMS none{};
     test::LogCapture log;
-    EXPECT_EQ(E_FAIL, scriptlet->Invoke(test::kDispidDocumentComplete, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr,
+    EXPECT_EQ(E_FAIL, scriptlet->Invoke(DISPID_DOCUMENTCOMPLETE, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr,
                                         nullptr, nullptr));
     EXPECT_NE(std::string::npos, log.Added().find("> Scriptlet object is NULL. in CScriptlet::Invoke"));
     EXPECT_TRUE(scriptlet->hookedEvents.empty());
@@ -368,7 +367,7 @@ TEST_F(ScriptletTest, AnswersOnlyIUnknownAndIDispatchAndCountsInTheModuleLock) {
         EXPECT_EQ(E_POINTER, scriptlet->QueryInterface(IID_IDispatch, nullptr));
         com::ComPtr<IDispatch> dispatch;
         EXPECT_EQ(S_OK, scriptlet->QueryInterface(IID_IDispatch, dispatch.put_void()));
-        EXPECT_EQ(L"{34A715A0-6587-11D0-924A-0020AFC7AC4D}\\x.WSC", scriptlet->AttachmentLabel());
+        EXPECT_EQ(test::kBrowserEventsId + L"\\x.WSC", scriptlet->AttachmentLabel());
         EXPECT_EQ(L"script:" + root_.path() + L"\\x.WSC", scriptlet->MonikerName());
     }
     EXPECT_EQ(before, test::ModuleLockCount());

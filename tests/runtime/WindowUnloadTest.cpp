@@ -3,6 +3,8 @@
 // last references of a scriptlet go while it is inside its own onunload call.
 #include <gtest/gtest.h>
 
+#include <mshtmdid.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,7 +64,7 @@ TEST(WindowUnload, SiteAndPageScriptletsLeaveTheWindowAndStillHearTheirOnunload)
         // The site scriptlet's unload takes both out of the registry and detaches
         // itself; the page scriptlet then detaches itself in its own call.
         DISPPARAMS none{};
-        EXPECT_EQ(S_OK, window.Fire(1008, &none));  // onunload
+        EXPECT_EQ(S_OK, window.Fire(DISPID_HTMLWINDOWEVENTS_ONUNLOAD, &none));
 
         EXPECT_EQ(L"site page ", test::StringOf(window[L"Unloaded"]));
         EXPECT_EQ(0u, window.Connections());

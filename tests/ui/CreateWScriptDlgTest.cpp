@@ -95,14 +95,14 @@ TEST(AddUrlDialogTemplate, MatchesItsTableInTemplateOrder) {
     constexpr DWORD kShown = WS_CHILD | WS_VISIBLE;
     const Row rows[] = {
         {-1, L"Static", kShown | WS_GROUP | SS_LEFT, L"Create scripts for:", 7, 16, 59, 8},
-        {214, L"ComboBox", kShown | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_SORT, L"", 67, 14, 100, 50},
-        {213, L"SysTreeView32",
+        {IDC_COMBO_SCRIPT_KIND, L"ComboBox", kShown | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_SORT, L"", 67, 14, 100, 50},
+        {IDC_TREE_ADD_URL, L"SysTreeView32",
          kShown | WS_TABSTOP | WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_CHECKBOXES, L"", 7, 33,
          290, 192},
         {IDOK, L"Button", kShown | WS_TABSTOP | BS_DEFPUSHBUTTON, L"Create", 193, 231, 50, 14},
         {IDCANCEL, L"Button", kShown | WS_TABSTOP | BS_PUSHBUTTON, L"Cancel", 247, 231, 50, 14},
     };
-    const test::DialogTemplate read = test::ReadDialogTemplate(ui::CurrentModuleInstance(), 215);
+    const test::DialogTemplate read = test::ReadDialogTemplate(ui::CurrentModuleInstance(), IDD_CREATE_WSCRIPT);
     ASSERT_TRUE(read.valid);
     EXPECT_EQ(read.dialog.style, static_cast<DWORD>(DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU));
     EXPECT_TRUE(read.dialog.cx == 304 && read.dialog.cy == 252);

@@ -7,6 +7,7 @@
 
 #include "framework/ui/Window.h"
 #include "framework/ui/WindowClass.h"
+#include "resources/resource.h"
 #include "ui/PopupText.h"
 #include "ui/UiTestSupport.h"
 
@@ -21,10 +22,10 @@ using test::PumpPending;
 using test::WindowText;
 using test::PumpUntil;
 
-constexpr UINT kNewButton = 211;
-constexpr UINT kDeleteButton = 212;
-constexpr UINT kFramedButton = 213;
-constexpr UINT kAttachedList = 222;
+constexpr UINT kNewButton = IDC_BUTTON_NEW_IE_WSC;
+constexpr UINT kDeleteButton = IDC_BUTTON_DEL_IE_WSC;
+constexpr UINT kFramedButton = IDC_BUTTON_DEL_URL_WSC;
+constexpr UINT kAttachedList = IDC_LIST_ATTACHED_WSC;
 const wchar_t kNewText[] = L"Create new Browser main script.";
 const wchar_t kDeleteText[] = L"Delete selected Browser main script.\nYou can not delete \"Checked\" script.";
 const wchar_t kFramedText[] = L"Delete selected URL script.";

@@ -2,6 +2,7 @@
 // would; then the disk, the shared autocomplete list and the dialog's results are read.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlguid.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -12,6 +13,7 @@
 #include "FolderLink.h"
 #include "LogCapture.h"
 #include "TestSupport.h"
+#include "framework/com/GuidText.h"
 #include "framework/win/UniqueHandle.h"
 #include "library/ProductKeyValues.h"
 #include "ui/DialogAnswers.h"
@@ -343,7 +345,9 @@ TEST_F(SaveScriptAsDlgTest, RenamingAScriptAnotherProgramHoldsOpenIsReportedAndK
 // The shell's AutoComplete class cannot be made (treated, for this test only, as a class
 // nobody registered): one record says so, and the dialog works without completion.
 TEST_F(SaveScriptAsDlgTest, WithoutTheShellsAutoCompleteTheDialogStillSavesAndTheLogSaysWhy) {
-    const wchar_t* const treatAs = L"CLSID\\{00BB2763-6A77-11D0-A535-00C04FD7D062}\\TreatAs";
+    const std::wstring treatAsKey =
+        L"CLSID\\" + std::wstring(com::BracedGuidText(CLSID_AutoComplete).text) + L"\\TreatAs";
+    const wchar_t* const treatAs = treatAsKey.c_str();
     const test::ScopedRegistryKey restored(HKEY_CLASSES_ROOT, treatAs);
     const std::wstring nobody = L"{6E0C5B1A-93D2-4B7F-A0C4-5D1E2F3A4B5C}";
     ASSERT_EQ(::RegSetValueW(HKEY_CLASSES_ROOT, treatAs, REG_SZ, nobody.c_str(),

@@ -13,13 +13,14 @@
 #include "framework/win/DeviceContext.h"
 #include "framework/win/UniqueHandle.h"
 #include "library/ProductKeyValues.h"
+#include "resources/resource.h"
 #include "ui/FileBrowser.h"
 #include "ui/ScriptTreeHost.h"
 
 namespace pelmora {
 namespace {
 
-constexpr int kTreeId = 209;
+constexpr int kTreeId = IDC_TREE_IE_WSC;
 constexpr int kFolderClear = 1, kFolderMarked = 2, kUnchecked = 3, kChecked = 4;
 
 class ScriptTreeClickTest : public ::testing::Test {

@@ -165,11 +165,11 @@ TEST(FormView, BelongsToItsWindowOnceCreatedAndIsDeletedOnceWhoeverEndsIt) {
         Log log;
         auto* form = new RecordingForm(log, IDD_CONFIGWSC2);
         const DWORD style = end == End::kObjectDeleted ? WS_CHILD | WS_BORDER | WS_VISIBLE : WS_CHILD;
-        ASSERT_TRUE(form->Create(parent, RECT{10, 20, 310, 520}, 104, style));
+        ASSERT_TRUE(form->Create(parent, RECT{10, 20, 310, 520}, IDD_CONFIGWSC2, style));
         const HWND window = form->Handle();
         EXPECT_TRUE(log.boundAtInit);
         EXPECT_EQ(DialogWindow::FromHandle(window), form);
-        EXPECT_EQ(::GetDlgCtrlID(window), 104);
+        EXPECT_EQ(::GetDlgCtrlID(window), IDD_CONFIGWSC2);
         RECT placed{};
         ::GetWindowRect(window, &placed);
         ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&placed), 2);

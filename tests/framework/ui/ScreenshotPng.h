@@ -44,28 +44,25 @@ struct Screenshot {
     }
 
     HRESULT SavePng(const std::wstring& path) const {
-        static constexpr CLSID kFactory = {0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
-        static constexpr GUID kPng = {0x1b7cfaf4, 0x713f, 0x473c, {0xbb, 0xcd, 0x61, 0x37, 0x42, 0x5f, 0xae, 0xaf}};
-        static constexpr GUID kBgr32 = {0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0e}};
         if (pixels.empty()) return E_UNEXPECTED;
         com::ComPtr<IWICImagingFactory> factory;
         com::ComPtr<IWICStream> stream;
         com::ComPtr<IWICBitmapEncoder> encoder;
         com::ComPtr<IWICBitmapFrameEncode> frame;
-        GUID format = kBgr32;
+        GUID format = GUID_WICPixelFormat32bppBGR;
         std::vector<DWORD> copy(pixels);  // WritePixels wants writable memory
         const UINT stride = static_cast<UINT>(width) * 4;
-        HRESULT hr = ::CoCreateInstance(kFactory, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IWICImagingFactory),
-                                        factory.put_void());
+        HRESULT hr = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                        __uuidof(IWICImagingFactory), factory.put_void());
         if (SUCCEEDED(hr)) hr = factory->CreateStream(stream.put());
         if (SUCCEEDED(hr)) hr = stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE);
-        if (SUCCEEDED(hr)) hr = factory->CreateEncoder(kPng, nullptr, encoder.put());
+        if (SUCCEEDED(hr)) hr = factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.put());
         if (SUCCEEDED(hr)) hr = encoder->Initialize(stream.get(), WICBitmapEncoderNoCache);
         if (SUCCEEDED(hr)) hr = encoder->CreateNewFrame(frame.put(), nullptr);
         if (SUCCEEDED(hr)) hr = frame->Initialize(nullptr);
         if (SUCCEEDED(hr)) hr = frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height));
         if (SUCCEEDED(hr)) hr = frame->SetPixelFormat(&format);
-        if (SUCCEEDED(hr) && format != kBgr32) hr = WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT;
+        if (SUCCEEDED(hr) && format != GUID_WICPixelFormat32bppBGR) hr = WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT;
         if (SUCCEEDED(hr)) {
             hr = frame->WritePixels(static_cast<UINT>(height), stride, stride * static_cast<UINT>(height),
                                     reinterpret_cast<BYTE*>(copy.data()));
