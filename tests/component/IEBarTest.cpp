@@ -20,6 +20,8 @@
 #include "component/IEBar.h"
 #include "component/PelmoraApp.h"
 #include "framework/com/Bstr.h"
+#include "framework/ui/ApplicationBase.h"
+#include "framework/ui/ResourceString.h"
 #include "framework/ui/TreeView.h"
 #include "library/ProductKeyValues.h"
 #include "library/ScriptLocation.h"
@@ -748,7 +750,8 @@ std::wstring HoverTextOf(HWND control) {
 // Every control says what it does when the pointer rests on it; New URL scripts names
 // the pages it would make scripts for once the checked, selected script has seen some.
 TEST_F(BandFormTest, HoverTextsNameEachControlAndNewUrlScriptsTheCollectedPagesALongKeyShowsItsEnd) {
-    const std::wstring defaultNewUrl = L"Create new URL scripts.\nBrowser main script must be checked and selected.";
+    const std::wstring defaultNewUrl =
+        ui::LoadResourceString(ui::CurrentModuleInstance(), CConfigWSC2::kNewUrlScriptsButton);
     const std::wstring longKey = L"\\news\\a-script-whose-name-is-rather-long.WSC";  // 44 characters
     WriteMainScript(longKey);
     ASSERT_NO_FATAL_FAILURE(Show());
@@ -757,21 +760,15 @@ TEST_F(BandFormTest, HoverTextsNameEachControlAndNewUrlScriptsTheCollectedPagesA
     wchar_t caption[80] = {};
     ::GetDlgItemTextW(Form()->Handle(), CConfigWSC2::kUrlTreeCaption, caption, 80);
     EXPECT_EQ(L"for \"..." + longKey.substr(longKey.size() - 40) + L"\"", caption);  // the key's end names it
-    const struct {
-        int id;
-        const wchar_t* text;
-    } texts[] = {
-        {kMainScriptTreeId, L"Browser main scripts"},
-        {kUrlScriptTreeId, L"URL scripts"},
-        {CConfigWSC2::kNewMainScriptButton, L"Create new Browser main script."},
-        {CConfigWSC2::kDeleteMainScriptButton,
-         L"Delete selected Browser main script.\nYou can not delete \"Checked\" script."},
-        {CConfigWSC2::kNewUrlScriptsButton, defaultNewUrl.c_str()},
-        {CConfigWSC2::kDeleteUrlScriptButton, L"Delete selected URL script.\nYou can not delete \"Checked\" script."},
-        {CConfigWSC2::kAboutButton, L"About dialog."},
-        {CConfigWSC2::kHelpButton, L"Help resource."},
-    };
-    for (const auto& t : texts) EXPECT_EQ(t.text, HoverTextOf(Control(t.id))) << t.id;
+    // Each control's text is the string table's entry of its id (checked against its
+    // golden dump in ScriptResourcesTest).
+    for (int id : {kMainScriptTreeId, kUrlScriptTreeId, CConfigWSC2::kNewMainScriptButton,
+                   CConfigWSC2::kDeleteMainScriptButton, CConfigWSC2::kNewUrlScriptsButton,
+                   CConfigWSC2::kDeleteUrlScriptButton, CConfigWSC2::kAboutButton, CConfigWSC2::kHelpButton}) {
+        const std::wstring text = ui::LoadResourceString(ui::CurrentModuleInstance(), id);
+        ASSERT_FALSE(text.empty()) << id;
+        EXPECT_EQ(text, HoverTextOf(Control(id))) << id;
+    }
 
     ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
     EXPECT_FALSE(Enabled(CConfigWSC2::kNewUrlScriptsButton));  // no page completed yet

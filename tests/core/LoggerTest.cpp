@@ -28,54 +28,28 @@ constexpr size_t kTimeTextLength = 25;  // "Wed Jan 02 02:03:55 1980\n"
 constexpr size_t kRotationSize = 196608;
 constexpr size_t kMaxRecordLength = 4095;
 
-// Checks that text starts with a time line in the C library's asctime form (English
-// names, whatever the locale) and returns the moment it names.
-::testing::AssertionResult ParseTimeText(const std::string& text, std::time_t& when) {
-    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    if (text.size() < kTimeTextLength) return ::testing::AssertionFailure() << "no room for a time line: " << text;
+// Checks that text starts with the time line of a record written since `since`: the
+// local time in the C library's asctime form with English names, as strftime writes it
+// in the C locale this program runs in, for some second from `since` to now.
+::testing::AssertionResult StartsWithTimeSince(const std::string& text, std::time_t since) {
     const std::string line = text.substr(0, kTimeTextLength);
-    auto fail = [&line](const char* why) {
-        return ::testing::AssertionFailure() << why << " in time line \"" << line << "\"";
-    };
-    if (line[24] != '\n') return fail("not ended by a bare line feed");
-    if (line[3] != ' ' || line[7] != ' ' || line[10] != ' ' || line[19] != ' ') return fail("blanks misplaced");
-    if (line[13] != ':' || line[16] != ':') return fail("colons misplaced");
-    for (size_t at : {8, 9, 11, 12, 14, 15, 17, 18, 20, 21, 22, 23}) {
-        if (line[at] < '0' || line[at] > '9') return fail("digit expected");
+    for (std::time_t at = since - 1; at <= std::time(nullptr) + 1; ++at) {
+        char made[32] = {};
+        const std::tm* local = std::localtime(&at);
+        if (local && std::strftime(made, sizeof(made), "%a %b %d %H:%M:%S %Y\n", local) && line == made) {
+            return ::testing::AssertionSuccess();
+        }
     }
-    auto number = [&line](size_t at, size_t digits) { return std::stoi(line.substr(at, digits)); };
-    const auto day = std::find(std::begin(kDays), std::end(kDays), line.substr(0, 3));
-    const auto month = std::find(std::begin(kMonths), std::end(kMonths), line.substr(4, 3));
-    if (day == std::end(kDays)) return fail("unknown weekday");
-    if (month == std::end(kMonths)) return fail("unknown month");
-
-    std::tm local{};
-    local.tm_mday = number(8, 2);
-    local.tm_mon = static_cast<int>(month - std::begin(kMonths));
-    local.tm_year = number(20, 4) - 1900;
-    local.tm_hour = number(11, 2);
-    local.tm_min = number(14, 2);
-    local.tm_sec = number(17, 2);
-    local.tm_isdst = -1;
-    if (local.tm_mday < 1 || local.tm_hour > 23 || local.tm_min > 59 || local.tm_sec > 60) return fail("out of range");
-    const int parsedDay = local.tm_mday;
-    when = std::mktime(&local);
-    if (when == static_cast<std::time_t>(-1)) return fail("not a valid local time");
-    if (local.tm_mday != parsedDay) return fail("no such day in that month");
-    if (local.tm_wday != day - std::begin(kDays)) return fail("weekday does not match the date");
-    return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "no time line of a moment since the start: \"" << line << "\"";
 }
 
 // Splits a log into records: a time line, then the text up to and including CR LF.
 // Returns the second lines.
-::testing::AssertionResult SplitRecords(const std::string& log, std::vector<std::string>& lines) {
+::testing::AssertionResult SplitRecords(const std::string& log, std::time_t since, std::vector<std::string>& lines) {
     lines.clear();
     size_t at = 0;
     while (at < log.size()) {
-        std::time_t when = 0;
-        auto time = ParseTimeText(log.substr(at), when);
+        auto time = StartsWithTimeSince(log.substr(at), since);
         if (!time) return time << " (record at offset " << at << ")";
         const size_t end = log.find("\r\n", at + kTimeTextLength);
         if (end == std::string::npos) {
@@ -115,10 +89,11 @@ protected:
 
     std::vector<std::string> Records() const {
         std::vector<std::string> lines;
-        EXPECT_TRUE(SplitRecords(Log(), lines));
+        EXPECT_TRUE(SplitRecords(Log(), start_, lines));
         return lines;
     }
 
+    const std::time_t start_ = std::time(nullptr);
     test::ScopedRegistryKey productKey_{HKEY_CURRENT_USER, test::kProductKeyForTests};
     test::TempDir dir_;
     std::wstring logPath_ = dir_ / L"Pelmora.log";
@@ -133,13 +108,9 @@ TEST_F(LoggerTest, RecordIsLocalTimeLineThenLevelCodeMessageAndPlace) {
     SetMask(LOG_ERROR);
     const std::time_t before = std::time(nullptr);
     logger_.Log(LOG_ERROR, "message", E_FAIL, "CFoo::Bar", "Foo", 42);
-    const std::time_t after = std::time(nullptr);
 
     const std::string log = Log();
-    std::time_t when = 0;
-    ASSERT_TRUE(ParseTimeText(log, when));
-    EXPECT_GE(when, before - 1);
-    EXPECT_LE(when, after + 1);
+    ASSERT_TRUE(StartsWithTimeSince(log, before));
     EXPECT_EQ(log.substr(kTimeTextLength), ":<ERROR(-2147467259)> message in CFoo::Bar at Foo (line:42)\r\n");
 }
 
@@ -407,13 +378,12 @@ TEST_F(LoggerTest, LongerRecordIsCutAndTheNextRecordFollowsDirectly) {
         logger_.Log(LOG_ERROR, "next", 2, "F", "S", 2);
 
         const std::string log = Log();
-        std::time_t when = 0;
-        ASSERT_TRUE(ParseTimeText(log, when));
+        ASSERT_TRUE(StartsWithTimeSince(log, start_));
         ASSERT_GE(log.size(), kMaxRecordLength);
         EXPECT_EQ(log.substr(kTimeTextLength, kMaxRecordLength - kTimeTextLength),
                   whole.substr(0, kMaxRecordLength - kTimeTextLength));
         const std::string rest = log.substr(kMaxRecordLength);
-        ASSERT_TRUE(ParseTimeText(rest, when));
+        ASSERT_TRUE(StartsWithTimeSince(rest, start_));
         EXPECT_EQ(rest.substr(kTimeTextLength), ":<ERROR(2)> next in F at S (line:2)\r\n");
     }
 }
@@ -434,7 +404,7 @@ TEST_F(LoggerTest, RecordForALogHeldWithoutSharingIsLostAndLaterRecordsAreWritte
     const std::string log = Log();
     ASSERT_EQ(log.substr(0, 8), "before\r\n");
     std::vector<std::string> lines;
-    ASSERT_TRUE(SplitRecords(log.substr(8), lines));
+    ASSERT_TRUE(SplitRecords(log.substr(8), start_, lines));
     EXPECT_EQ(lines, std::vector<std::string>{":<ERROR(1)> written in C::F at F (line:2)\r\n"});
 }
 
@@ -527,7 +497,7 @@ TEST_F(LoggerTest, LoggerWritesPelmoraLogInTheScriptLocation) {
         logger.Log(LOG_ERROR, "here", 1, "C::F", "F", 1);
 
         std::vector<std::string> lines;
-        ASSERT_TRUE(SplitRecords(ReadFileBytes(location + L"\\Pelmora.log"), lines)) << folder;
+        ASSERT_TRUE(SplitRecords(ReadFileBytes(location + L"\\Pelmora.log"), start_, lines)) << folder;
         EXPECT_EQ(lines, std::vector<std::string>{":<ERROR(1)> here in C::F at F (line:1)\r\n"});
     }
 }

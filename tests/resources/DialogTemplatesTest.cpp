@@ -1,17 +1,20 @@
 // The dialog templates of the configuration form (104), the About box (217) and the
-// Save Script As dialog (222): the template bytes against their tables, the live form
-// as the dialog manager lays it out, its tab order, and a screenshot of the form for a
-// person to look at.
+// Save Script As dialog (222): the compiled templates against their golden dump, the
+// live form as the dialog manager lays it out from its template, its tab order, and a
+// screenshot of the form for a person to look at.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "DialogTemplate.h"
+#include "Golden.h"
 #include "TestSupport.h"
 #include "framework/ui/ApplicationBase.h"
 #include "framework/ui/FormView.h"
@@ -26,101 +29,47 @@
 namespace pelmora {
 namespace {
 
-struct ControlRow {
-    int id;
-    const wchar_t* className;
-    DWORD style;
-    const wchar_t* text;
-    short x, y, cx, cy;
-};
+test::DialogTemplate ReadTemplate(UINT id) { return test::ReadDialogTemplate(ui::CurrentModuleInstance(), id); }
 
-constexpr DWORD kShown = WS_CHILD | WS_VISIBLE;
-constexpr DWORD kGroupBox = kShown | BS_GROUPBOX;
-constexpr DWORD kPushButton = kShown | WS_TABSTOP | BS_PUSHBUTTON;
-constexpr DWORD kCheckTree = kShown | WS_TABSTOP | WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
-                             TVS_SHOWSELALWAYS | TVS_CHECKBOXES;
-
-const ControlRow kFormControls[] = {
-    {-1, L"Button", kGroupBox, L"Browser main scripts (implement DWebBrowserEvents2 interface):", 7, 3, 246, 141},
-    {209, L"SysTreeView32", kCheckTree, L"", 7, 16, 246, 105},
-    {211, L"Button", kPushButton, L"New", 145, 125, 50, 14},
-    {212, L"Button", kPushButton, L"Delete", 199, 125, 50, 14},
-    {-1, L"Button", kGroupBox, L"URL scripts (implement HTMLWindowEvents interface): ", 7, 151, 246, 162},
-    {208, L"SysTreeView32", kCheckTree, L"", 7, 184, 246, 105},
-    {217, L"Button", kPushButton, L"New", 11, 164, 50, 14},
-    {213, L"Button", kPushButton, L"Delete", 199, 293, 50, 14},
-    {219, L"Button", kPushButton, L"About", 142, 437, 50, 14},
-    {218, L"Button", kPushButton, L"Help", 196, 437, 50, 14},
-    {221, L"Static", kShown | SS_LEFTNOWORDWRAP, L"", 66, 166, 180, 12},
-    {222, L"ListBox", kShown | WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOSEL | LBS_NOINTEGRALHEIGHT, L"",
-     7, 332, 246, 94},
-    {-1, L"Button", kGroupBox, L"Attached scripts:", 7, 319, 246, 114},
-};
-
-const ControlRow kAboutControls[] = {
-    {220, L"Static", kShown | WS_GROUP | SS_CENTER, L"", 19, 18, 147, 39},
-    {IDOK, L"Button", kShown | WS_TABSTOP | BS_DEFPUSHBUTTON, L"OK", 67, 63, 50, 14},
-};
-
-const ControlRow kSaveScriptAsControls[] = {
-    {-1, L"Static", kShown | WS_GROUP | SS_LEFT, L"Save in:", 9, 17, 27, 8},
-    {223, L"ComboBoxEx32", kShown | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, L"", 54, 15, 153, 90},
-    {228, L"Button", kPushButton, L"New", 219, 15, 50, 14},
-    {230, L"SysListView32", kShown | WS_TABSTOP | WS_BORDER | LVS_LIST | LVS_EDITLABELS | LVS_ALIGNLEFT, L"", 7, 35,
-     262, 113},
-    {-1, L"Static", kShown | WS_GROUP | SS_LEFT, L"File name:", 9, 159, 34, 8},
-    {226, L"ComboBoxEx32", kShown | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, L"", 55, 157, 153, 30},
-    {IDOK, L"Button", kShown | WS_TABSTOP | BS_DEFPUSHBUTTON, L"Save", 219, 156, 50, 14},
-    {IDCANCEL, L"Button", kPushButton, L"Cancel", 219, 173, 50, 14},
-};
-
-struct TemplateRow {
-    UINT id;
-    DWORD style;
-    const wchar_t *caption, *typeface;
-    short cx, cy;
-    const ControlRow* controls;
-    size_t controlCount;
-};
-
-const TemplateRow kTemplates[] = {
-    {IDD_CONFIGWSC2, DS_SETFONT | WS_CHILD | WS_BORDER, L"", L"MS Sans Serif", 260, 459, kFormControls,
-     std::size(kFormControls)},
-    {IDD_ABOUTBOX, DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, L"About Pelmora", L"MS Shell Dlg",
-     186, 89, kAboutControls, std::size(kAboutControls)},
-    {IDD_SAVE_SCRIPT_AS, DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, L"Save Script As",
-     L"MS Shell Dlg", 276, 201, kSaveScriptAsControls, std::size(kSaveScriptAsControls)},
-};
-
-bool SameClass(const std::wstring& a, const wchar_t* b) { return ::lstrcmpiW(a.c_str(), b) == 0; }
-
-TEST(DialogTemplates, MatchTheirTablesInTemplateOrder) {
-    for (const TemplateRow& row : kTemplates) {
-        SCOPED_TRACE(testing::Message() << "template " << row.id);
-        const test::DialogTemplate read = test::ReadDialogTemplate(ui::CurrentModuleInstance(), row.id);
-        ASSERT_TRUE(read.valid);
-        EXPECT_EQ(read.dialog.style, row.style);
-        EXPECT_EQ(read.dialog.exStyle, 0u);
-        EXPECT_TRUE(read.dialog.cx == row.cx && read.dialog.cy == row.cy);
-        EXPECT_EQ(read.dialog.text, row.caption);
-        EXPECT_TRUE(read.menu.empty() && read.dialog.className.empty());
-        EXPECT_EQ(read.typeface, row.typeface);
-        EXPECT_EQ(read.pointSize, 8);
-        ASSERT_EQ(read.controls.size(), row.controlCount);
-        for (size_t i = 0; i < row.controlCount; ++i) {
-            const ControlRow& expected = row.controls[i];
-            const test::TemplateItem& control = read.controls[i];
-            SCOPED_TRACE(testing::Message() << "control " << i << " (id " << expected.id << ")");
-            EXPECT_EQ(control.id, expected.id);
-            EXPECT_TRUE(SameClass(control.className, expected.className));
-            EXPECT_EQ(control.style, expected.style) << std::hex << (control.style ^ expected.style) << " differ";
-            EXPECT_EQ(control.exStyle, 0u);
-            EXPECT_EQ(control.text, expected.text);
-            EXPECT_TRUE(control.x == expected.x && control.y == expected.y && control.cx == expected.cx &&
-                        control.cy == expected.cy);
-        }
+// A style as the names of its window bits (all sixteen), then the class's low word.
+std::string StyleText(DWORD style) {
+    static const char* const kHighBits[] = {"TABSTOP", "GROUP",   "THICKFRAME", "SYSMENU",      "HSCROLL", "VSCROLL",
+                                            "DLGFRAME", "BORDER", "MAXIMIZE",   "CLIPCHILDREN", "CLIPSIBLINGS",
+                                            "DISABLED", "VISIBLE", "MINIMIZE",  "CHILD",        "POPUP"};
+    std::ostringstream text;
+    for (int bit = 15; bit >= 0; --bit) {
+        if (style & (0x10000ul << bit)) text << "WS_" << kHighBits[bit] << "|";
     }
+    text << "0x" << std::hex << (style & 0xFFFF);
+    return text.str();
 }
+
+// The dialog or one control: its text, place, size and styles.
+std::string DumpItem(const test::TemplateItem& item) {
+    std::ostringstream line;
+    line << " \"" << test::GoldenText(item.text) << "\" at " << item.x << "," << item.y << " size " << item.cx << "x"
+         << item.cy << " style " << StyleText(item.style) << " exstyle 0x" << std::hex << item.exStyle;
+    return line.str();
+}
+
+TEST(DialogTemplates, MatchTheirGoldenDump) {
+    std::string dump;
+    for (UINT id : {IDD_CONFIGWSC2, IDD_ABOUTBOX, IDD_SAVE_SCRIPT_AS}) {
+        const test::DialogTemplate read = ReadTemplate(id);
+        EXPECT_TRUE(read.valid) << "template " << id;
+        dump += "dialog " + std::to_string(id) + DumpItem(read.dialog) + " menu \"" + test::GoldenText(read.menu) +
+                "\" class \"" + test::GoldenText(read.dialog.className) + "\" font " +
+                std::to_string(read.pointSize) + " \"" + test::GoldenText(read.typeface) + "\"\n";
+        for (const test::TemplateItem& control : read.controls) {
+            dump += "    " + std::to_string(control.id) + " " + test::GoldenText(control.className) +
+                    DumpItem(control) + "\n";
+        }
+        dump += "\n";
+    }
+    EXPECT_TRUE(test::MatchesGolden("dialog-templates.txt", dump));
+}
+
+bool SameClass(const std::wstring& a, const std::wstring& b) { return ::lstrcmpiW(a.c_str(), b.c_str()) == 0; }
 
 class PlainForm final : public ui::FormView {
 public:
@@ -161,13 +110,15 @@ private:
     ui::FormView* form_ = nullptr;
 };
 
-TEST(ConfigurationForm, LiveControlsStandWhereTheTableSaysAndTabWalksThemInTemplateOrder) {
+TEST(ConfigurationForm, LiveControlsStandWhereTheTemplateSaysAndTabWalksThemInTemplateOrder) {
+    const test::DialogTemplate read = ReadTemplate(IDD_CONFIGWSC2);
+    ASSERT_TRUE(read.valid);
     FormHost host;
     ASSERT_NE(host.form(), nullptr);
     const HWND form = host.form()->Handle();
     HWND child = ::GetWindow(form, GW_CHILD);
-    for (size_t i = 0; i < std::size(kFormControls); ++i, child = ::GetWindow(child, GW_HWNDNEXT)) {
-        const ControlRow& row = kFormControls[i];
+    for (size_t i = 0; i < read.controls.size(); ++i, child = ::GetWindow(child, GW_HWNDNEXT)) {
+        const test::TemplateItem& row = read.controls[i];
         SCOPED_TRACE(testing::Message() << "control " << i << " (id " << row.id << ")");
         ASSERT_NE(child, nullptr);
         wchar_t className[64] = {}, text[128] = {};
@@ -175,7 +126,7 @@ TEST(ConfigurationForm, LiveControlsStandWhereTheTableSaysAndTabWalksThemInTempl
         ::GetWindowTextW(child, text, 128);
         EXPECT_EQ(::GetDlgCtrlID(child), row.id);
         EXPECT_TRUE(SameClass(className, row.className));
-        EXPECT_STREQ(text, row.text);
+        EXPECT_EQ(text, row.text);
         EXPECT_TRUE(::IsWindowVisible(child) && ::IsWindowEnabled(child));
         RECT expected{row.x, row.y, row.x + row.cx, row.y + row.cy}, actual{};
         ASSERT_TRUE(::MapDialogRect(form, &expected));
@@ -185,20 +136,27 @@ TEST(ConfigurationForm, LiveControlsStandWhereTheTableSaysAndTabWalksThemInTempl
                     std::abs(actual.right - expected.right) <= 1 && std::abs(actual.bottom - expected.bottom) <= 1)
             << actual.left << "," << actual.top << "," << actual.right << "," << actual.bottom;
     }
-    EXPECT_EQ(child, nullptr) << "more controls than the table";
+    EXPECT_EQ(child, nullptr) << "more controls than the template";
     LOGFONTW font{};
     ASSERT_GT(::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(form, WM_GETFONT, 0, 0)), sizeof(font), &font), 0);
-    EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
+    EXPECT_EQ(font.lfFaceName, read.typeface);
 
-    // Tab as the host's message loop hands it over: the tab stops in template order.
-    ::SetFocus(host.item(IDC_TREE_IE_WSC));
+    // Tab as the host's message loop hands it over: the tab stops in template order,
+    // from the first round to it again.
+    std::vector<int> tabStops;
+    for (const test::TemplateItem& control : read.controls) {
+        if (control.style & WS_TABSTOP) tabStops.push_back(control.id);
+    }
+    ASSERT_EQ(tabStops.size(), 9u);
+    ::SetFocus(host.item(tabStops.front()));
     std::vector<int> walked;
-    for (int step = 0; step < 9; ++step) {
+    for (size_t step = 0; step < tabStops.size(); ++step) {
         MSG tab{::GetFocus(), WM_KEYDOWN, VK_TAB, 0x000F0001, static_cast<DWORD>(::GetMessageTime()), {}};
         EXPECT_TRUE(host.form()->PreTranslateMessage(tab));
         walked.push_back(::GetDlgCtrlID(::GetFocus()));
     }
-    EXPECT_EQ(walked, (std::vector<int>{211, 212, 208, 217, 213, 219, 218, 222, 209}));
+    std::rotate(tabStops.begin(), tabStops.begin() + 1, tabStops.end());
+    EXPECT_EQ(walked, tabStops);
     MSG foreign{host.window(), WM_KEYDOWN, VK_TAB, 0x000F0001, 0, {}};
     EXPECT_FALSE(host.form()->PreTranslateMessage(foreign)) << "not the form's message";
 }
@@ -245,7 +203,7 @@ TEST(ConfigurationForm, ScreenshotShowsEveryButtonTreeAndListDrawn) {
     const std::wstring path = test::ProgramDirectory() + L"\\..\\form-104-screenshot.png";
     EXPECT_EQ(shot.SavePng(path), S_OK);
     EXPECT_TRUE(test::FileExists(path));
-    for (const ControlRow& row : kFormControls) {
+    for (const test::TemplateItem& row : ReadTemplate(IDD_CONFIGWSC2).controls) {
         if (row.id == -1 || row.id == IDC_STATIC_URL_WSC_OWNER) continue;
         SCOPED_TRACE(testing::Message() << "control " << row.id);
         RECT area{};

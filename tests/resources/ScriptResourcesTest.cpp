@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "library/ExpectedScriptFile.h"
+#include "Golden.h"
 #include "framework/ui/ApplicationBase.h"
-#include "resources/resource.h"
+#include "framework/ui/ResourceString.h"
 
 namespace pelmora {
 namespace {
@@ -24,7 +24,7 @@ std::string TemplateResourceBytes() {
 TEST(ScriptResources, TemplateIsTheTwentyTwoCrLfLinesInEnglishUsAndNothingElse) {
     const std::string bytes = TemplateResourceBytes();
     ASSERT_EQ(482u, bytes.size());
-    EXPECT_EQ(test::ScriptTemplateBytes(), bytes);
+    EXPECT_TRUE(test::MatchesGolden("script-template.WSC", bytes));
 
     size_t lines = 0;
     for (size_t at = 0; at < bytes.size(); ++at) {
@@ -38,11 +38,21 @@ TEST(ScriptResources, TemplateIsTheTwentyTwoCrLfLinesInEnglishUsAndNothingElse) 
     EXPECT_EQ("\r\n", bytes.substr(bytes.size() - 2));
 }
 
-TEST(ScriptResources, SaveFailureTextIsInTheStringTable) {
-    wchar_t text[64] = {};
-    ASSERT_GT(::LoadStringW(ui::CurrentModuleInstance(), IDS_FAILED_TO_SAVE_FILE, text, 64), 0);
-    EXPECT_STREQ(L"Failed to save file", text);
-    EXPECT_EQ(102, IDS_FAILED_TO_SAVE_FILE);
+// One block of the string table, its entries by id, onto the dump.
+BOOL CALLBACK DumpStringBlock(HMODULE module, LPCWSTR, LPWSTR block, LONG_PTR dump) {
+    const UINT first = (static_cast<UINT>(reinterpret_cast<ULONG_PTR>(block)) - 1) * 16;  // 16 to a block
+    for (UINT id = first; id < first + 16; ++id) {
+        const std::wstring text = ui::LoadResourceString(module, id);
+        if (!text.empty()) *reinterpret_cast<std::string*>(dump) += std::to_string(id) + " " + test::GoldenText(text) + "\n";
+    }
+    return TRUE;
+}
+
+// The string table: the save failure's text and the form's hover texts, by id.
+TEST(ScriptResources, StringTableIsTheGoldenOne) {
+    std::string dump;
+    ::EnumResourceNamesW(ui::CurrentModuleInstance(), RT_STRING, DumpStringBlock, reinterpret_cast<LONG_PTR>(&dump));
+    EXPECT_TRUE(test::MatchesGolden("string-table.txt", dump));
 }
 
 }  // namespace
