@@ -7,6 +7,7 @@
 #include "Golden.h"
 #include "framework/ui/ApplicationBase.h"
 #include "framework/ui/ResourceString.h"
+#include "resources/resource.h"
 
 namespace pelmora {
 namespace {
