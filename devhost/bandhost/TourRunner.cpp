@@ -402,12 +402,18 @@ bool TourRunner::CheckItem(const TourStep& step, bool check, std::wstring& why) 
     HTREEITEM item = nullptr;
     if (!FindItem(step, tree, item, why)) return false;
     if (IsChecked(TreeItemMark(tree, item)) == check) return true;
-    host_.PumpPending();  // expanding folders on the way may have moved things
+    // Expanding folders on the way may have moved things, and the band may rebuild its
+    // trees meanwhile (its folder watch after a command): the item is looked up again
+    // until its check box shows, as a person looks again.
     POINT point{};
-    if (!FindStateIcon(tree, item, point)) {
-        why = L"the item shows no check box";
+    const bool shown =
+        host_.PumpUntil([&] { item = nullptr; return FindItem(step, tree, item, why) && FindStateIcon(tree, item, point); },
+                        markTimeoutMs_);
+    if (!shown) {
+        if (item) why = L"the item shows no check box";
         return false;
     }
+    if (IsChecked(TreeItemMark(tree, item)) == check) return true;
     if (!MovePointer(tree, point, [this] { host_.PumpPending(); })) {
         why = L"the pointer cannot be moved onto the check box";
         return false;
