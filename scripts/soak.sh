@@ -70,9 +70,10 @@ soak_one() {  # soak_one ARCH BIN
   [[ -n ${DISPLAY:-} ]] || host=(xvfb-run -a -n $((RANDOM % 100 + 400)) -s "-screen 0 1280x1024x24" "${host[@]}")
   echo "== soak on $arch: seed $seed, $steps steps =="
   local status=0 started=$SECONDS
-  # From its own folder: nothing the host or the DLL resolves against the current
-  # folder can land in the repository.
-  (cd "$out" && "${host[@]}" 2>/dev/null | stdbuf -oL tr -d '\r') || status=$?
+  # From its own folder, with a canary the soak checks: nothing the host or the DLL
+  # resolves against the current folder can land in, or delete from, the repository.
+  mkdir -p "$out/current" && echo keep > "$out/current/canary.txt"
+  (cd "$out/current" && "${host[@]}" 2>/dev/null | stdbuf -oL tr -d '\r') || status=$?
   /usr/lib/wine/wineserver -w || true
   echo "soak: $arch took $((SECONDS - started)) s, exit code $status, $(cat "$out/opened.txt" 2>/dev/null | wc -l) scripts opened in the editor"
   if [[ -z ${SOAK_OUT:-} ]]; then rm -rf "$(dirname "$out")"; fi

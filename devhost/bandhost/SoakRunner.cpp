@@ -347,6 +347,7 @@ void SoakRunner::CloseAndOpen(Lines& lines) {
 int SoakRunner::Run() {
     files_ = ListFiles();
     besideLocation_ = CountEntries(location_.substr(0, location_.find_last_of(L'\\')));
+    inCurrentFolder_ = CountEntries(L".");
     for (const std::wstring& line : kSetup) {
         std::vector<TourStep> steps;
         std::wstring why;
@@ -678,6 +679,8 @@ bool SoakRunner::FilesSafe(const Action& action) {
     files_ = now;
     if (CountEntries(location_.substr(0, location_.find_last_of(L'\\'))) != besideLocation_)
         return Fail(L"5: a file or folder appeared beside the script location");
+    // The browser's current folder: a shell that loses its path deletes there.
+    if (CountEntries(L".") != inCurrentFolder_) return Fail(L"5: the current folder's entries changed");
     return true;
 }
 

@@ -142,6 +142,7 @@ private:
     std::set<std::wstring> files_;       // relative paths below the script location
     std::set<std::wstring> removed_;     // what the running action removes on purpose
     size_t besideLocation_ = 0;          // entries of the script location's parent
+    size_t inCurrentFolder_ = 0;         // entries of the current folder, a canary among them
     std::wstring userDeleted_;  // the item whose Delete the user clicked in this action
     bool userDeletedMain_ = false;
     bool marksDue_ = false;

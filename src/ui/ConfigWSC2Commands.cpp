@@ -99,11 +99,12 @@ void CConfigWSC2::DeleteSelectedScript(CFileBrowser& model) {
 }
 
 void CConfigWSC2::DeleteWithShell(const std::wstring& path) {
-    // The shell would walk into a folder's links: delete what they point at, or loop
-    // and hang the browser. Such a folder is asked about and deleted here.
-    if (win::HoldsFolderLinks(path)) {
-        const std::wstring question = L"Delete the folder \"" + path + L"\" and all it holds? Its links to other " +
-                                      L"folders are removed; what they point to is kept.";
+    // The shell would walk into a folder's links (deleting what they point at, or
+    // looping and hanging the browser), and past MAX_PATH it can go on in the current
+    // folder. Such a folder is asked about and deleted here.
+    if (win::HoldsLinksOrLongPaths(path)) {
+        const std::wstring question = L"Delete the folder \"" + path + L"\" and all it holds? Links to other folders " +
+                                      L"in it are removed, never followed; what they point to is kept.";
         if (ui::ShowMessageBox(Handle(), question, kDeleteFolderCaption, MB_YESNO | MB_ICONWARNING) == IDYES)
             (void)win::DeleteFolderKeepingLinkTargets(path);  // the callers look at the disk
         return;

@@ -155,33 +155,66 @@ TEST_F(HostileFoldersTest, TheBandShowsOverEveryLayoutWithoutHangingAndPrintsIts
                 tried, longestShowMs);
 }
 
-// Delete on a folder that holds links: the shell would walk into them (and loop here,
-// never returning); the form asks itself and removes the links, not what they point at.
-TEST_F(HostileFoldersTest, DeletingAFolderThatHoldsLinksNeverFollowsThem) {
-    const std::wstring loops = mainDirectory + L"\\loops";
-    for (const int answer : {IDNO, IDYES}) {
-        SCOPED_TRACE(answer == IDYES ? "answered Yes" : "answered No");
-        ASSERT_TRUE(::CreateDirectoryW(loops.c_str(), nullptr) || answer == IDYES);
-        test::WriteFileBytes(loops + L"\\s.WSC", "");
-        const test::FolderLink self(loops + L"\\self", loops);
-        const test::FolderLink up(loops + L"\\up", mainDirectory);
-        ASSERT_TRUE(self.Made() && up.Made());
+// Delete on a folder the shell must not have: it walks into links (looping here, never
+// returning), and past MAX_PATH it went on in the current folder, deleting what was
+// there. The form asks itself and deletes the folder alone; links go, never their targets.
+TEST_F(HostileFoldersTest, DeletingAFolderOfLinksOrLongPathsTouchesNothingElse) {
+    const std::wstring hostile = mainDirectory + L"\\hostile";
+    // The browser's current folder, with something in it to lose.
+    const std::wstring current = location.path() + L"\\current";
+    ASSERT_TRUE(::CreateDirectoryW(current.c_str(), nullptr));
+    test::WriteFileBytes(current + L"\\canary.txt", "keep");
+    wchar_t previous[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryW(current.c_str()));
+    std::vector<std::unique_ptr<test::FolderLink>> links;
+    const auto withLinks = [&] {
+        links.push_back(std::make_unique<test::FolderLink>(hostile + L"\\self", hostile));
+        links.push_back(std::make_unique<test::FolderLink>(hostile + L"\\up", mainDirectory));
+        for (const auto& link : links) ASSERT_TRUE(link->Made());
+    };
+    const auto deep = [&] {
+        std::wstring folder = L"\\\\?\\" + hostile;
+        while (folder.size() < MAX_PATH + 40) {
+            folder += L"\\abcdefghij";
+            ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+        }
+        test::WriteFileBytes(folder + L"\\s.WSC", "");
+    };
+    const struct {
+        const char* name;
+        std::function<void()> build;
+        int answer;
+        bool gone;  // Wine cannot remove a link to a folder: that folder stays with its links
+    } cases[] = {{"looping links, answered No", withLinks, IDNO, false},
+                 {"looping links, answered Yes", withLinks, IDYES, false},
+                 {"a tree past MAX_PATH, answered Yes", deep, IDYES, true}};
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.name);
+        ::CreateDirectoryW(hostile.c_str(), nullptr);
+        test::WriteFileBytes(hostile + L"\\s.WSC", "");
+        ASSERT_NO_FATAL_FAILURE(each.build());
         ASSERT_NO_FATAL_FAILURE(Show());
-        ASSERT_TRUE(ui::TreeView(Control(kMainScriptTreeId)).SelectItem(MainItem(L"loops")));
-        test::MessageBoxRecorder boxes(answer);
+        ASSERT_TRUE(ui::TreeView(Control(kMainScriptTreeId)).SelectItem(MainItem(L"hostile")));
+        test::MessageBoxRecorder boxes(each.answer);
         {
-            const HangWatch watch("Delete on a folder of looping links", 60000);
+            const HangWatch watch(std::string("Delete on ") + each.name, 60000);
             ::SendMessageW(Form()->Handle(), WM_COMMAND, MAKEWPARAM(CConfigWSC2::kDeleteMainScriptButton, BN_CLICKED), 0);
         }
         ASSERT_EQ(1u, boxes.boxes().size());
         EXPECT_EQ(L"Delete folder", boxes.boxes()[0].caption);
-        // Wine cannot remove a link to a folder, so the folder may stay with its links.
-        EXPECT_EQ(answer == IDNO, ::GetFileAttributesW((loops + L"\\s.WSC").c_str()) != INVALID_FILE_ATTRIBUTES);
+        if (each.gone) {
+            EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(hostile.c_str()));
+        }
+        EXPECT_EQ(each.answer == IDNO, ::GetFileAttributesW((hostile + L"\\s.WSC").c_str()) != INVALID_FILE_ATTRIBUTES);
         EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW((mainDirectory + L"\\a.WSC").c_str()))
             << "what a link pointed at is kept";
+        EXPECT_EQ("keep", test::ReadFileBytes(current + L"\\canary.txt")) << "the current folder is left alone";
         ASSERT_EQ(S_OK, bar->CloseDW(0));
         bar.reset();
+        links.clear();
     }
+    ::SetCurrentDirectoryW(previous);
 }
 
 }  // namespace
