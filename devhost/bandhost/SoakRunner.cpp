@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <utility>
 
 #include "bandhost/BandHost.h"
 #include "bandhost/ListBoxWatch.h"
@@ -250,8 +251,6 @@ void SoakRunner::DeleteScript(Lines& lines) {
     Select(lines);  // each tree has its own Delete button
     const bool mainSelected = lines.back().rfind(L"select 209", 0) == 0;
     lines.push_back(L"click " + std::to_wstring(mainSelected ? kDeleteMain : kDeleteUrl));
-    userDeletedMain_ = mainSelected;
-    userDeleted_ = lines[lines.size() - 2].substr(std::wstring(L"select 209 ").size());
 }
 
 void SoakRunner::Navigate(Lines& lines) { lines.push_back(L"navigate " + PickOf(kPages)); }
@@ -436,6 +435,7 @@ bool SoakRunner::RunAction(const Action& action) {
     marksDue_ = false;
     (this->*action.make)(lines);
     ++counts_[action.kind];
+    marksBefore_ = host_.IsBandShown() && UserMarksAction(action) ? MainMarks() : std::map<std::wstring, int>();
     filesMoved_ = std::wstring(action.kind).rfind(L"file-", 0) == 0;
     const ULONGLONG start = ::GetTickCount64();
     actionStart_ = start;
@@ -451,6 +451,14 @@ bool SoakRunner::RunAction(const Action& action) {
         std::vector<TourStep> steps;
         std::wstring why;
         if (!ParseTour(line, steps, why)) return Fail(L"the generator wrote a bad line: " + why);
+        // What Delete acts on is what the tree has selected when it is clicked: the
+        // select before it may not have taken (an item gone in a rebuild meanwhile).
+        for (const auto& [button, tree] : {std::pair{kDeleteMain, kMainTree}, std::pair{kDeleteUrl, kUrlTree}}) {
+            if (line != L"click " + std::to_wstring(button)) continue;
+            const HWND control = host_.FindBandControl(tree);
+            userDeleted_ = control ? SelectedTreePath(control) : std::wstring();
+            userDeletedMain_ = tree == kMainTree;
+        }
         if (!runner_.RunSingle(steps.front(), why)) ++missed_;
     }
     host_.PumpPending();
@@ -588,9 +596,20 @@ bool SoakRunner::CheckInvariants(const Action& action, ULONGLONG took) {
     ++checks_;
     if (!FilesSafe(action)) return false;
     // The user's marks as the tree shows them after the user's own actions.
-    const std::wstring kind = action.kind;
-    if (host_.IsBandShown() && (kind == L"check" || kind == L"space" || kind == L"delete" || kind == L"new-main")) {
-        for (const auto& [key, mark] : MainMarks()) marks_[key] = mark;
+    if (host_.IsBandShown() && UserMarksAction(action)) {
+        const std::map<std::wstring, int> shown = MainMarks();
+        // A click that changed a script's mark unchecks the scripts away at that moment:
+        // one checked while away must not come back as a second checked main script.
+        const bool scriptClicked = std::any_of(shown.begin(), shown.end(), [this](const auto& entry) {
+            const auto before = marksBefore_.find(entry.first);
+            return before != marksBefore_.end() && before->second != entry.second;
+        });
+        for (auto& [key, mark] : marks_)
+            if (scriptClicked && !marksBefore_.count(key) && mark > 0 && mark % 2 == 0) --mark;
+        // One that came back during the action keeps the model's mark, for the next
+        // hide and show to check.
+        for (const auto& [key, mark] : shown)
+            if (marksBefore_.count(key) || !marks_.count(key)) marks_[key] = mark;
     }
     return true;
 }
@@ -695,6 +714,11 @@ bool SoakRunner::UserMayHaveDeleted(const std::wstring& file) const {
         if (end == file.size() || file[end] == L'\\') return true;
     }
     return false;
+}
+
+bool SoakRunner::UserMarksAction(const Action& action) {
+    const std::wstring kind = action.kind;
+    return kind == L"check" || kind == L"space" || kind == L"delete" || kind == L"new-main";
 }
 
 std::map<std::wstring, int> SoakRunner::MainMarks() {

@@ -121,6 +121,8 @@ private:
     bool FilesSafe(const Action& action);
     bool Fail(const std::wstring& invariant);
     std::map<std::wstring, int> MainMarks();
+    // The actions after which the marks shown are the user's own.
+    static bool UserMarksAction(const Action& action);
     std::set<std::wstring> ListFiles() const;
     void Report(int step);
     void Say(const std::wstring& line) const;
@@ -139,6 +141,7 @@ private:
     std::wstring failure_;
     // The model the checker holds against what it reads.
     std::map<std::wstring, int> marks_;  // main script key -> mark the user left
+    std::map<std::wstring, int> marksBefore_;  // shown before a user's marks action
     std::set<std::wstring> files_;       // relative paths below the script location
     std::set<std::wstring> removed_;     // what the running action removes on purpose
     size_t besideLocation_ = 0;          // entries of the script location's parent

@@ -45,6 +45,21 @@ HTREEITEM FindTreeItem(HWND tree, const std::wstring& path) {
     return parent;
 }
 
+std::wstring SelectedTreePath(HWND tree) {
+    std::wstring path;
+    for (HTREEITEM item = TreeView_GetSelection(tree); item; item = TreeView_GetParent(tree, item)) {
+        wchar_t text[MAX_PATH] = {};
+        TVITEMW data{};
+        data.mask = TVIF_TEXT;
+        data.hItem = item;
+        data.pszText = text;
+        data.cchTextMax = MAX_PATH;
+        if (!TreeView_GetItem(tree, &data)) return std::wstring();
+        path = L"\\" + std::wstring(text) + path;
+    }
+    return path;
+}
+
 int TreeItemMark(HWND tree, HTREEITEM item) {
     const UINT state = static_cast<UINT>(::SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item),
                                                         TVIS_STATEIMAGEMASK));

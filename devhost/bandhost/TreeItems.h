@@ -13,6 +13,9 @@ namespace pelmora::bandhost {
 // The item whose texts from the top, joined by '\', are path (compared without
 // regard to case; a leading '\' is optional). Folders on the way are expanded.
 HTREEITEM FindTreeItem(HWND tree, const std::wstring& path);
+// The path of the tree's selected item, as FindTreeItem takes it ("\\news\\a.WSC");
+// empty when nothing is selected.
+std::wstring SelectedTreePath(HWND tree);
 // The item's state image index (0 without one).
 int TreeItemMark(HWND tree, HTREEITEM item);
 // Where the item's state icon is, in the tree's client coordinates; false when no
