@@ -160,6 +160,7 @@ private:
     // The time this action spent with a dialog open, waiting on the soak's answer
     // (the person's time, not the thread's): not counted against the 5 seconds.
     std::atomic<ULONGLONG> dialogMs_{0};
+    std::atomic<ULONGLONG> starvedMs_{0};  // of this action, when the process got no time
     ULONGLONG lastAnswerTick_ = 0;
     std::atomic<bool> ended_{false};
 };

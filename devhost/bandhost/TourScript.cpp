@@ -71,6 +71,15 @@ void SplitWord(const std::wstring& text, std::wstring& word, std::wstring& rest)
     rest = Trimmed(text.substr(end));
 }
 
+struct NamedControl {
+    const wchar_t* name;
+    int id;
+};
+
+constexpr NamedControl kProductControls[] = {
+#include "ProductControlIds.inc"
+};
+
 bool ParseNumber(const std::wstring& text, int maximum, int& value) {
     if (text.empty() || text.size() > 9) return false;
     int number = 0;
@@ -81,6 +90,15 @@ bool ParseNumber(const std::wstring& text, int maximum, int& value) {
     if (number > maximum) return false;
     value = number;
     return true;
+}
+
+// A control's number, or its name in the product's resource header.
+bool ParseControlId(const std::wstring& text, int& value) {
+    if (const int named = ProductControlId(text)) {
+        value = named;
+        return true;
+    }
+    return ParseNumber(text, kMaxControlId, value);
 }
 
 std::wstring Lower(std::wstring text) {
@@ -123,7 +141,7 @@ bool ParseArguments(const CommandSpec& command, const std::wstring& rest, TourSt
         break;
     }
     case Argument::kId: {
-        if (!ParseNumber(rest, kMaxControlId, step.number) || step.number == 0)
+        if (!ParseControlId(rest, step.number) || step.number == 0)
             why = name + L" needs a control id from 1 to 65535, not \"" + rest + L"\"";
         break;
     }
@@ -131,7 +149,7 @@ bool ParseArguments(const CommandSpec& command, const std::wstring& rest, TourSt
         std::wstring id;
         SplitWord(rest, id, step.text);
         const bool typing = command.action == TourAction::kType || command.action == TourAction::kKeys;
-        if (!ParseNumber(id, kMaxControlId, step.number) || step.number == 0) {
+        if (!ParseControlId(id, step.number) || step.number == 0) {
             why = name + (typing ? L" needs a control id" : L" needs a tree's control id") +
                   L" from 1 to 65535 first, not \"" + id + L"\"";
         } else if (step.text.empty()) {
@@ -145,7 +163,7 @@ bool ParseArguments(const CommandSpec& command, const std::wstring& rest, TourSt
             why = name + L" needs milliseconds from 0 to 600000, not \"" + rest + L"\"";
         break;
     case Argument::kListBoxId:
-        if (!ParseNumber(rest, kMaxControlId, step.number))
+        if (!ParseControlId(rest, step.number))
             why = name + L" needs a control id from 0 to 65535, not \"" + rest + L"\"";
         break;
     case Argument::kKey:
@@ -170,6 +188,12 @@ bool ParseArguments(const CommandSpec& command, const std::wstring& rest, TourSt
 }
 
 }  // namespace
+
+int ProductControlId(const std::wstring& name) {
+    for (const NamedControl& control : kProductControls)
+        if (name == control.name) return control.id;
+    return 0;
+}
 
 bool ParseKey(const std::wstring& name, TourKey& key) {
     TourKey parsed;

@@ -142,6 +142,9 @@ struct TourStep {
     std::wstring source;   // the line as written
 };
 
+// The id the product's resource header gives a control's name ("IDC_TREE_IE_WSC");
+// 0 for a name it does not define.
+[[nodiscard]] int ProductControlId(const std::wstring& name);
 // False with "line N: why" for the first bad line; steps then holds nothing.
 [[nodiscard]] bool ParseTour(const std::wstring& text, std::vector<TourStep>& steps, std::wstring& error);
 [[nodiscard]] bool ParseKey(const std::wstring& name, TourKey& key);

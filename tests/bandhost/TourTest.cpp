@@ -7,6 +7,7 @@
 #include "bandhost/TourRunner.h"
 #include "bandhost/TourScript.h"
 #include "bandhost/TreeItems.h"
+#include "resources/resource.h"
 
 namespace pelmora::test {
 namespace {
@@ -88,6 +89,8 @@ TEST(TourScriptTest, EveryCommandParsesAndBadLinesAreRefusedWithTheirNumber) {
         {L"check tree \\a", L"line 1: \"check\" needs a tree's control id from 1 to 65535 first, not \"tree\""},
         {L"click 0", L"line 1: \"click\" needs a control id from 1 to 65535, not \"0\""},
         {L"click 65536", L"line 1: \"click\" needs a control id from 1 to 65535, not \"65536\""},
+        {L"click IDC_NO_SUCH_BUTTON",
+         L"line 1: \"click\" needs a control id from 1 to 65535, not \"IDC_NO_SUCH_BUTTON\""},
         {L"wait -5", L"line 1: \"wait\" needs milliseconds from 0 to 600000, not \"-5\""},
         {L"wait 600001", L"line 1: \"wait\" needs milliseconds from 0 to 600000, not \"600001\""},
         {L"key Hyper+Q", L"line 1: \"key\" does not know the key \"Hyper+Q\""},
@@ -111,7 +114,7 @@ TEST(TourScriptTest, EveryCommandParsesAndBadLinesAreRefusedWithTheirNumber) {
     }
 }
 
-TEST(TourScriptTest, CloseOrdersFocusAnswersAndFileCommandsParse) {
+TEST(TourScriptTest, CloseOrdersFocusAnswersFileCommandsAndControlNamesParse) {
     struct Case {
         std::wstring line;
         TourAction action;
@@ -127,6 +130,11 @@ TEST(TourScriptTest, CloseOrdersFocusAnswersAndFileCommandsParse) {
         {L"focus-answer activate", TourAction::kFocusAnswer, 1, L""},
         {L"delete-script away\\x.WSC", TourAction::kDeleteScript, 0, L"away\\x.WSC"},
         {L"make-folder away", TourAction::kMakeFolder, 0, L"away"},
+        // Controls by the names of the product's resource header.
+        {L"check IDC_TREE_IE_WSC \\a.WSC", TourAction::kCheck, IDC_TREE_IE_WSC, L"\\a.WSC"},
+        {L"click IDC_BUTTON_DEL_URL_WSC", TourAction::kClick, IDC_BUTTON_DEL_URL_WSC, L""},
+        {L"list-box IDC_LIST_ATTACHED_WSC", TourAction::kListBox, IDC_LIST_ATTACHED_WSC, L""},
+        {L"keys IDC_COMBO_FILE_NAME al", TourAction::kKeys, IDC_COMBO_FILE_NAME, L"al"},
     };
     for (const Case& c : good) {
         SCOPED_TRACE(c.line);
