@@ -2,6 +2,7 @@
 
 #include <ocidl.h>
 
+#include <cstdint>
 #include <new>
 #include <string>
 
@@ -21,7 +22,31 @@ namespace {
 constexpr char kSourceFile[] = "Scriptlet";
 constexpr LCID kSystemLocale = LOCALE_SYSTEM_DEFAULT;  // 0x0800
 
-thread_local int callsInProgress = 0;
+// Script calls in progress on each thread. Kept in a slot of the system's own: the
+// compiler's thread_local goes through the toolchain's thread runtime, which makes
+// system objects of its own for every thread and leaves them behind when the DLL is
+// unloaded, in a browser that stays open for days.
+class CallsInProgressSlot {
+public:
+    CallsInProgressSlot() noexcept : slot_(::TlsAlloc()) {}
+    ~CallsInProgressSlot() {
+        if (slot_ != TLS_OUT_OF_INDEXES) ::TlsFree(slot_);
+    }
+    CallsInProgressSlot(const CallsInProgressSlot&) = delete;
+    CallsInProgressSlot& operator=(const CallsInProgressSlot&) = delete;
+
+    [[nodiscard]] int Get() const noexcept {
+        return slot_ == TLS_OUT_OF_INDEXES ? 0 : static_cast<int>(reinterpret_cast<intptr_t>(::TlsGetValue(slot_)));
+    }
+    void Add(int change) const noexcept {
+        if (slot_ != TLS_OUT_OF_INDEXES) ::TlsSetValue(slot_, reinterpret_cast<void*>(intptr_t{Get() + change}));
+    }
+
+private:
+    DWORD slot_;
+};
+// Made as the DLL loads, before any thread can call a script.
+const CallsInProgressSlot callsInProgress;
 
 // The script's own account of its failure, for the person who writes the script;
 // false when the script runtime gave none.
@@ -191,7 +216,7 @@ HRESULT CScriptlet::Disconnect() {
     return point->Unadvise(adviseCookie_);
 }
 
-int CScriptlet::CallsInProgress() noexcept { return callsInProgress; }
+int CScriptlet::CallsInProgress() noexcept { return callsInProgress.Get(); }
 
 HRESULT CScriptlet::PreInvoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) { return 0; }
 
@@ -202,8 +227,8 @@ STDMETHODIMP CScriptlet::Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DI
     // connection point need not hold it while it calls. It lives until the call returns.
     const com::ComPtr<CScriptlet> self(this);
     struct InProgress {
-        InProgress() noexcept { ++callsInProgress; }
-        ~InProgress() { --callsInProgress; }
+        InProgress() noexcept { callsInProgress.Add(1); }
+        ~InProgress() { callsInProgress.Add(-1); }
         InProgress(const InProgress&) = delete;
         InProgress& operator=(const InProgress&) = delete;
     } inProgress;
