@@ -70,7 +70,7 @@ private:
 TEST(LocationStringsTest, StringsReturnedWithoutSOkAreFreedAndTheKeptOneGoesWithTheLocation) {
     ASSERT_EQ(S_OK, ::CoRegisterMallocSpy(&spy));
     {
-        const CLocation location(com::ComPtr<IHTMLLocation>(new com::ComObject<LongStrings>()));
+        const CLocation location(com::ComPtr<IHTMLLocation>(new LongStrings()));
         EXPECT_EQ(kLongString, location.GetHostName().size());
         EXPECT_EQ(L"", location.GetHref());
         EXPECT_EQ(L"", location.GetSearch());
