@@ -14,7 +14,7 @@
 #include "component/BandSite.h"
 #include "component/IEBar.h"
 #include "framework/com/Bstr.h"
-#include "framework/ui/DialogSequence.h"
+#include "framework/ui/ModalDialogDriver.h"
 #include "framework/ui/TreeView.h"
 #include "library/ProductKeyValues.h"
 #include "library/ScriptLocation.h"
