@@ -98,7 +98,7 @@ struct BandData {
 // The browser frame the bars are shown in, shared by every show of a figure.
 struct Browser {
     test::BandFrame frame;
-    com::ComPtr<com::ComObject<test::BandSite>> site = test::MakeBandSite();
+    com::ComPtr<test::BandSite> site = test::MakeBandSite();
     Browser() {
         site->bandWindow = frame.band;
         site->browser = browser::CreateWebBrowser(frame.frame);

@@ -41,7 +41,7 @@ struct ShownPage {
     }
     IDispatch* Frame() const { return static_cast<IWebBrowser2*>(browser.get()); }
 
-    com::ComPtr<com::ComObject<browser::WebBrowser>> browser = browser::CreateWebBrowser(nullptr);
+    com::ComPtr<browser::WebBrowser> browser = browser::CreateWebBrowser(nullptr);
     bool shown = false;
     com::Variant urlValue;
     VARIANT arguments[2] = {};

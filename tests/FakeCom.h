@@ -17,6 +17,12 @@
 // The fake lives on the test's stack, so it never deletes itself; a reference still
 // held when it goes away fails the test, since its holder would point into nothing.
 // Counts may change on any thread; bodies and the call log are for one thread.
+//
+// A fake with behaviour of its own (a type info, a sink that records what it hears) is
+// written as a class instead: FakeObject<Primary, Also...> answers QueryInterface from
+// the product's own interface table (framework/com/ComBase.h), counts from the one
+// reference its creator holds, and never deletes itself. FakeObjectDispatch adds an
+// IDispatch whose methods fail until overridden.
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <ocidl.h>
@@ -29,7 +35,32 @@
 #include <utility>
 #include <vector>
 
+#include "framework/com/ComBase.h"
+
 namespace pelmora::test {
+
+template <class Primary, class... Also>
+class FakeObject : public com::Interfaces<Primary, Also...> {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        return com::AnswerQuery(this->InterfaceFor(iid), out);
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs); }
+    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--refs); }
+    [[nodiscard]] LONG References() const noexcept { return refs; }
+
+    LONG refs = 1;
+};
+
+class FakeObjectDispatch : public FakeObject<IDispatch> {
+public:
+    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
+};
 
 class FakeCom;
 

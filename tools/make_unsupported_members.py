@@ -40,6 +40,7 @@ def main():
             text = f.read()
         out.append("class %s : public %s {" % (name, interface))
         out.append("public:")
+        out.append("    using Interface = %s;  // what the object is seen as" % interface)
         for part in chain:
             for method, params in members(text, part):
                 out.append("    HRESULT STDMETHODCALLTYPE %s(%s) override { return E_NOTIMPL; }" % (method, params))

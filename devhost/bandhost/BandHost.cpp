@@ -71,20 +71,6 @@ std::wstring ModuleOf(IUnknown* object) {
     return std::wstring(path, length);
 }
 
-BOOL CALLBACK CollectDialogText(HWND window, LPARAM parameter) {
-    auto* texts = reinterpret_cast<std::wstring*>(parameter);
-    std::wstring name = ClassOf(window);
-    for (wchar_t& c : name) c = static_cast<wchar_t>(std::towlower(c));
-    if (name != L"static" || !::IsWindowVisible(window)) return TRUE;
-    std::wstring text = WindowText(window);
-    for (wchar_t& c : text)
-        if (c == L'\r' || c == L'\n') c = L' ';
-    if (text.empty()) return TRUE;
-    if (!texts->empty()) *texts += L" | ";
-    *texts += text;
-    return TRUE;
-}
-
 BOOL CALLBACK CollectShownWindows(HWND window, LPARAM parameter) {
     if (::IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(window);
     return TRUE;
@@ -420,8 +406,9 @@ void BandHost::WatchDialogs() {
                                        [&](const SeenDialog& known) { return known.window == dialog; });
         const bool kept = keptDialogs_.count(dialog) != 0;
         if (seen == dialogs_.end()) {
-            std::wstring texts;
-            ::EnumChildWindows(dialog, &CollectDialogText, reinterpret_cast<LPARAM>(&texts));
+            std::wstring texts = DialogTexts(dialog);
+            for (wchar_t& c : texts)
+                if (c == L'\r' || c == L'\n') c = L' ';  // one transcript line
             transcript_.Add(L"dialog", L"\"" + WindowText(dialog) + L"\"" + (texts.empty() ? L"" : L": " + texts));
             if (options_.dismissDialogs && !kept) ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
             still.push_back({dialog, now});

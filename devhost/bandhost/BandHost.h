@@ -143,9 +143,9 @@ private:
     std::function<void()> pollListener_;
     std::set<HWND> keptDialogs_;
     std::unique_ptr<LogTail> logTail_;
-    com::ComPtr<com::ComObject<browser::WebBrowser>> browser_;
+    com::ComPtr<browser::WebBrowser> browser_;
     FrameWindow frame_;
-    com::ComPtr<com::ComObject<BandSite>> site_;
+    com::ComPtr<BandSite> site_;
     HostedBand band_{transcript_};
     ListBoxWatch listWatch_;
     int listBoxId_ = 0;

@@ -31,22 +31,6 @@ void BandSite::Disconnect() noexcept {
     onFocusChange_ = nullptr;
 }
 
-HRESULT BandSite::InternalQueryInterface(REFIID iid, void** out) noexcept {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleWindow)) {
-        *out = static_cast<IOleWindow*>(this);
-        return S_OK;
-    }
-    if (IsEqualIID(iid, IID_IInputObjectSite)) {
-        *out = static_cast<IInputObjectSite*>(this);
-        return S_OK;
-    }
-    if (IsEqualIID(iid, IID_IServiceProvider)) {
-        *out = static_cast<IServiceProvider*>(this);
-        return S_OK;
-    }
-    return E_NOINTERFACE;
-}
-
 STDMETHODIMP BandSite::GetWindow(HWND* window) {
     if (!window) return E_POINTER;
     *window = window_;
@@ -85,10 +69,10 @@ void BandSite::Note(const std::wstring& text) noexcept {
     }
 }
 
-com::ComPtr<com::ComObject<BandSite>> CreateBandSite(HWND window, com::ComPtr<IWebBrowser2> browser,
+com::ComPtr<BandSite> CreateBandSite(HWND window, com::ComPtr<IWebBrowser2> browser,
                                                      HostTranscript* transcript,
                                                      BandSite::FocusListener onFocusChange) {
-    com::ComPtr<com::ComObject<BandSite>> site(new com::ComObject<BandSite>());
+    com::ComPtr<BandSite> site(new BandSite());
     site->Init(window, std::move(browser), transcript, std::move(onFocusChange));
     return site;
 }

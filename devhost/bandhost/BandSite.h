@@ -12,12 +12,12 @@
 #include <functional>
 
 #include "bandhost/HostTranscript.h"
-#include "framework/com/ComObject.h"
+#include "framework/com/ComBase.h"
 #include "framework/com/ComPtr.h"
 
 namespace pelmora::bandhost {
 
-class BandSite : public IOleWindow, public IInputObjectSite, public IServiceProvider, public com::ComObjectRoot {
+class BandSite : public com::ComBase<IOleWindow, IInputObjectSite, IServiceProvider> {
 public:
     using FocusListener = std::function<void(bool gained)>;
 
@@ -26,7 +26,6 @@ public:
     // The frame goes: no window, no browser, nobody to tell any more. A band that kept
     // the site gets failures from now on.
     void Disconnect() noexcept;
-    HRESULT InternalQueryInterface(REFIID iid, void** out) noexcept;
 
     STDMETHODIMP GetWindow(HWND* window) override;
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
@@ -42,7 +41,7 @@ private:
     FocusListener onFocusChange_;
 };
 
-com::ComPtr<com::ComObject<BandSite>> CreateBandSite(HWND window, com::ComPtr<IWebBrowser2> browser,
+com::ComPtr<BandSite> CreateBandSite(HWND window, com::ComPtr<IWebBrowser2> browser,
                                                      HostTranscript* transcript,
                                                      BandSite::FocusListener onFocusChange);
 

@@ -1,4 +1,5 @@
 #include "bandhost/FrameWindow.h"
+#include "bandhost/WindowQueries.h"
 
 #include <commctrl.h>
 
@@ -25,13 +26,6 @@ HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWO
 void Place(HWND window, int x, int y, int width, int height) {
     ::SetWindowPos(window, nullptr, x, y, width > 0 ? width : 0, height > 0 ? height : 0,
                    SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-std::wstring WindowText(HWND window) {
-    const int length = ::GetWindowTextLengthW(window);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), length + 1)));
-    return text;
 }
 
 }  // namespace

@@ -78,6 +78,14 @@ HRESULT Encode(const Picture& picture, const std::wstring& path) {
 
 }  // namespace
 
+COLORREF ColourAt(const Picture& picture, int x, int y) noexcept {
+    if (x < 0 || y < 0 || static_cast<UINT>(x) >= picture.width || static_cast<UINT>(y) >= picture.height)
+        return CLR_INVALID;
+    const size_t at = static_cast<size_t>(y) * picture.stride + static_cast<size_t>(x) * 3;
+    if (at + 3 > picture.pixels.size()) return CLR_INVALID;
+    return RGB(picture.pixels[at + 2], picture.pixels[at + 1], picture.pixels[at]);
+}
+
 HRESULT WritePng(const Picture& picture, const std::wstring& path) {
     if (picture.width == 0 || picture.height == 0 ||
         picture.pixels.size() < static_cast<size_t>(picture.stride) * picture.height) {

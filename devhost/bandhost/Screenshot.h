@@ -20,5 +20,8 @@ struct Picture {
 // The screen's pixels under the window's rectangle (its frame and everything on it).
 [[nodiscard]] HRESULT CaptureWindow(HWND window, Picture& picture);
 [[nodiscard]] HRESULT WritePng(const Picture& picture, const std::wstring& path);
+// The colour at x from the left and y from the top, as RGB() writes it; CLR_INVALID
+// outside the picture.
+[[nodiscard]] COLORREF ColourAt(const Picture& picture, int x, int y) noexcept;
 
 }  // namespace pelmora::bandhost

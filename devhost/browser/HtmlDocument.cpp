@@ -8,15 +8,6 @@ void HtmlDocument::Init(std::wstring url, std::wstring title, com::ComPtr<IHTMLL
     location_ = std::move(location);
 }
 
-HRESULT HtmlDocument::InternalQueryInterface(REFIID iid, void** out) noexcept {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, IID_IHTMLDocument) ||
-        IsEqualIID(iid, IID_IHTMLDocument2)) {
-        *out = static_cast<IHTMLDocument2*>(this);
-        return S_OK;
-    }
-    return E_NOINTERFACE;
-}
-
 HRESULT STDMETHODCALLTYPE HtmlDocument::get_parentWindow(IHTMLWindow2** p) {
     if (!p) return E_POINTER;
     *p = nullptr;

@@ -2,16 +2,15 @@
 // An HTML page's document: its URL, title, location and window.
 #include "browser/DispatchTypes.h"
 #include "browser/UnsupportedMembers.h"
-#include "framework/com/ComObject.h"
+#include "framework/com/ComBase.h"
 
 namespace pelmora::browser {
 
-class HtmlDocument : public MshtmlDispatch<UnsupportedHtmlDocument2>, public com::ComObjectRoot {
+class HtmlDocument : public com::ComBase<MshtmlDispatch<UnsupportedHtmlDocument2>, IHTMLDocument, IDispatch> {
 public:
-    HtmlDocument() noexcept : MshtmlDispatch(IID_IHTMLDocument2) {}
+    HtmlDocument() noexcept : ComBase(IID_IHTMLDocument2) {}
     void Init(std::wstring url, std::wstring title, com::ComPtr<IHTMLLocation> location);
     void SetWindow(com::ComPtr<IHTMLWindow2> window) noexcept { window_ = std::move(window); }
-    HRESULT InternalQueryInterface(REFIID iid, void** out) noexcept;
 
     HRESULT STDMETHODCALLTYPE get_parentWindow(IHTMLWindow2** p) override;
     HRESULT STDMETHODCALLTYPE get_location(IHTMLLocation** p) override;

@@ -4,15 +4,14 @@
 #include "browser/DispatchTypes.h"
 #include "browser/UnsupportedMembers.h"
 #include "browser/UrlParts.h"
-#include "framework/com/ComObject.h"
+#include "framework/com/ComBase.h"
 
 namespace pelmora::browser {
 
-class HtmlLocation : public MshtmlDispatch<UnsupportedHtmlLocation>, public com::ComObjectRoot {
+class HtmlLocation : public com::ComBase<MshtmlDispatch<UnsupportedHtmlLocation>, IDispatch> {
 public:
-    HtmlLocation() noexcept : MshtmlDispatch(IID_IHTMLLocation) {}
+    HtmlLocation() noexcept : ComBase(IID_IHTMLLocation) {}
     void Init(UrlParts parts) { parts_ = std::move(parts); }
-    HRESULT InternalQueryInterface(REFIID iid, void** out) noexcept;
 
     HRESULT STDMETHODCALLTYPE get_href(BSTR* p) override { return CopyText(parts_.href, p); }
     HRESULT STDMETHODCALLTYPE get_protocol(BSTR* p) override { return CopyText(parts_.protocol, p); }

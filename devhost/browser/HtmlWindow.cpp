@@ -30,7 +30,7 @@ constexpr wchar_t kAlertCaption[] = L"Message from webpage";
 }  // namespace
 
 HtmlWindow::HtmlWindow() noexcept
-    : MshtmlDispatch(IID_IHTMLWindow2), events_(this, DIID_HTMLWindowEvents) {}
+    : ComBase(IID_IHTMLWindow2), events_(this, DIID_HTMLWindowEvents) {}
 
 void HtmlWindow::Init(std::shared_ptr<BrowserSession> session, WebBrowser* browser,
                       com::ComPtr<IHTMLDocument2> document, com::ComPtr<IHTMLLocation> location, std::wstring url) {
@@ -39,19 +39,6 @@ void HtmlWindow::Init(std::shared_ptr<BrowserSession> session, WebBrowser* brows
     document_ = std::move(document);
     location_ = std::move(location);
     url_ = std::move(url);
-}
-
-HRESULT HtmlWindow::InternalQueryInterface(REFIID iid, void** out) noexcept {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, IID_IHTMLWindow2) ||
-        IsEqualIID(iid, IID_IHTMLFramesCollection2)) {
-        *out = static_cast<IHTMLWindow2*>(this);
-        return S_OK;
-    }
-    if (IsEqualIID(iid, IID_IConnectionPointContainer)) {
-        *out = static_cast<IConnectionPointContainer*>(this);
-        return S_OK;
-    }
-    return E_NOINTERFACE;
 }
 
 STDMETHODIMP HtmlWindow::Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,

@@ -9,21 +9,19 @@
 #include "browser/BrowserSession.h"
 #include "browser/DispatchTypes.h"
 #include "browser/UnsupportedMembers.h"
-#include "framework/com/ComObject.h"
+#include "framework/com/ComBase.h"
 #include "framework/com/ConnectionPoint.h"
 
 namespace pelmora::browser {
 
 class WebBrowser;
 
-class HtmlWindow : public MshtmlDispatch<UnsupportedHtmlWindow2>,
-                   public IConnectionPointContainer,
-                   public com::ComObjectRoot {
+class HtmlWindow : public com::ComBase<MshtmlDispatch<UnsupportedHtmlWindow2>, IHTMLFramesCollection2, IDispatch,
+                                       IConnectionPointContainer> {
 public:
     HtmlWindow() noexcept;
     void Init(std::shared_ptr<BrowserSession> session, WebBrowser* browser, com::ComPtr<IHTMLDocument2> document,
               com::ComPtr<IHTMLLocation> location, std::wstring url);
-    HRESULT InternalQueryInterface(REFIID iid, void** out) noexcept;
 
     // A script hands setInterval a function object, which the type library's BSTR
     // would turn into its source text: the object is kept so the interval can call it.

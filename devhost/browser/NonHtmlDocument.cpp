@@ -2,14 +2,6 @@
 
 namespace pelmora::browser {
 
-HRESULT NonHtmlDocument::InternalQueryInterface(REFIID iid, void** out) noexcept {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
-        *out = static_cast<IDispatch*>(this);
-        return S_OK;
-    }
-    return E_NOINTERFACE;
-}
-
 STDMETHODIMP NonHtmlDocument::GetTypeInfoCount(UINT* count) {
     if (!count) return E_POINTER;
     *count = 0;

@@ -3,13 +3,12 @@
 // no IHTMLDocument2 and nothing a script can reach.
 #include <oaidl.h>
 
-#include "framework/com/ComObject.h"
+#include "framework/com/ComBase.h"
 
 namespace pelmora::browser {
 
-class NonHtmlDocument : public IDispatch, public com::ComObjectRoot {
+class NonHtmlDocument : public com::ComBase<IDispatch> {
 public:
-    HRESULT InternalQueryInterface(REFIID iid, void** out) noexcept;
 
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
     STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** typeInfo) override;

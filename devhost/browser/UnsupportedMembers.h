@@ -8,6 +8,7 @@ namespace pelmora::browser {
 
 class UnsupportedWebBrowser2 : public IWebBrowser2 {
 public:
+    using Interface = IWebBrowser2;  // what the object is seen as
     HRESULT STDMETHODCALLTYPE GoBack() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GoForward() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GoHome() override { return E_NOTIMPL; }
@@ -76,6 +77,7 @@ public:
 
 class UnsupportedHtmlDocument2 : public IHTMLDocument2 {
 public:
+    using Interface = IHTMLDocument2;  // what the object is seen as
     HRESULT STDMETHODCALLTYPE get_Script(IDispatch **p) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_all(IHTMLElementCollection **p) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_body(IHTMLElement **p) override { return E_NOTIMPL; }
@@ -189,6 +191,7 @@ public:
 
 class UnsupportedHtmlWindow2 : public IHTMLWindow2 {
 public:
+    using Interface = IHTMLWindow2;  // what the object is seen as
     HRESULT STDMETHODCALLTYPE item(VARIANT *pvarIndex, VARIANT *pvarResult) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_length(LONG *p) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_frames(IHTMLFramesCollection2 **p) override { return E_NOTIMPL; }
@@ -263,6 +266,7 @@ public:
 
 class UnsupportedHtmlLocation : public IHTMLLocation {
 public:
+    using Interface = IHTMLLocation;  // what the object is seen as
     HRESULT STDMETHODCALLTYPE put_href(BSTR v) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_href(BSTR *p) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_protocol(BSTR v) override { return E_NOTIMPL; }

@@ -20,29 +20,16 @@ constexpr int kMaxFrameDepth = 8;
 }  // namespace
 
 WebBrowser::WebBrowser() noexcept
-    : ShDocVwDispatch(IID_IWebBrowser2), events_(this, DIID_DWebBrowserEvents2) {}
+    : ComBase(IID_IWebBrowser2), events_(this, DIID_DWebBrowserEvents2) {}
 
 WebBrowser::~WebBrowser() { Unload(false); }
 
-com::ComPtr<com::ComObject<WebBrowser>> CreateWebBrowser(HWND frameWindow) {
-    com::ComPtr<com::ComObject<WebBrowser>> browser(new com::ComObject<WebBrowser>());
+com::ComPtr<WebBrowser> CreateWebBrowser(HWND frameWindow) {
+    com::ComPtr<WebBrowser> browser(new WebBrowser());
     browser->session_ = std::make_shared<BrowserSession>();
     browser->frameWindow_ = frameWindow;
     browser->session_->frameWindow = frameWindow;
     return browser;
-}
-
-HRESULT WebBrowser::InternalQueryInterface(REFIID iid, void** out) noexcept {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, IID_IWebBrowser) ||
-        IsEqualIID(iid, IID_IWebBrowserApp) || IsEqualIID(iid, IID_IWebBrowser2)) {
-        *out = static_cast<IWebBrowser2*>(this);
-        return S_OK;
-    }
-    if (IsEqualIID(iid, IID_IConnectionPointContainer)) {
-        *out = static_cast<IConnectionPointContainer*>(this);
-        return S_OK;
-    }
-    return E_NOINTERFACE;
 }
 
 com::ConnectionPoint* WebBrowser::Events() noexcept {
@@ -161,14 +148,14 @@ bool WebBrowser::Begin(const std::wstring& url, int depth) {
 void WebBrowser::BuildPage(const PageDescription& page) {
     page_ = page;
     if (!page.isHtml) {
-        auto* document = new com::ComObject<NonHtmlDocument>();
+        auto* document = new NonHtmlDocument();
         document_ = com::ComPtr<IDispatch>(static_cast<IDispatch*>(document));
         return;
     }
     com::ComPtr<IHTMLLocation> location = MakeHtmlLocation(page.url);
-    htmlDocument_ = com::ComPtr<com::ComObject<HtmlDocument>>(new com::ComObject<HtmlDocument>());
+    htmlDocument_ = com::ComPtr<HtmlDocument>(new HtmlDocument());
     htmlDocument_->Init(page.url, page.title, location);
-    window_ = com::ComPtr<com::ComObject<HtmlWindow>>(new com::ComObject<HtmlWindow>());
+    window_ = com::ComPtr<HtmlWindow>(new HtmlWindow());
     window_->Init(session_, this, com::ComPtr<IHTMLDocument2>(static_cast<IHTMLDocument2*>(htmlDocument_.get())),
                   location, page.url);
     htmlDocument_->SetWindow(com::ComPtr<IHTMLWindow2>(static_cast<IHTMLWindow2*>(window_.get())));
@@ -176,7 +163,7 @@ void WebBrowser::BuildPage(const PageDescription& page) {
 }
 
 void WebBrowser::AddFrame(const std::wstring& url, int depth) {
-    com::ComPtr<BrowserObject> frame(new BrowserObject());
+    com::ComPtr<WebBrowser> frame(new WebBrowser());
     frame->session_ = session_;
     frame->top_ = isFrame_ ? top_ : this;
     frame->isFrame_ = true;
@@ -203,7 +190,7 @@ void WebBrowser::FireDocumentCompletes() {
 // from the top. Without events when the browser itself goes away.
 void WebBrowser::Unload(bool fireEvents) {
     if (fireEvents && window_) window_->FireOnunload();
-    const std::vector<com::ComPtr<BrowserObject>> frames = std::move(frames_);
+    const std::vector<com::ComPtr<WebBrowser>> frames = std::move(frames_);
     frames_.clear();
     for (const auto& frame : frames) {
         frame->Unload(fireEvents);

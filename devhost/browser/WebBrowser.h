@@ -28,18 +28,16 @@
 #include "browser/HtmlDocument.h"
 #include "browser/HtmlWindow.h"
 #include "browser/UnsupportedMembers.h"
-#include "framework/com/ComObject.h"
+#include "framework/com/ComBase.h"
 #include "framework/com/ConnectionPoint.h"
 
 namespace pelmora::browser {
 
-class WebBrowser : public ShDocVwDispatch<UnsupportedWebBrowser2>,
-                   public IConnectionPointContainer,
-                   public com::ComObjectRoot {
+class WebBrowser : public com::ComBase<ShDocVwDispatch<UnsupportedWebBrowser2>, IWebBrowserApp, IWebBrowser, IDispatch,
+                                       IConnectionPointContainer> {
 public:
     WebBrowser() noexcept;
     ~WebBrowser();
-    HRESULT InternalQueryInterface(REFIID iid, void** out) noexcept;
 
     HRESULT STDMETHODCALLTYPE GoBack() override { return Travel(-1); }
     HRESULT STDMETHODCALLTYPE GoForward() override { return Travel(1); }
@@ -89,9 +87,7 @@ public:
     [[nodiscard]] std::vector<WebBrowser*> Frames() const;
 
 private:
-    friend com::ComPtr<com::ComObject<WebBrowser>> CreateWebBrowser(HWND frameWindow);
-
-    using BrowserObject = com::ComObject<WebBrowser>;
+    friend com::ComPtr<WebBrowser> CreateWebBrowser(HWND frameWindow);
 
     // A top navigation; historyIndex names the history entry it travels to, or none (-1)
     // for a new entry.
@@ -115,9 +111,9 @@ private:
     READYSTATE readyState_ = READYSTATE_UNINITIALIZED;
     PageDescription page_;
     com::ComPtr<IDispatch> document_;
-    com::ComPtr<com::ComObject<HtmlDocument>> htmlDocument_;
-    com::ComPtr<com::ComObject<HtmlWindow>> window_;
-    std::vector<com::ComPtr<BrowserObject>> frames_;
+    com::ComPtr<HtmlDocument> htmlDocument_;
+    com::ComPtr<HtmlWindow> window_;
+    std::vector<com::ComPtr<WebBrowser>> frames_;
     bool navigating_ = false;
     struct PendingNavigation {
         std::wstring url;
@@ -129,6 +125,6 @@ private:
 };
 
 // A top browser whose get_HWND answers frameWindow (may be none).
-com::ComPtr<com::ComObject<WebBrowser>> CreateWebBrowser(HWND frameWindow = nullptr);
+com::ComPtr<WebBrowser> CreateWebBrowser(HWND frameWindow = nullptr);
 
 }  // namespace pelmora::browser

@@ -27,22 +27,13 @@ HRESULT ScriptComponent::Create(const std::wstring& path, REFIID iid, void** out
     *out = nullptr;
     ScriptComponentDefinition definition;
     PELMORA_RETURN_IF_FAILED(ReadScriptComponent(path, definition));
-    auto* created = new (std::nothrow) com::ComObject<ScriptComponent>();
+    auto* created = new (std::nothrow) ScriptComponent();
     if (!created) return E_OUTOFMEMORY;
     const com::ComPtr<ScriptComponent> component(created);
     component->members_ = std::move(definition.members);
     if (definition.reportErrors) component->engine_.ReportErrorsFor(path);
     PELMORA_RETURN_IF_FAILED(component->engine_.Start(definition.scripts));
     return component->QueryInterface(iid, out);
-}
-
-HRESULT ScriptComponent::InternalQueryInterface(REFIID iid, void** out) noexcept {
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch) &&
-        !IsEqualIID(iid, __uuidof(IDispatchEx))) {
-        return E_NOINTERFACE;
-    }
-    *out = static_cast<IDispatchEx*>(this);
-    return S_OK;
 }
 
 STDMETHODIMP ScriptComponent::GetTypeInfoCount(UINT* count) {

@@ -17,19 +17,17 @@
 
 #include "ScriptComponentDefinition.h"
 #include "ScriptEngine.h"
-#include "framework/com/ComObject.h"
+#include "framework/com/ComBase.h"
 
 namespace pelmora::scriptrt {
 
-class ScriptComponent : public com::ComObjectRoot, public IDispatchEx {
+class ScriptComponent : public com::ComBase<IDispatchEx, IDispatch> {
 public:
     // Reads the file, starts its scripts and hands out the interface asked for.
     [[nodiscard]] static HRESULT Create(const std::wstring& path, REFIID iid, void** out) noexcept;
 
     ScriptComponent(const ScriptComponent&) = delete;
     ScriptComponent& operator=(const ScriptComponent&) = delete;
-
-    HRESULT InternalQueryInterface(REFIID iid, void** out) noexcept;
 
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
     STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** typeInfo) override;
@@ -49,7 +47,7 @@ public:
 
 protected:
     ScriptComponent() noexcept = default;
-    ~ScriptComponent() = default;  // engine_ closes the engine
+    ~ScriptComponent() override = default;  // engine_ closes the engine
 
 private:
 

@@ -39,7 +39,7 @@ void ScriptEngine::Close() noexcept {
 
 HRESULT ScriptEngine::Start(const std::vector<ScriptBlock>& scripts) noexcept {
     Close();
-    ScriptSite* site = new (std::nothrow) com::ComObject<ScriptSite>();
+    ScriptSite* site = new (std::nothrow) ScriptSite();
     if (!site) return E_OUTOFMEMORY;
     site_ = com::ComPtr<ScriptSite>(site);
 

@@ -24,20 +24,11 @@ HRESULT ClearOut(T** out) noexcept {
 
 HRESULT ScriptMoniker::Create(std::wstring path, IMoniker** out) noexcept {
     PELMORA_RETURN_IF_FAILED(ClearOut(out));
-    auto* moniker = new (std::nothrow) com::ComObject<ScriptMoniker>();
+    auto* moniker = new (std::nothrow) ScriptMoniker();
     if (!moniker) return E_OUTOFMEMORY;
     moniker->path_ = std::move(path);
     moniker->AddRef();
     *out = moniker;
-    return S_OK;
-}
-
-HRESULT ScriptMoniker::InternalQueryInterface(REFIID iid, void** out) noexcept {
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IPersist) && !IsEqualIID(iid, IID_IPersistStream) &&
-        !IsEqualIID(iid, IID_IMoniker)) {
-        return E_NOINTERFACE;
-    }
-    *out = static_cast<IMoniker*>(this);
     return S_OK;
 }
 

@@ -6,18 +6,16 @@
 
 #include <string>
 
-#include "framework/com/ComObject.h"
+#include "framework/com/ComBase.h"
 
 namespace pelmora::scriptrt {
 
-class ScriptMoniker : public com::ComObjectRoot, public IMoniker {
+class ScriptMoniker : public com::ComBase<IMoniker, IPersistStream, IPersist> {
 public:
     [[nodiscard]] static HRESULT Create(std::wstring path, IMoniker** out) noexcept;
 
     ScriptMoniker(const ScriptMoniker&) = delete;
     ScriptMoniker& operator=(const ScriptMoniker&) = delete;
-
-    HRESULT InternalQueryInterface(REFIID iid, void** out) noexcept;
 
     STDMETHODIMP GetClassID(CLSID* classId) override;
     STDMETHODIMP IsDirty() override;
@@ -44,7 +42,7 @@ public:
 
 protected:
     ScriptMoniker() noexcept = default;
-    ~ScriptMoniker() = default;
+    ~ScriptMoniker() override = default;
 
 private:
     std::wstring path_;

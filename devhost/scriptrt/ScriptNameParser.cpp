@@ -9,13 +9,12 @@
 namespace pelmora::scriptrt {
 
 HRESULT ScriptNameParser::Create(REFIID iid, void** out) noexcept {
-    return com::CreateComInstance<ScriptNameParser>(nullptr, iid, out);
-}
-
-HRESULT ScriptNameParser::InternalQueryInterface(REFIID iid, void** out) noexcept {
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IParseDisplayName)) return E_NOINTERFACE;
-    *out = static_cast<IParseDisplayName*>(this);
-    return S_OK;
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    auto* created = new (std::nothrow) ScriptNameParser();
+    if (!created) return E_OUTOFMEMORY;
+    const com::ComPtr<ScriptNameParser> parser(created);
+    return parser->QueryInterface(iid, out);
 }
 
 STDMETHODIMP ScriptNameParser::ParseDisplayName(IBindCtx*, LPOLESTR displayName, ULONG* eaten, IMoniker** out) {

@@ -8,12 +8,6 @@ namespace pelmora::scriptrt {
 
 ScriptSite::~ScriptSite() { ClearExceptionInfo(error_); }
 
-HRESULT ScriptSite::InternalQueryInterface(REFIID iid, void** out) noexcept {
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IActiveScriptSite)) return E_NOINTERFACE;
-    *out = static_cast<IActiveScriptSite*>(this);
-    return S_OK;
-}
-
 STDMETHODIMP ScriptSite::GetLCID(LCID* lcid) {
     // The engine then uses the system default.
     return E_NOTIMPL;

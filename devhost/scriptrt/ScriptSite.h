@@ -4,17 +4,15 @@
 // call that caused it can hand the error to its caller.
 #include <activscp.h>
 
-#include "framework/com/ComObject.h"
+#include "framework/com/ComBase.h"
 
 namespace pelmora::scriptrt {
 
-// Made as com::ComObject<ScriptSite>.
-class ScriptSite : public com::ComObjectRoot, public IActiveScriptSite {
+class ScriptSite final : public com::ComBase<IActiveScriptSite> {
 public:
+    ScriptSite() noexcept = default;
     ScriptSite(const ScriptSite&) = delete;
     ScriptSite& operator=(const ScriptSite&) = delete;
-
-    HRESULT InternalQueryInterface(REFIID iid, void** out) noexcept;
 
     STDMETHODIMP GetLCID(LCID* lcid) override;
     STDMETHODIMP GetItemInfo(LPCOLESTR name, DWORD returnMask, IUnknown** item, ITypeInfo** typeInfo) override;
@@ -34,11 +32,9 @@ public:
     // The file line (one-based) of the last reported error; 0 when unknown.
     [[nodiscard]] ULONG ErrorLine() const noexcept { return errorLine_; }
 
-protected:
-    ScriptSite() noexcept = default;
-    ~ScriptSite();
-
 private:
+    ~ScriptSite() override;
+
     EXCEPINFO error_{};
     ULONG errorLine_ = 0;
     bool hasError_ = false;

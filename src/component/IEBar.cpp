@@ -16,41 +16,13 @@ constexpr wchar_t kBandTitle[] = L"Pelmora";
 
 }  // namespace
 
-CIEBar::CIEBar() : com::TypeInfoDispatch<IIEBar>(LIBID_PelmoraLib, 1, IID_IIEBar), events_(this, DIID__IIEBarEvents, DIID__IIEBarEvents) {}
+CIEBar::CIEBar() : IEBarInterfaces(LIBID_PelmoraLib, 1, IID_IIEBar), events_(this, DIID__IIEBarEvents, DIID__IIEBarEvents) {}
 
 CIEBar::~CIEBar() {
     // The browser closes the form first; a host that did not must not leave the form
     // calling a bar that is gone.
     if (form_) form_->ForgetBar();
     LeaveCurrentBar();
-}
-
-HRESULT CIEBar::InternalQueryInterface(REFIID iid, void** out) noexcept {
-    // IIEBar first: it is also the object's identity.
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IIEBar)) {
-        *out = static_cast<IIEBar*>(this);
-    } else if (IsEqualIID(iid, IID_IDeskBand)) {
-        *out = static_cast<IDeskBand*>(this);
-    } else if (IsEqualIID(iid, IID_IDockingWindow)) {
-        *out = static_cast<IDockingWindow*>(this);
-    } else if (IsEqualIID(iid, IID_IOleWindow)) {
-        *out = static_cast<IOleWindow*>(static_cast<IDeskBand*>(this));
-    } else if (IsEqualIID(iid, IID_IPersistStream)) {
-        *out = static_cast<IPersistStream*>(this);
-    } else if (IsEqualIID(iid, IID_IPersist)) {
-        *out = static_cast<IPersist*>(this);
-    } else if (IsEqualIID(iid, IID_IInputObject)) {
-        *out = static_cast<IInputObject*>(this);
-    } else if (IsEqualIID(iid, IID_IDispatch)) {
-        *out = static_cast<IDispatch*>(static_cast<IIEBar*>(this));
-    } else if (IsEqualIID(iid, IID_IConnectionPointContainer)) {
-        *out = static_cast<IConnectionPointContainer*>(this);
-    } else if (IsEqualIID(iid, IID_IObjectWithSite)) {
-        *out = static_cast<IObjectWithSite*>(this);
-    } else {
-        return E_NOINTERFACE;
-    }
-    return S_OK;
 }
 
 HWND CIEBar::FormWindow() const noexcept { return form_ ? form_->Handle() : nullptr; }

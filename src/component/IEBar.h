@@ -19,20 +19,15 @@ namespace pelmora {
 
 class CConfigWSC2;
 
-class CIEBar : public com::ComObjectRoot,
-               public IDeskBand,
-               public IPersistStream,
-               public IConnectionPointContainer,
-               public IObjectWithSite,
-               public IInputObject,
-               public com::TypeInfoDispatch<IIEBar>,
-               public IBarNotifications,
-               public IBandFocus {
+// IIEBar first: it is also the object's identity. An outer object may aggregate it.
+using IEBarInterfaces =
+    com::Interfaces<com::TypeInfoDispatch<IIEBar>, IDispatch, IDeskBand, IDockingWindow, IOleWindow, IPersistStream,
+                    IPersist, IInputObject, IConnectionPointContainer, IObjectWithSite>;
+
+class CIEBar : public IEBarInterfaces, public IBarNotifications, public IBandFocus {
 public:
     CIEBar();
     virtual ~CIEBar();
-
-    HRESULT InternalQueryInterface(REFIID iid, void** out) noexcept;
 
     // IOleWindow
     STDMETHODIMP GetWindow(HWND* window) override;

@@ -8,6 +8,7 @@
 #include "framework/com/Bstr.h"
 #include "framework/com/Variant.h"
 #include "framework/ui/ApplicationBase.h"
+#include "framework/ui/ListBox.h"
 #include "framework/ui/ResourceString.h"
 #include "framework/ui/TreeView.h"
 #include "ui/AboutDlg.h"
@@ -81,7 +82,7 @@ HWND CConfigWSC2::HasFocus(bool remember) {
 }
 
 void CConfigWSC2::EnableControl(int id, bool enable) const noexcept {
-    if (HWND control = ::GetDlgItem(Handle(), id)) ::EnableWindow(control, enable ? TRUE : FALSE);
+    if (const ui::Control control{Item(id)}) control.Enable(enable);
 }
 
 void CConfigWSC2::SetNewUrlScriptsText(const std::wstring& text) { popupText_.SetText(kNewUrlScriptsButton, text); }
@@ -90,15 +91,14 @@ void CConfigWSC2::ResetNewUrlScriptsText() { SetNewUrlScriptsText(HoverText(kNew
 
 bool CConfigWSC2::IsSelectedUrlScriptMarked() const {
     const auto& urlTree = store_.GetCurrentUrlTree();
-    const ui::TreeView tree(::GetDlgItem(Handle(), kUrlScriptTreeId));
-    const HTREEITEM selected = tree.GetSelectedItem();
+    const HTREEITEM selected = UrlTree().GetSelectedItem();
     return selected && urlTree && urlTree->IsItemChecked(selected);
 }
 
 void CConfigWSC2::UpdateControls() {
     if (!Handle()) return;
     const CFileBrowser& mainTree = store_.GetMainTree();
-    const HTREEITEM selected = ui::TreeView(::GetDlgItem(Handle(), kMainScriptTreeId)).GetSelectedItem();
+    const HTREEITEM selected = MainTree().GetSelectedItem();
     if (!selected) {
         EnableControl(kDeleteMainScriptButton, false);
         EnableControl(kNewUrlScriptsButton, false);
@@ -120,30 +120,24 @@ void CConfigWSC2::UpdateControls() {
             ResetNewUrlScriptsText();
         }
     }
-    const HTREEITEM urlSelected = ui::TreeView(::GetDlgItem(Handle(), kUrlScriptTreeId)).GetSelectedItem();
+    const HTREEITEM urlSelected = UrlTree().GetSelectedItem();
     EnableControl(kDeleteUrlScriptButton, urlSelected && !IsSelectedUrlScriptMarked());
 }
 
 void CConfigWSC2::AddAttachedScript(const std::wstring& text) {
     if (!Handle()) return;
-    ::SendDlgItemMessageW(Handle(), kAttachedScriptsList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    (void)ui::ListBox(Item(kAttachedScriptsList)).AddString(text);
 }
 
 void CConfigWSC2::RemoveAttachedScript(const std::wstring& text) {
     if (!Handle()) return;
-    const HWND list = ::GetDlgItem(Handle(), kAttachedScriptsList);
-    const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT index = 0; index < count; ++index) {
-        const LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-        if (length != static_cast<LRESULT>(text.size())) continue;
-        std::wstring entry(static_cast<size_t>(length) + 1, L'\0');
-        if (::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(entry.data())) !=
-            length) {
-            continue;
-        }
-        entry.resize(static_cast<size_t>(length));
-        if (entry != text) continue;
-        ::SendMessageW(list, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    const ui::ListBox list(Item(kAttachedScriptsList));
+    if (!list) return;
+    // Matched case by case: the list's own search ignores case.
+    const int count = list.GetCount();
+    for (int index = 0; index < count; ++index) {
+        if (list.GetText(index) != text) continue;
+        (void)list.DeleteString(index);
         return;
     }
 }
@@ -152,7 +146,7 @@ bool CConfigWSC2::PreTranslateMessage(MSG& message) noexcept {
     if (!Handle()) return false;
     // Decided before the dialog navigation moves the focus on from the Help button.
     if (message.message == WM_KEYDOWN && message.wParam == VK_TAB &&
-        ::GetFocus() == ::GetDlgItem(Handle(), kHelpButton)) {
+        ui::Control(Item(kHelpButton)).HasFocus()) {
         LeaveBand();
         return true;
     }
@@ -347,7 +341,7 @@ void CConfigWSC2::OnShowWindow(bool show) {
     }
     hidden_ = false;
     (void)store_.Load(Handle(), GetMainScriptDirectory());
-    if (ui::TreeView(::GetDlgItem(Handle(), kMainScriptTreeId)).GetCount() == 0) {
+    if (MainTree().GetCount() == 0) {
         EnableControl(kDeleteMainScriptButton, false);
         EnableControl(kDeleteUrlScriptButton, false);
         EnableControl(kNewUrlScriptsButton, false);
@@ -360,9 +354,9 @@ void CConfigWSC2::OnShowWindow(bool show) {
 }
 
 void CConfigWSC2::OnSetFocus() {
-    HWND target = rememberedFocus_ ? ::GetDlgItem(Handle(), static_cast<int>(rememberedFocus_)) : nullptr;
-    if (!target) target = ::GetDlgItem(Handle(), kMainScriptTreeId);
-    if (target && ::GetFocus() != target) ::SetFocus(target);
+    ui::Control target(rememberedFocus_ ? Item(static_cast<int>(rememberedFocus_)) : nullptr);
+    if (!target) target = MainTree();
+    if (target && !target.HasFocus()) target.Focus();
     if (bar_) bar_->NotifyFocusChange(true);
 }
 

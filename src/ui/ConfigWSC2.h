@@ -12,6 +12,7 @@
 
 #include "framework/com/ComPtr.h"
 #include "framework/ui/FormView.h"
+#include "framework/ui/TreeView.h"
 #include "resources/resource.h"
 #include "runtime/IEBrowserScriptlet.h"
 #include "ui/BandFocus.h"
@@ -126,6 +127,8 @@ private:
     // Detaches a scriptlet that is no longer the running one; a failure is a warning.
     static void DetachScriptlet(const com::ComPtr<CIEBrowserScriptlet>& scriptlet);
     void EnableControl(int id, bool enable) const noexcept;
+    [[nodiscard]] ui::TreeView MainTree() const noexcept { return ui::TreeView(Item(kMainScriptTreeId)); }
+    [[nodiscard]] ui::TreeView UrlTree() const noexcept { return ui::TreeView(Item(kUrlScriptTreeId)); }
     void SetNewUrlScriptsText(const std::wstring& text);
     // Back to the button's own hover text: no collected pages to offer.
     void ResetNewUrlScriptsText();

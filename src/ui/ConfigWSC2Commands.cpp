@@ -176,7 +176,7 @@ void CConfigWSC2::OnBnClickedButtonNewIeWsc() {
     const std::wstring relative = path.size() > mainDirectory.size() ? path.substr(mainDirectory.size() + 1) : L"";
     // The selection change shows the new script's URL scripts, of which it has none yet.
     if (const HTREEITEM item = store_.GetMainTree().FindItemByPath(nullptr, relative)) {
-        (void)ui::TreeView(::GetDlgItem(Handle(), kMainScriptTreeId)).SelectItem(item);
+        (void)MainTree().SelectItem(item);
     }
 }
 

@@ -87,7 +87,7 @@ void CConfigWSC2::OnCheckChanged(int treeId, WORD fillTag, HTREEITEM item) {
     const std::wstring before = store_.GetCheckedMainScriptKey();
     const bool attach = store_.SetCheck(kMainScriptTreeId, item, markIndex, true);
     // The checked script is shown with its URL scripts, which are the ones it runs with.
-    const ui::TreeView mainTree(::GetDlgItem(Handle(), kMainScriptTreeId));
+    const ui::TreeView mainTree = MainTree();
     if (attach && mainTree.GetSelectedItem() != item) (void)mainTree.SelectItem(item);
     // A click that changed no mark leaves the running script as it is.
     if (store_.GetCheckedMainScriptKey() != before) AttachChecked(attach);

@@ -97,8 +97,8 @@ void CConfigWSC2::OnWatchTimer() {
 }
 
 void CConfigWSC2::RebuildTrees() {
-    const HWND mainTree = ::GetDlgItem(Handle(), kMainScriptTreeId);
-    const HWND urlTree = ::GetDlgItem(Handle(), kUrlScriptTreeId);
+    const HWND mainTree = MainTree().Handle();
+    const HWND urlTree = UrlTree().Handle();
     const std::wstring mainKey = SelectedKey(store_.GetMainTree(), mainTree);
     const auto urlModel = store_.GetCurrentUrlTree();
     const std::wstring urlKey = urlModel ? SelectedKey(*urlModel, urlTree) : std::wstring();
@@ -120,7 +120,7 @@ void CConfigWSC2::RebuildTrees() {
 void CConfigWSC2::ReloadUrlTree() {
     const auto urlModel = store_.GetCurrentUrlTree();
     if (!urlModel) return;
-    const HWND urlTree = ::GetDlgItem(Handle(), kUrlScriptTreeId);
+    const HWND urlTree = UrlTree().Handle();
     const std::wstring urlKey = SelectedKey(*urlModel, urlTree);
     (void)urlModel->Reload();  // marks kept in memory, nothing written
     SelectKey(*urlModel, urlTree, urlKey);

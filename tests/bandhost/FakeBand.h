@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/com/ComBase.h"
 #include "framework/com/ComPtr.h"
 #include "framework/ui/ApplicationBase.h"
 #include "framework/ui/Window.h"
@@ -66,7 +67,7 @@ private:
     }
 };
 
-class FakeBand : public IDeskBand, public IObjectWithSite, public IInputObject {
+class FakeBand : public com::Interfaces<IDeskBand, IDockingWindow, IOleWindow, IObjectWithSite, IInputObject> {
 public:
     FakeBand() noexcept {
         ++Live();
@@ -84,21 +85,9 @@ public:
         return live;
     }
 
+    // Counted here, not in a module lock: the test module has no DllModule.
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleWindow) || IsEqualIID(iid, IID_IDockingWindow) ||
-            IsEqualIID(iid, IID_IDeskBand)) {
-            *out = static_cast<IDeskBand*>(this);
-        } else if (IsEqualIID(iid, IID_IObjectWithSite)) {
-            *out = static_cast<IObjectWithSite*>(this);
-        } else if (IsEqualIID(iid, IID_IInputObject)) {
-            *out = static_cast<IInputObject*>(this);
-        } else {
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
+        return com::AnswerQuery(InterfaceFor(iid), out);
     }
     STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs)); }
     STDMETHODIMP_(ULONG) Release() override {

@@ -42,7 +42,7 @@ TEST(PageTextTest, HtmlReadsAsTextWithBlocksListsPreAndEntities) {
 }
 
 TEST(PageTextTest, PaneShowsAddressTitleFramesAndTheDocumentsText) {
-    com::ComPtr<com::ComObject<browser::WebBrowser>> browser = browser::CreateWebBrowser();
+    com::ComPtr<browser::WebBrowser> browser = browser::CreateWebBrowser();
     EXPECT_EQ(L"No page is shown.\r\n", PagePaneText(*browser.get()));
     browser->DescribePage({L"http://b.example/top.html", L"B", {L"http://b.example/f1.html"}, true, {}});
     ASSERT_EQ(S_OK,

@@ -9,14 +9,10 @@ namespace {
 
 LONG g_locks = 0;
 
-class BandFactory final : public IClassFactory {
+class BandFactory final : public pelmora::com::Interfaces<IClassFactory> {
 public:
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) return E_NOINTERFACE;
-        *out = static_cast<IClassFactory*>(this);
-        return S_OK;
+        return pelmora::com::AnswerQuery(InterfaceFor(iid), out);
     }
     STDMETHODIMP_(ULONG) AddRef() override { return 2; }  // static
     STDMETHODIMP_(ULONG) Release() override { return 1; }

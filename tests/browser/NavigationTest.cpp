@@ -44,7 +44,7 @@ protected:
     std::wstring ShownUrl() { return UrlOfFrame(static_cast<IWebBrowser2*>(browser.get())); }
 
     RecordingSink sink;
-    com::ComPtr<com::ComObject<WebBrowser>> browser = CreateWebBrowser();
+    com::ComPtr<WebBrowser> browser = CreateWebBrowser();
 };
 
 TEST_F(NavigationTest, EventsFollowInternetExplorersOrderWithFramesCompletingBeforeTheTop) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "StackCom.h"
+#include "FakeCom.h"
 #include "framework/com/ComPtr.h"
 
 namespace pelmora::test {
@@ -21,7 +21,7 @@ struct RecordedCall {
     LONG status = 0;                     // NavigateError's StatusCode
 };
 
-class RecordingSink final : public StackDispatch {
+class RecordingSink final : public FakeObjectDispatch {
 public:
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
         RecordedCall call{id, {}, {}, {}, 0};

@@ -48,7 +48,7 @@ protected:
     const std::wstring blankFolder = folder / L"dir with blanks";
     const std::wstring blankModule = blankFolder + L"\\test module.dll";
     test::RecordingSink sink;
-    com::ComPtr<com::ComObject<WebBrowser>> browser = CreateWebBrowser();
+    com::ComPtr<WebBrowser> browser = CreateWebBrowser();
 };
 
 std::wstring Encoded(std::wstring path) {

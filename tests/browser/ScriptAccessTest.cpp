@@ -44,7 +44,7 @@ protected:
     }
     IDispatch* Browser() { return static_cast<IWebBrowser2*>(browser.get()); }
 
-    com::ComPtr<com::ComObject<WebBrowser>> browser = CreateWebBrowser();
+    com::ComPtr<WebBrowser> browser = CreateWebBrowser();
 };
 
 TEST_F(ScriptAccessTest, BrowserDocumentParentWindowAlertLandsInTheTranscript) {

@@ -155,8 +155,8 @@ protected:
     TempDir location;
     std::wstring mainDirectory;
     BandFrame frame;
-    ComPtr<com::ComObject<browser::WebBrowser>> browser = browser::CreateWebBrowser(frame.frame);
-    ComPtr<com::ComObject<BandSite>> site = MakeBandSite();
+    ComPtr<browser::WebBrowser> browser = browser::CreateWebBrowser(frame.frame);
+    ComPtr<BandSite> site = MakeBandSite();
     ComPtr<IDeskBand> bar;
 };
 

@@ -9,26 +9,22 @@
 #include <vector>
 
 #include "browser/WebBrowser.h"
-#include "framework/com/ComObject.h"
+#include "framework/com/ComBase.h"
 
 namespace pelmora::test {
 
-class BandSite : public com::ComObjectRoot,
-                 public IOleWindow,
-                 public IInputObjectSite,
-                 public IServiceProvider {
+class BandSite : public com::ComBase<IOleWindow, IInputObjectSite, IServiceProvider> {
 public:
-    HRESULT InternalQueryInterface(REFIID iid, void** out) noexcept {
-        if (IsEqualIID(iid, IID_IUnknown) || (IsEqualIID(iid, IID_IOleWindow) && withWindow)) {
-            *out = static_cast<IOleWindow*>(this);
-        } else if (IsEqualIID(iid, IID_IInputObjectSite) && withInputSite) {
-            *out = static_cast<IInputObjectSite*>(this);
-        } else if (IsEqualIID(iid, IID_IServiceProvider) && withServices) {
-            *out = static_cast<IServiceProvider*>(this);
-        } else {
+    // A piece left out is not answered; IUnknown always is.
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        const bool leftOut = (IsEqualIID(iid, IID_IOleWindow) && !withWindow) ||
+                             (IsEqualIID(iid, IID_IInputObjectSite) && !withInputSite) ||
+                             (IsEqualIID(iid, IID_IServiceProvider) && !withServices);
+        if (leftOut && out) {
+            *out = nullptr;
             return E_NOINTERFACE;
         }
-        return S_OK;
+        return ComBase::QueryInterface(iid, out);
     }
     STDMETHODIMP GetWindow(HWND* window) override {
         if (failGetWindow) return E_UNEXPECTED;
@@ -52,12 +48,12 @@ public:
     bool withInputSite = true;
     bool withServices = true;
     HWND bandWindow = nullptr;
-    com::ComPtr<com::ComObject<browser::WebBrowser>> browser;
+    com::ComPtr<browser::WebBrowser> browser;
     std::vector<bool> focusChanges;
 };
 
-inline com::ComPtr<com::ComObject<BandSite>> MakeBandSite() {
-    return com::ComPtr<com::ComObject<BandSite>>(new com::ComObject<BandSite>());
+inline com::ComPtr<BandSite> MakeBandSite() {
+    return com::ComPtr<BandSite>(new BandSite());
 }
 
 // A top-level frame with one child: the band window the site hands out.

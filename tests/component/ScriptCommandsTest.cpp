@@ -14,7 +14,7 @@
 #include "component/BandSite.h"
 #include "component/IEBar.h"
 #include "framework/com/Bstr.h"
-#include "framework/ui/DialogSequence.h"
+#include "framework/ui/ModalDialogDriver.h"
 #include "framework/ui/TreeView.h"
 #include "library/ProductKeyValues.h"
 #include "library/ScriptLocation.h"
@@ -127,8 +127,8 @@ protected:
     test::TempDir location;
     std::wstring mainDirectory, urlDirectory;
     HWND frame = nullptr, band = nullptr;
-    ComPtr<com::ComObject<browser::WebBrowser>> browser;
-    ComPtr<com::ComObject<test::BandSite>> site = test::MakeBandSite();
+    ComPtr<browser::WebBrowser> browser;
+    ComPtr<test::BandSite> site = test::MakeBandSite();
     ComPtr<IDeskBand> bar;
     std::vector<test::SeenDialog> seen;
 };

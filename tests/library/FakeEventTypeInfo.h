@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "StackCom.h"
+#include "FakeCom.h"
 
 namespace pelmora::test {
 
@@ -18,7 +18,7 @@ struct FakeEvent {
     HRESULT namesResult = S_OK;     // what GetNames answers for it
 };
 
-class FakeEventTypeInfo final : public StackUnknown<ITypeInfo> {
+class FakeEventTypeInfo final : public FakeObject<ITypeInfo> {
 public:
     explicit FakeEventTypeInfo(std::vector<FakeEvent> events) : events_(std::move(events)) {}
     FakeEventTypeInfo(const FakeEventTypeInfo&) = delete;

@@ -16,10 +16,10 @@
 #include "DialogTemplate.h"
 #include "Golden.h"
 #include "TestSupport.h"
+#include "bandhost/Screenshot.h"
 #include "framework/ui/ApplicationBase.h"
 #include "framework/ui/FormView.h"
 #include "framework/ui/ListBox.h"
-#include "framework/ui/ScreenshotPng.h"
 #include "framework/ui/StaticText.h"
 #include "framework/ui/TreeView.h"
 #include "resources/resource.h"
@@ -198,19 +198,20 @@ TEST(ConfigurationForm, ScreenshotShowsEveryButtonTreeAndListDrawn) {
     ::RedrawWindow(host.window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     test::PumpFor(300);
 
-    const test::Screenshot shot(host.window());
-    ASSERT_FALSE(shot.pixels.empty());
+    bandhost::Picture shot;
+    ASSERT_EQ(bandhost::CaptureWindow(host.window(), shot), S_OK);
     const std::wstring path = test::ProgramDirectory() + L"\\..\\form-104-screenshot.png";
-    EXPECT_EQ(shot.SavePng(path), S_OK);
+    EXPECT_EQ(bandhost::WritePng(shot, path), S_OK);
     EXPECT_TRUE(test::FileExists(path));
     for (const test::TemplateItem& row : ReadTemplate(IDD_CONFIGWSC2).controls) {
         if (row.id == -1 || row.id == IDC_STATIC_URL_WSC_OWNER) continue;
         SCOPED_TRACE(testing::Message() << "control " << row.id);
         RECT area{};
         ::GetWindowRect(host.item(row.id), &area);
-        std::set<DWORD> colours;  // the host sits at the screen's top left
-        for (int y = area.top; y < area.bottom && y < shot.height; ++y) {
-            for (int x = area.left; x < area.right && x < shot.width; ++x) colours.insert(shot.pixels[y * shot.width + x]);
+        std::set<COLORREF> colours;  // the host sits at the screen's top left
+        for (int y = area.top; y < area.bottom && y < static_cast<int>(shot.height); ++y) {
+            for (int x = area.left; x < area.right && x < static_cast<int>(shot.width); ++x)
+                colours.insert(bandhost::ColourAt(shot, x, y));
         }
         // A face, a frame and text or items: never one flat colour.
         EXPECT_GE(colours.size(), 3u);

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "RegisteredEvents.h"
-#include "StackCom.h"
+#include "FakeCom.h"
 #include "framework/com/ComPtr.h"
 #include "framework/com/DllModule.h"
 
@@ -22,6 +22,6 @@ inline LONG ModuleLockCount() {
 }
 
 // Counted as a browser's frame object would be; answers no call.
-using CountingDispatch = StackDispatch;
+using CountingDispatch = FakeObjectDispatch;
 
 }  // namespace pelmora::test

@@ -26,18 +26,10 @@ public:
     }
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch))
-            *out = static_cast<IDispatch*>(this);
-        else if (IsEqualIID(iid, IID_IConnectionPointContainer))
-            *out = static_cast<IConnectionPointContainer*>(this);
-        else if (IsEqualIID(iid, IID_IConnectionPoint))
-            *out = static_cast<IConnectionPoint*>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
+        const com::InterfaceEntry entries[] = {{&IID_IDispatch, static_cast<IDispatch*>(this)},
+                                               {&IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this)},
+                                               {&IID_IConnectionPoint, static_cast<IConnectionPoint*>(this)}};
+        return com::QueryInterfaceFromTable(entries, iid, out);
     }
     // One count for every interface; properties behave as a plain object's.
     STDMETHODIMP_(ULONG) AddRef() override { return FakeDispatch::AddRef(); }

@@ -146,16 +146,9 @@ bool IsBelow(const std::wstring& path, const std::wstring& folder) {
 }
 
 // A frame whose document completed: the browser object of DocumentComplete's pDisp.
-class FrameStandIn : public browser::ShDocVwDispatch<browser::UnsupportedWebBrowser2>, public com::ComObjectRoot {
+class FrameStandIn : public com::ComBase<browser::ShDocVwDispatch<browser::UnsupportedWebBrowser2>, IDispatch> {
 public:
-    FrameStandIn() noexcept : ShDocVwDispatch(IID_IWebBrowser2) {}
-    HRESULT InternalQueryInterface(REFIID iid, void** out) noexcept {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, IID_IWebBrowser2)) {
-            *out = static_cast<IWebBrowser2*>(this);
-            return S_OK;
-        }
-        return E_NOINTERFACE;
-    }
+    FrameStandIn() noexcept : ComBase(IID_IWebBrowser2) {}
     HRESULT STDMETHODCALLTYPE get_Document(IDispatch** p) override {
         if (!p) return E_POINTER;
         return document.CopyTo(p);
@@ -179,17 +172,17 @@ struct Page {
         parts.hostName = url.host;
         parts.pathName = url.path;
         browser::HtmlLocation* madeLocation = hrefReadable
-                                                  ? static_cast<browser::HtmlLocation*>(new com::ComObject<browser::HtmlLocation>())
-                                                  : new com::ComObject<UnreadableHref>();
+                                                  ? static_cast<browser::HtmlLocation*>(new browser::HtmlLocation())
+                                                  : new UnreadableHref();
         location = com::ComPtr<IHTMLLocation>(static_cast<IHTMLLocation*>(madeLocation));
         madeLocation->Init(parts);
-        document = com::ComPtr<com::ComObject<browser::HtmlDocument>>(new com::ComObject<browser::HtmlDocument>());
+        document = com::ComPtr<browser::HtmlDocument>(new browser::HtmlDocument());
         document->Init(parts.href, parts.href, location);
-        window = com::ComPtr<com::ComObject<browser::HtmlWindow>>(new com::ComObject<browser::HtmlWindow>());
+        window = com::ComPtr<browser::HtmlWindow>(new browser::HtmlWindow());
         window->Init(session, nullptr, com::ComPtr<IHTMLDocument2>(static_cast<IHTMLDocument2*>(document.get())),
                      location, parts.href);
         document->SetWindow(com::ComPtr<IHTMLWindow2>(static_cast<IHTMLWindow2*>(window.get())));
-        com::ComPtr<com::ComObject<FrameStandIn>> madeFrame(new com::ComObject<FrameStandIn>());
+        com::ComPtr<FrameStandIn> madeFrame(new FrameStandIn());
         madeFrame->document = com::ComPtr<IDispatch>(static_cast<IHTMLDocument2*>(document.get()));
         frame = com::ComPtr<IDispatch>(static_cast<IWebBrowser2*>(madeFrame.get()));
     }
@@ -202,8 +195,8 @@ struct Page {
     Page& operator=(const Page&) = delete;
 
     com::ComPtr<IHTMLLocation> location;
-    com::ComPtr<com::ComObject<browser::HtmlDocument>> document;
-    com::ComPtr<com::ComObject<browser::HtmlWindow>> window;
+    com::ComPtr<browser::HtmlDocument> document;
+    com::ComPtr<browser::HtmlWindow> window;
     com::ComPtr<IDispatch> frame;
 };
 

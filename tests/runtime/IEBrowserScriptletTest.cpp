@@ -122,7 +122,7 @@ protected:
     HWND tree = nullptr;
     std::wstring urlDirectory;
     std::shared_ptr<CFileBrowser> urlTree = std::make_shared<CFileBrowser>(kStateName);
-    com::ComPtr<com::ComObject<browser::WebBrowser>> browser = browser::CreateWebBrowser();
+    com::ComPtr<browser::WebBrowser> browser = browser::CreateWebBrowser();
 };
 
 TEST_F(BrowserScriptletTest, CheckedSiteAndPageScriptsAttachSiteFirstHearTheWindowAndLeaveBeforeTheirUnload) {

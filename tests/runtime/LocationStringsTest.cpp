@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "StackCom.h"
+#include "FakeCom.h"
 #include "browser/HtmlLocation.h"
 #include "runtime/Location.h"
 
@@ -17,7 +17,7 @@ namespace {
 // allocator, where the spy counts them. Static: a spy stays while its blocks live.
 constexpr UINT kLongString = 70000;
 
-class LongStringSpy final : public test::StackUnknown<IMallocSpy> {
+class LongStringSpy final : public test::FakeObject<IMallocSpy> {
 public:
     STDMETHODIMP_(SIZE_T) PreAlloc(SIZE_T size) override {
         watchNext_ = size >= kLongString * sizeof(wchar_t);
@@ -70,7 +70,7 @@ private:
 TEST(LocationStringsTest, StringsReturnedWithoutSOkAreFreedAndTheKeptOneGoesWithTheLocation) {
     ASSERT_EQ(S_OK, ::CoRegisterMallocSpy(&spy));
     {
-        const CLocation location(com::ComPtr<IHTMLLocation>(new com::ComObject<LongStrings>()));
+        const CLocation location(com::ComPtr<IHTMLLocation>(new LongStrings()));
         EXPECT_EQ(kLongString, location.GetHostName().size());
         EXPECT_EQ(L"", location.GetHref());
         EXPECT_EQ(L"", location.GetSearch());

@@ -57,7 +57,7 @@ TEST(LocationTest, NamesKeepLetterCaseAndEscapes) {
 }
 
 TEST(LocationTest, FailingGettersLeaveEveryPartEmpty) {
-    com::ComPtr<IHTMLLocation> failing(static_cast<IHTMLLocation*>(new com::ComObject<FailingLocation>()));
+    com::ComPtr<IHTMLLocation> failing(static_cast<IHTMLLocation*>(new FailingLocation()));
     const CLocation location(failing);
     EXPECT_EQ(L"", location.GetHref());
     EXPECT_EQ(L"", location.GetHostName());

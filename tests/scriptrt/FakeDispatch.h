@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "StackCom.h"
+#include "FakeCom.h"
 #include "framework/com/Variant.h"
 
 namespace pelmora::test {
 
-class FakeDispatch : public StackDispatch {
+class FakeDispatch : public FakeObjectDispatch {
 public:
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
         *count = 0;

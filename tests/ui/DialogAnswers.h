@@ -36,7 +36,7 @@ inline HWND WaitForBox(HWND owner, const std::wstring& caption) {
     const DWORD thread = ::GetWindowThreadProcessId(owner, nullptr);
     WaitUntil([&] {
         if (!::IsWindow(owner)) return true;  // gone: nothing more comes
-        box = FindThreadDialog(thread, caption);
+        box = bandhost::FindDialog(thread, caption);
         return box && ::IsWindowVisible(box) && ::GetWindow(box, GW_OWNER) == owner;
     });
     return box && ::GetWindow(box, GW_OWNER) == owner ? box : nullptr;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "bandhost/Screenshot.h"
 #include "framework/ui/ApplicationBase.h"
 #include "framework/ui/Window.h"
 #include "framework/ui/WindowClass.h"
@@ -82,29 +83,6 @@ public:
         const RECT all{0, 0, width_, height_};
         ::FillRect(dc_, &all, brush);
         ::DeleteObject(brush);
-    }
-    // Writes the pixels as a 24-bit bottom-up .bmp file.
-    void SaveBmp(const std::wstring& path) const {
-        const int rowBytes = (width_ * 3 + 3) & ~3;
-        BITMAPFILEHEADER file{};
-        BITMAPINFOHEADER header{};
-        header.biSize = sizeof(header);
-        header.biWidth = width_;
-        header.biHeight = height_;
-        header.biPlanes = 1;
-        header.biBitCount = 24;
-        header.biSizeImage = static_cast<DWORD>(rowBytes * height_);
-        file.bfType = 0x4D42;
-        file.bfOffBits = sizeof(file) + sizeof(header);
-        file.bfSize = file.bfOffBits + header.biSizeImage;
-        std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
-        bytes.append(reinterpret_cast<const char*>(&header), sizeof(header));
-        for (int y = height_ - 1; y >= 0; --y) {
-            std::string row(static_cast<size_t>(rowBytes), '\0');
-            for (int x = 0; x < width_; ++x) std::memcpy(&row[static_cast<size_t>(x) * 3], &bits_[y * width_ + x], 3);
-            bytes += row;
-        }
-        test::WriteFileBytes(path, bytes);
     }
 
 private:
@@ -234,26 +212,30 @@ TEST(IconResources, ScreenshotOfAllIconsShowsEveryPicture) {
     ::UpdateWindow(sheet.Handle());
     test::PumpFor(200);
 
-    PixelCanvas shot(IconSheet::kWidth, IconSheet::kHeight);
-    ASSERT_TRUE(shot.valid());
-    const HDC windowDc = ::GetDC(sheet.Handle());
-    ASSERT_TRUE(::BitBlt(shot.dc(), 0, 0, IconSheet::kWidth, IconSheet::kHeight, windowDc, 0, 0, SRCCOPY));
-    ::ReleaseDC(sheet.Handle(), windowDc);
-
-    const std::wstring path = test::ProgramDirectory() + L"\\..\\icons-screenshot.bmp";
-    shot.SaveBmp(path);
+    bandhost::Picture shot;
+    ASSERT_EQ(bandhost::CaptureWindow(sheet.Handle(), shot), S_OK);
+    const std::wstring path = test::ProgramDirectory() + L"\\..\\icons-screenshot.png";
+    EXPECT_EQ(bandhost::WritePng(shot, path), S_OK);
     EXPECT_TRUE(test::FileExists(path));
+    // The cells are in client coordinates; the picture holds the border too.
+    RECT frame{};
+    ::GetWindowRect(sheet.Handle(), &frame);
+    POINT client{0, 0};
+    ::ClientToScreen(sheet.Handle(), &client);
+    const auto pixel = [&](int x, int y) {
+        return bandhost::ColourAt(shot, x + client.x - frame.left, y + client.y - frame.top);
+    };
 
-    const DWORD background = RGB(255, 208, 208);  // kBackground as the DIB stores it (blue first)
+    const COLORREF background = IconSheet::kBackground;
     for (size_t i = 0; i < std::size(kIcons); ++i) {
         SCOPED_TRACE(kIcons[i].id);
         const RECT cell = IconSheet::Cell(i);
         int drawn32 = 0, drawn16 = 0;
         for (int y = 0; y < 32; ++y) {
-            for (int x = 0; x < 32; ++x) drawn32 += shot.pixel(cell.left + 8 + x, cell.top + 8 + y) != background;
+            for (int x = 0; x < 32; ++x) drawn32 += pixel(cell.left + 8 + x, cell.top + 8 + y) != background;
         }
         for (int y = 0; y < 16; ++y) {
-            for (int x = 0; x < 16; ++x) drawn16 += shot.pixel(cell.left + 56 + x, cell.top + 16 + y) != background;
+            for (int x = 0; x < 16; ++x) drawn16 += pixel(cell.left + 56 + x, cell.top + 16 + y) != background;
         }
         if (kIcons[i].id == IDI_BLANK) {
             EXPECT_EQ(drawn32, 0);

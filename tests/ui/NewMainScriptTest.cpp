@@ -107,7 +107,7 @@ TEST_F(NewMainScriptTest, CancelOrAFileTheGeneratorCannotWriteLeavesTheTreeAsItW
         // The generator's own box, owned by whichever window is active then.
         HWND box = nullptr;
         const DWORD ui = ::GetWindowThreadProcessId(dialog, nullptr);
-        test::WaitUntil([&] { return !::IsWindow(dialog) && (box = test::FindThreadDialog(ui, L"Pelmora")); });
+        test::WaitUntil([&] { return !::IsWindow(dialog) && (box = bandhost::FindDialog(ui, L"Pelmora")); });
         error = test::AnswerBox(box, IDOK);
     });
     EXPECT_EQ(error.rfind(main_ + L"\\blocked.WSC\n", 0), 0u) << test::ToAnsi(error);

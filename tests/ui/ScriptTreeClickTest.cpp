@@ -9,9 +9,8 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "bandhost/Screenshot.h"
 #include "framework/ui/TreeView.h"
-#include "framework/win/DeviceContext.h"
-#include "framework/win/UniqueHandle.h"
 #include "library/ProductKeyValues.h"
 #include "resources/resource.h"
 #include "ui/FileBrowser.h"
@@ -99,7 +98,7 @@ TEST_F(ScriptTreeClickTest, ClickingAnotherMainScriptMovesTheOnlyCheckToIt) {
 }
 
 // The colour of the middle of an item's check box in a picture of the window.
-COLORREF CheckBoxColour(HDC picture, HWND window, HWND treeWindow, HTREEITEM item) {
+COLORREF CheckBoxColour(const bandhost::Picture& picture, HWND window, HWND treeWindow, HTREEITEM item) {
     RECT text{};
     ui::TreeView(treeWindow).GetItemRect(item, text, true);
     POINT point{text.left - 16 - 8, (text.top + text.bottom) / 2};
@@ -108,32 +107,7 @@ COLORREF CheckBoxColour(HDC picture, HWND window, HWND treeWindow, HTREEITEM ite
     ::GetWindowRect(window, &frame);
     POINT origin{0, 0};
     ::ClientToScreen(window, &origin);
-    return ::GetPixel(picture, point.x + origin.x - frame.left, point.y + origin.y - frame.top);
-}
-
-bool WriteBitmap(const std::wstring& path, HDC picture, HBITMAP bitmap, int width, int height) {
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof(header);
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
-    const DWORD stride = static_cast<DWORD>((width * 3 + 3) & ~3);
-    std::string pixels(static_cast<size_t>(stride) * height, '\0');
-    if (!::GetDIBits(picture, bitmap, 0, static_cast<UINT>(height), pixels.data(),
-                     reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS)) {
-        return false;
-    }
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(header);
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
-    bytes.append(reinterpret_cast<const char*>(&header), sizeof(header));
-    bytes += pixels;
-    test::WriteFileBytes(path, bytes);
-    return test::FileExists(path);
+    return bandhost::ColourAt(picture, point.x + origin.x - frame.left, point.y + origin.y - frame.top);
 }
 
 TEST_F(ScriptTreeClickTest, PictureOfAFilledTreeShowsDifferentBoxesForCheckedAndUncheckedScripts) {
@@ -141,27 +115,17 @@ TEST_F(ScriptTreeClickTest, PictureOfAFilledTreeShowsDifferentBoxesForCheckedAnd
     ::RedrawWindow(host.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     test::PumpFor(200);
 
-    RECT frame{};
-    ::GetWindowRect(host.Handle(), &frame);
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    const win::WindowDC screen(nullptr);
-    const std::unique_ptr<HDC__, decltype(&::DeleteDC)> picture(::CreateCompatibleDC(screen.get()), ::DeleteDC);
-    const win::UniqueGdiObject bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
-    ASSERT_TRUE(picture && bitmap);
-    const auto pictureBitmap = static_cast<HBITMAP>(bitmap.get());
-    {
-        const win::SelectedObject selected(picture.get(), pictureBitmap);
-        ASSERT_TRUE(::BitBlt(picture.get(), 0, 0, width, height, screen.get(), frame.left, frame.top, SRCCOPY));
-        const COLORREF checked =
-            CheckBoxColour(picture.get(), host.Handle(), tree.Handle(), Item(L"news\\sport\\match.wsc"));
-        const COLORREF unchecked = CheckBoxColour(picture.get(), host.Handle(), tree.Handle(), Item(L"top.wsc"));
-        const COLORREF folder = CheckBoxColour(picture.get(), host.Handle(), tree.Handle(), Item(L"news"));
-        EXPECT_NE(checked, unchecked);
-        EXPECT_NE(folder, unchecked) << "a marked folder shows the dimmed ticked box";
-    }
+    bandhost::Picture picture;
+    ASSERT_EQ(bandhost::CaptureWindow(host.Handle(), picture), S_OK);
+    const COLORREF checked = CheckBoxColour(picture, host.Handle(), tree.Handle(), Item(L"news\\sport\\match.wsc"));
+    const COLORREF unchecked = CheckBoxColour(picture, host.Handle(), tree.Handle(), Item(L"top.wsc"));
+    const COLORREF folder = CheckBoxColour(picture, host.Handle(), tree.Handle(), Item(L"news"));
+    EXPECT_NE(checked, unchecked);
+    EXPECT_NE(folder, unchecked) << "a marked folder shows the dimmed ticked box";
     // Next to the test program's folder, inside the build tree; not committed.
-    const std::wstring path = test::ProgramDirectory() + L"\\..\\script-tree.bmp";
-    EXPECT_TRUE(WriteBitmap(path, picture.get(), pictureBitmap, width, height));
+    const std::wstring path = test::ProgramDirectory() + L"\\..\\script-tree.png";
+    EXPECT_EQ(bandhost::WritePng(picture, path), S_OK);
+    EXPECT_TRUE(test::FileExists(path));
 }
 
 }  // namespace

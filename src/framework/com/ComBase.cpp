@@ -12,9 +12,12 @@ IUnknown* FindInterface(const InterfaceEntry* entries, size_t count, REFIID iid)
 }
 
 HRESULT QueryInterfaceFromTable(const InterfaceEntry* entries, size_t count, REFIID iid, void** out) noexcept {
+    return AnswerQuery(FindInterface(entries, count, iid), out);
+}
+
+HRESULT AnswerQuery(IUnknown* found, void** out) noexcept {
     if (!out) return E_POINTER;
     *out = nullptr;
-    IUnknown* found = FindInterface(entries, count, iid);
     if (!found) return E_NOINTERFACE;
     found->AddRef();
     *out = found;

@@ -1,22 +1,25 @@
 #pragma once
 // The IUnknown of our own COM objects, written once.
 //
-// ComBase<Primary, Also...> derives from Primary and from each Also interface that
-// Primary does not derive from already, and answers QueryInterface from that short
-// list: IUnknown and Primary with the object seen as Primary, each Also by static_cast
-// (an interface Primary derives from, such as IDispatch below IDispatchEx, or a second
-// interface the object implements). A null out pointer gives E_POINTER; otherwise the
-// out pointer is cleared first, and GUID_NULL and every unlisted id give E_NOINTERFACE.
+// Interfaces<Primary, Also...> is an object's interface table: the object derives from
+// Primary and from each Also interface that no other listed base derives from already,
+// and InterfaceFor finds an id in that short list: IUnknown and Primary's interface with
+// the object seen as it, each Also by static_cast (an interface another one derives from,
+// such as IDispatch below IDispatchEx, or a second interface the object implements).
+// Primary may be a class that implements an interface; it names that interface as its
+// member type Interface.
 //
-// The reference count is interlocked, so the object may be counted on any thread; at
-// zero the object deletes itself through its virtual destructor. Every object counts
-// once in the process module's lock count for its whole life, so the DLL is not
-// unloaded under it.
+// ComBase<Primary, Also...> is the whole object: the table answers QueryInterface. A null
+// out pointer gives E_POINTER; otherwise the out pointer is cleared first, and GUID_NULL
+// and every unlisted id give E_NOINTERFACE. The reference count is interlocked, so the
+// object may be counted on any thread; at zero the object deletes itself through its
+// virtual destructor. Every object counts once in the process module's lock count for
+// its whole life, so the DLL is not unloaded under it. An object that may be aggregated
+// derives from Interfaces alone and is made by CreateComInstance (ComObject.h).
 //
 // The pieces are also used on their own: a table for objects whose references are
-// counted elsewhere (a connection point in its container), the count of a class
-// object, and the counting and module lock of the framework-made classes of
-// ComObject.h.
+// counted elsewhere (a connection point in its container), and the count of a class
+// object.
 #include <objbase.h>
 
 #include <type_traits>
@@ -34,6 +37,10 @@ struct InterfaceEntry {
 // The table's object for iid, without a reference: IUnknown is the first row's, GUID_NULL
 // and unlisted ids find nothing.
 [[nodiscard]] IUnknown* FindInterface(const InterfaceEntry* entries, size_t count, REFIID iid) noexcept;
+
+// QueryInterface's answer for what a table found (nullptr for nothing): E_POINTER for a
+// null out pointer, the out pointer cleared first, the answer given a reference.
+HRESULT AnswerQuery(IUnknown* found, void** out) noexcept;
 
 // QueryInterface from a table, with the rules above; the answer gets a reference.
 HRESULT QueryInterfaceFromTable(const InterfaceEntry* entries, size_t count, REFIID iid, void** out) noexcept;
@@ -77,6 +84,7 @@ public:
 
 protected:
     SelfDeletingObject() = default;
+    using Base::Base;
     virtual ~SelfDeletingObject() = default;
 
 private:
@@ -85,35 +93,78 @@ private:
 
 // Base, made after the module lock is taken and destroyed before it is given back.
 template <class Base>
-class ModuleLocked : private ProcessModuleLock, public Base {};
+class ModuleLocked : private ProcessModuleLock, public Base {
+public:
+    ModuleLocked() = default;
+    using Base::Base;
+};
 
 namespace detail {
-// Stands in, as a distinct empty base, for an interface Primary already derives from.
+template <class Base, class = void>
+struct InterfaceOfBase {
+    using type = Base;
+};
+template <class Base>
+struct InterfaceOfBase<Base, std::void_t<typename Base::Interface>> {
+    using type = typename Base::Interface;
+};
+}  // namespace detail
+
+// The interface a base stands for: itself, or the one an implementing class names.
+template <class Base>
+using InterfaceOf = typename detail::InterfaceOfBase<Base>::type;
+
+namespace detail {
+// Stands in, as a distinct empty base, for an interface another listed base derives from.
 template <class Interface>
 struct InheritedInterface {};
 
-template <class Primary, class Interface>
+template <class Interface, class... Bases>
+inline constexpr bool kInheritedFromAny =
+    ((std::is_base_of_v<Interface, Bases> && !std::is_same_v<Interface, Bases>) || ...);
+
+template <class Interface, class... Bases>
 using SecondaryBase =
-    std::conditional_t<std::is_base_of_v<Interface, Primary>, InheritedInterface<Interface>, Interface>;
+    std::conditional_t<kInheritedFromAny<Interface, Bases...>, InheritedInterface<Interface>, Interface>;
 
 template <class Primary, class... Also>
-class InterfaceBases : public Primary, public SecondaryBase<Primary, Also>... {};
+class InterfaceBases : public Primary, public SecondaryBase<Also, Primary, Also...>... {
+public:
+    InterfaceBases() = default;
+    using Primary::Primary;
+};
 }  // namespace detail
 
 template <class Primary, class... Also>
-class ComBase : public SelfDeletingObject<ModuleLocked<detail::InterfaceBases<Primary, Also...>>> {
+class Interfaces : public detail::InterfaceBases<Primary, Also...> {
+public:
+    Interfaces() = default;
+    using detail::InterfaceBases<Primary, Also...>::InterfaceBases;
+
+    // The object seen as iid, without a reference; nullptr for an id it does not answer.
+    [[nodiscard]] IUnknown* InterfaceFor(REFIID iid) noexcept {
+        using Identity = InterfaceOf<Primary>;
+        const InterfaceEntry entries[] = {{&__uuidof(Identity), static_cast<Identity*>(this)},
+                                          {&__uuidof(Also), static_cast<Also*>(this)}...};
+        return FindInterface(entries, sizeof(entries) / sizeof(entries[0]), iid);
+    }
+
+    // Runs once the object is fully built; a failure destroys it again.
+    HRESULT FinalConstruct() noexcept { return S_OK; }
+};
+
+template <class Primary, class... Also>
+class ComBase : public SelfDeletingObject<ModuleLocked<Interfaces<Primary, Also...>>> {
 public:
     ComBase(const ComBase&) = delete;
     ComBase& operator=(const ComBase&) = delete;
 
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        const InterfaceEntry entries[] = {{&__uuidof(Primary), static_cast<Primary*>(this)},
-                                          {&__uuidof(Also), static_cast<Also*>(this)}...};
-        return QueryInterfaceFromTable(entries, iid, out);
-    }
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override { return AnswerQuery(this->InterfaceFor(iid), out); }
 
 protected:
     ComBase() noexcept = default;
+    // The arguments go to Primary's constructor.
+    using SelfDeletingObject<ModuleLocked<Interfaces<Primary, Also...>>>::SelfDeletingObject;
     ~ComBase() override = default;
 };
 

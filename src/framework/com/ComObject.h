@@ -1,13 +1,11 @@
 #pragma once
-// The IUnknown side of our framework-made COM classes.
+// The COM classes an object map makes, which may be aggregated.
 //
-// A class T derives from ComObjectRoot and from its interfaces and implements
-//   HRESULT InternalQueryInterface(REFIID iid, void** out)
-// which stores the interface pointer for iid (IID_IUnknown included) without adding a
-// reference, or answers E_NOINTERFACE. ComObject<T> makes a stand-alone object of it,
-// ComAggObject<T> an aggregated one whose identity is the outer object. Either counts
-// itself in the process module's lock count for its lifetime. FindInterface over a
-// short table (ComBase.h) is the usual way to write InternalQueryInterface.
+// A class T derives from its interface table, com::Interfaces<...> (ComBase.h), and
+// from nothing else that answers IUnknown. ComObject<T> makes a stand-alone object of
+// it, ComAggObject<T> an aggregated one whose identity is the outer object; either
+// counts itself in the process module's lock count for its lifetime. CreateComInstance
+// picks one. Objects that are never aggregated derive from ComBase instead.
 #include <objbase.h>
 
 #include "framework/com/ComBase.h"
@@ -15,27 +13,11 @@
 
 namespace pelmora::com {
 
-class ComObjectRoot {
-public:
-    // Runs once the object is fully built; a failure destroys it again.
-    HRESULT FinalConstruct() noexcept { return S_OK; }
-};
-
 namespace detail {
-// QueryInterface through T's InternalQueryInterface: E_POINTER for a null out pointer,
-// out cleared first, GUID_NULL refused, the answer given a reference.
+// QueryInterface through T's interface table, with ComBase's rules.
 template <class T>
 HRESULT QueryInternal(T& object, REFIID iid, void** out) noexcept {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (IsEqualIID(iid, GUID_NULL)) return E_NOINTERFACE;
-    const HRESULT hr = object.InternalQueryInterface(iid, out);
-    if (FAILED(hr) || !*out) {
-        *out = nullptr;
-        return FAILED(hr) ? hr : E_NOINTERFACE;
-    }
-    static_cast<IUnknown*>(*out)->AddRef();
-    return S_OK;
+    return AnswerQuery(object.InterfaceFor(iid), out);
 }
 }  // namespace detail
 

@@ -5,6 +5,7 @@
 #include <oaidl.h>
 #include <oleauto.h>
 
+#include "framework/com/ComBase.h"
 #include "framework/com/ComPtr.h"
 #include "framework/win/HResult.h"
 
@@ -19,6 +20,8 @@ HRESULT LoadRegisteredTypeInfo(REFGUID library, WORD majorVersion, WORD minorVer
 template <class Base>
 class TypeInfoDispatch : public Base {
 public:
+    using Interface = InterfaceOf<Base>;  // what the object is seen as
+
     TypeInfoDispatch(REFGUID library, WORD majorVersion, REFIID iid) noexcept
         : library_(library), majorVersion_(majorVersion), iid_(iid) {}
 

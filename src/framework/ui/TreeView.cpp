@@ -1,6 +1,5 @@
 #include "framework/ui/TreeView.h"
 
-#include <cassert>
 #include <cstring>
 #include <vector>
 
@@ -39,7 +38,6 @@ const wchar_t* CheckBoxListReleased() noexcept {
 
 HTREEITEM TreeView::AppendItem(HTREEITEM parent, const std::wstring& text, int image, UINT state,
                                UINT stateMask) const noexcept {
-    assert(tree_);
     TVINSERTSTRUCTW insert{};
     insert.hParent = parent ? parent : TVI_ROOT;
     insert.hInsertAfter = TVI_LAST;
@@ -50,85 +48,75 @@ HTREEITEM TreeView::AppendItem(HTREEITEM parent, const std::wstring& text, int i
     insert.item.state = state;
     insert.item.stateMask = stateMask;
     return reinterpret_cast<HTREEITEM>(
-        ::SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+        Send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
 bool TreeView::DeleteItem(HTREEITEM item) const noexcept {
-    assert(tree_);
-    return ::SendMessageW(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item)) != FALSE;
+    return Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item)) != FALSE;
 }
 
 UINT TreeView::GetItemState(HTREEITEM item, UINT mask) const noexcept {
-    assert(tree_);
     if (!item) return 0;
-    return static_cast<UINT>(::SendMessageW(tree_, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), mask)) & mask;
+    return static_cast<UINT>(Send(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), mask)) & mask;
 }
 
 bool TreeView::SetItemState(HTREEITEM item, UINT state, UINT mask) const noexcept {
-    assert(tree_);
     TVITEMW change{};
     change.mask = TVIF_STATE;
     change.hItem = item;
     change.state = state;
     change.stateMask = mask;
-    return ::SendMessageW(tree_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&change)) != FALSE;
+    return Send(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&change)) != FALSE;
 }
 
 int TreeView::GetItemImage(HTREEITEM item) const noexcept {
-    assert(tree_);
     TVITEMW query{};
     query.mask = TVIF_IMAGE;
     query.hItem = item;
-    if (!item || !::SendMessageW(tree_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query))) return -1;
+    if (!item || !Send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query))) return -1;
     return query.iImage;
 }
 
 std::wstring TreeView::GetItemText(HTREEITEM item) const {
-    assert(tree_);
     std::vector<wchar_t> buffer(kMaxItemText + 1, L'\0');
     TVITEMW query{};
     query.mask = TVIF_TEXT;
     query.hItem = item;
     query.pszText = buffer.data();
     query.cchTextMax = kMaxItemText;
-    if (!item || !::SendMessageW(tree_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query))) return {};
+    if (!item || !Send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query))) return {};
     // The control may answer with its own buffer instead of filling ours.
     return std::wstring(query.pszText ? query.pszText : L"");
 }
 
 HTREEITEM TreeView::GetNextItem(HTREEITEM item, UINT relation) const noexcept {
-    assert(tree_);
     return reinterpret_cast<HTREEITEM>(
-        ::SendMessageW(tree_, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+        Send(TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
 }
 
 UINT TreeView::GetCount() const noexcept {
-    assert(tree_);
-    return static_cast<UINT>(::SendMessageW(tree_, TVM_GETCOUNT, 0, 0));
+    return static_cast<UINT>(Send(TVM_GETCOUNT, 0, 0));
 }
 
 bool TreeView::SelectItem(HTREEITEM item) const noexcept {
-    assert(tree_);
-    return ::SendMessageW(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)) != FALSE;
+    return Send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)) != FALSE;
 }
 
 bool TreeView::Expand(HTREEITEM item, UINT action) const noexcept {
-    assert(tree_);
-    return ::SendMessageW(tree_, TVM_EXPAND, action, reinterpret_cast<LPARAM>(item)) != FALSE;
+    return Send(TVM_EXPAND, action, reinterpret_cast<LPARAM>(item)) != FALSE;
 }
 
 HIMAGELIST TreeView::SetImageList(HIMAGELIST list, int kind) const noexcept {
-    assert(tree_);
     const auto previous = reinterpret_cast<HIMAGELIST>(
-        ::SendMessageW(tree_, TVM_SETIMAGELIST, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(list)));
+        Send(TVM_SETIMAGELIST, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(list)));
     // A tree with check boxes makes its own state list (at once or when first drawn,
     // and only while it has none), which nobody holds and the tree does not destroy.
     // Only the first state list set can replace that one; the mark on the window keeps
     // the lists of later calls, which belong to their callers. Should the window refuse
     // the mark, this call destroys nothing.
-    if (kind != TVSIL_STATE || !(::GetWindowLongPtrW(tree_, GWL_STYLE) & TVS_CHECKBOXES)) return previous;
+    if (kind != TVSIL_STATE || !(::GetWindowLongPtrW(Handle(), GWL_STYLE) & TVS_CHECKBOXES)) return previous;
     const wchar_t* const mark = CheckBoxListReleased();
-    if (!mark || ::GetPropW(tree_, mark) || !::SetPropW(tree_, mark, reinterpret_cast<HANDLE>(1)) || !previous) {
+    if (!mark || ::GetPropW(Handle(), mark) || !::SetPropW(Handle(), mark, reinterpret_cast<HANDLE>(1)) || !previous) {
         return previous;
     }
     ::ImageList_Destroy(previous);
@@ -136,27 +124,24 @@ HIMAGELIST TreeView::SetImageList(HIMAGELIST list, int kind) const noexcept {
 }
 
 HIMAGELIST TreeView::GetImageList(int kind) const noexcept {
-    assert(tree_);
-    return reinterpret_cast<HIMAGELIST>(::SendMessageW(tree_, TVM_GETIMAGELIST, static_cast<WPARAM>(kind), 0));
+    return reinterpret_cast<HIMAGELIST>(Send(TVM_GETIMAGELIST, static_cast<WPARAM>(kind), 0));
 }
 
 HTREEITEM TreeView::HitTest(POINT point, UINT& flags) const noexcept {
-    assert(tree_);
     TVHITTESTINFO info{};
     info.pt = point;
     const auto item =
-        reinterpret_cast<HTREEITEM>(::SendMessageW(tree_, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)));
+        reinterpret_cast<HTREEITEM>(Send(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)));
     flags = info.flags;
     return item;
 }
 
 bool TreeView::GetItemRect(HTREEITEM item, RECT& rect, bool textOnly) const noexcept {
-    assert(tree_);
     // The message takes the item in the rectangle it fills.
     RECT query{};
     static_assert(sizeof(query) >= sizeof(item));
     std::memcpy(&query, &item, sizeof(item));
-    if (!::SendMessageW(tree_, TVM_GETITEMRECT, textOnly ? TRUE : FALSE, reinterpret_cast<LPARAM>(&query))) {
+    if (!Send(TVM_GETITEMRECT, textOnly ? TRUE : FALSE, reinterpret_cast<LPARAM>(&query))) {
         return false;
     }
     rect = query;

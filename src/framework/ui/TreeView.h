@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "framework/ui/Control.h"
+
 #include <string>
 
 namespace pelmora::ui {
@@ -16,13 +18,9 @@ namespace pelmora::ui {
     return (static_cast<UINT>(index) << 12) & TVIS_STATEIMAGEMASK;
 }
 
-class TreeView {
+class TreeView : public Control {
 public:
-    TreeView() noexcept = default;
-    explicit TreeView(HWND tree) noexcept : tree_(tree) {}
-
-    [[nodiscard]] HWND Handle() const noexcept { return tree_; }
-    explicit operator bool() const noexcept { return tree_ != nullptr; }
+    using Control::Control;
 
     // Appends a child of parent (a root-level item for none) after its last child.
     HTREEITEM AppendItem(HTREEITEM parent, const std::wstring& text, int image, UINT state,
@@ -62,9 +60,6 @@ public:
     [[nodiscard]] HTREEITEM HitTest(POINT point, UINT& flags) const noexcept;
     // The item's rectangle in client coordinates; the text's only when textOnly.
     bool GetItemRect(HTREEITEM item, RECT& rect, bool textOnly) const noexcept;
-
-private:
-    HWND tree_ = nullptr;
 };
 
 // Keeps a tree from redrawing and recomputing its scroll bars while many items go in;

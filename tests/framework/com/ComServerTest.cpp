@@ -29,16 +29,11 @@ const GUID kTestLibraryId = {0x6e3a9d0b, 0x2c41, 0x4f8e, {0x9b, 0x57, 0x1d, 0x0a
 int g_liveWidgets = 0;
 
 // The test class: one interface, IPersist, whose GetClassID tells which object answered.
-class Widget : public ComObjectRoot, public IPersist {
+class Widget : public Interfaces<IPersist> {
 public:
     Widget() { ++g_liveWidgets; }
     ~Widget() { --g_liveWidgets; }
 
-    HRESULT InternalQueryInterface(REFIID iid, void** out) noexcept {
-        const InterfaceEntry entries[] = {{&IID_IPersist, static_cast<IPersist*>(this)}};
-        *out = FindInterface(entries, 1, iid);
-        return *out ? S_OK : E_NOINTERFACE;
-    }
     STDMETHODIMP GetClassID(CLSID* clsid) override {
         *clsid = kWidgetClsid;
         return S_OK;

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "StackCom.h"
+#include "FakeCom.h"
 #include "framework/com/Bstr.h"
 #include "framework/com/ComPtr.h"
 #include "framework/com/Variant.h"
@@ -15,7 +15,7 @@ namespace pelmora::com {
 namespace {
 
 // Lives on the stack with the test's own reference; counts what holders do to it.
-class Counted final : public test::StackUnknown<IPersist> {
+class Counted final : public test::FakeObject<IPersist> {
 public:
     STDMETHODIMP GetClassID(CLSID* clsid) override {
         *clsid = GUID_NULL;

@@ -144,7 +144,7 @@ TEST(Dialog, RunThatCannotStartReturnsNotShownAndLeavesNoWindow) {
     EXPECT_EQ(failing.DoModal(), Dialog::kNotShown);
     EXPECT_EQ(failingLog.failedMessage, static_cast<UINT>(WM_INITDIALOG));
     EXPECT_EQ(failingLog.finalMessages, 1);
-    EXPECT_EQ(test::FindThreadDialog(::GetCurrentThreadId(), kCaption), nullptr);
+    EXPECT_EQ(bandhost::FindDialog(::GetCurrentThreadId(), kCaption), nullptr);
 }
 
 INT_PTR CALLBACK ForeignProcedure(HWND dialog, UINT message, WPARAM, LPARAM) {

@@ -1,37 +1,29 @@
 #pragma once
-// Answers a modal dialog that the calling thread is about to run. The modal loop runs
-// inside the call that opened it, so a second thread waits for the dialog (a #32770
-// window of the UI thread with the caption) and hands it to answer. A dialog still open
-// 5 seconds after answer is cancelled, so that a failing test does not hang.
+// Answers the modal dialogs a call on the UI thread opens, as a user at the screen
+// would. The modal loop runs inside the call that opened it, so a second thread waits
+// for each dialog (a #32770 window of the UI thread) and hands it to its answer; a
+// dialog an answer left open 5 seconds later is cancelled, so that a failing test does
+// not hang. The window queries are the development host's, which its tours use too.
+//
+// ModalDialogDriver answers the one dialog with a caption. DialogSequence answers the
+// dialogs one after the other: it records each one's caption and texts, hands it to
+// the answer when it is the next one expected, and cancels any other.
 #include <windows.h>
 
 #include <atomic>
 #include <functional>
+#include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
+
+#include "bandhost/WindowQueries.h"
 
 namespace pelmora::test {
 
-inline BOOL CALLBACK MatchDialogCaption(HWND window, LPARAM context) {
-    auto* search = reinterpret_cast<std::pair<const std::wstring*, HWND>*>(context);
-    wchar_t className[16] = {}, text[256] = {};
-    ::GetClassNameW(window, className, 16);
-    // The text is asked only of dialogs: reading another thread's window text sends it
-    // a message, which would wait forever once the UI thread stops pumping.
-    if (std::wstring(className) != L"#32770") return TRUE;
-    ::GetWindowTextW(window, text, 256);
-    if (*search->first != text) return TRUE;
-    search->second = window;
-    return FALSE;
-}
-
-// The dialog of thread with that caption, or none.
-inline HWND FindThreadDialog(DWORD thread, const std::wstring& caption) {
-    std::pair<const std::wstring*, HWND> search{&caption, nullptr};
-    ::EnumThreadWindows(thread, &MatchDialogCaption, reinterpret_cast<LPARAM>(&search));
-    return search.second;
-}
+inline constexpr int kDialogWaitMs = 5000;
 
 // The window of thread that has the keyboard focus.
 inline HWND FocusOfThread(DWORD thread) {
@@ -40,19 +32,23 @@ inline HWND FocusOfThread(DWORD thread) {
     return ::GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
 }
 
+// Presses a dialog's button as a click does: BM_CLICK posted to it.
+inline std::function<void(HWND)> PressButton(int id) {
+    return [id](HWND dialog) { ::PostMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); };
+}
+
 class ModalDialogDriver {
 public:
     ModalDialogDriver(std::wstring caption, std::function<void(HWND)> answer)
         : thread_([this, ui = ::GetCurrentThreadId(), caption = std::move(caption), answer = std::move(answer)] {
               HWND dialog = nullptr;
-              for (int waited = 0; !dialog && waited < 5000; waited += 20) {
-                  if (!(dialog = FindThreadDialog(ui, caption))) ::Sleep(20);
+              for (int waited = 0; !dialog && waited < kDialogWaitMs; waited += 20) {
+                  if (!(dialog = bandhost::FindDialog(ui, caption))) ::Sleep(20);
               }
               if (!dialog) return;
               found_ = true;
               answer(dialog);
-              for (int waited = 0; ::IsWindow(dialog) && waited < 5000; waited += 20) ::Sleep(20);
-              if (::IsWindow(dialog)) ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+              bandhost::CancelUnlessGone(dialog, kDialogWaitMs, false);
           }) {}
     ~ModalDialogDriver() { thread_.join(); }
     ModalDialogDriver(const ModalDialogDriver&) = delete;
@@ -62,6 +58,81 @@ public:
 
 private:
     std::atomic<bool> found_{false};
+    std::thread thread_;  // last: started once the members it uses exist
+};
+
+struct SeenDialog {
+    std::wstring caption;
+    std::wstring texts;  // the visible static texts, joined by " | "
+    bool answered = false;
+};
+
+struct ExpectedDialog {
+    std::wstring caption;
+    std::function<void(HWND)> answer;
+};
+
+class DialogSequence {
+public:
+    // Watches the calling thread's dialogs until every expected one was answered and
+    // closed, or until quietMs pass without a dialog of the thread.
+    explicit DialogSequence(std::vector<ExpectedDialog> expected, int quietMs = 4000)
+        : expected_(std::move(expected)),
+          thread_([this, ui = ::GetCurrentThreadId(), quietMs] { Watch(ui, quietMs); }) {}
+    ~DialogSequence() { Finish(); }
+    DialogSequence(const DialogSequence&) = delete;
+    DialogSequence& operator=(const DialogSequence&) = delete;
+
+    // Stops watching; what was seen stays readable.
+    void Finish() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    [[nodiscard]] std::vector<SeenDialog> Seen() {
+        std::lock_guard<std::mutex> hold(lock_);
+        return seen_;
+    }
+    [[nodiscard]] std::vector<std::wstring> Captions() {
+        std::vector<std::wstring> captions;
+        for (const SeenDialog& dialog : Seen()) captions.push_back(dialog.caption + (dialog.answered ? L"" : L" (cancelled)"));
+        return captions;
+    }
+
+private:
+    void Watch(DWORD ui, int quietMs) {
+        std::set<HWND> handled;
+        size_t next = 0;
+        int quiet = 0;
+        while (!stop_ && quiet < quietMs) {
+            const std::set<HWND> open = bandhost::OpenDialogs(ui);
+            HWND fresh = nullptr;
+            for (const HWND dialog : open)
+                if (!handled.count(dialog)) fresh = dialog;
+            if (!fresh) {
+                if (open.empty()) quiet += 20;
+                ::Sleep(20);
+                continue;
+            }
+            quiet = 0;
+            ::Sleep(100);  // let it finish showing
+            handled.insert(fresh);
+            SeenDialog seen{bandhost::WindowText(fresh), bandhost::DialogTexts(fresh), false};
+            const bool expected = next < expected_.size() && expected_[next].caption == seen.caption;
+            seen.answered = expected;
+            {
+                std::lock_guard<std::mutex> hold(lock_);
+                seen_.push_back(seen);
+            }
+            if (expected) expected_[next++].answer(fresh);
+            else ::PostMessageW(fresh, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            bandhost::CancelUnlessGone(fresh, kDialogWaitMs, true);
+        }
+    }
+
+    std::vector<ExpectedDialog> expected_;
+    std::mutex lock_;
+    std::vector<SeenDialog> seen_;
+    std::atomic<bool> stop_{false};
     std::thread thread_;  // last: started once the members it uses exist
 };
 
