@@ -21,7 +21,8 @@
 //      nothing new appears beside the script location;
 //   6. every close of the band lets COM unload the DLL (or DllCanUnloadNow answers
 //      S_OK), and at the end the process's handle, GDI and USER counts are within a
-//      small margin of where they began.
+//      small margin of where they stood at the first such close a quarter into the
+//      walk (what the system caches for good is made by then; see ProcessObjects.h).
 #include <windows.h>
 
 #include <cstdint>
@@ -36,6 +37,7 @@
 #include <string>
 #include <vector>
 
+#include "bandhost/ProcessObjects.h"
 #include "bandhost/TourRunner.h"
 
 namespace pelmora::bandhost {
@@ -106,6 +108,8 @@ private:
     // After a close that began at transcript line from: COM unloaded the DLL, at the
     // latest once the page went too.
     bool ClosedBandUnloads(size_t from);
+    // After a close whose DLL went: the settled counts, once, a quarter into the walk.
+    void NoteUnloaded();
     // An action's time so far, less the time its boxes waited for an answer.
     ULONGLONG ActionMs(ULONGLONG start) const;
     void Remember(const std::wstring& line);
@@ -151,6 +155,9 @@ private:
     bool marksDue_ = false;
     bool filesMoved_ = false;
     int keptByPage_ = 0;  // closes whose DLL stayed until the page went
+    ProcessObjects settled_;  // the counts the end is held against
+    int settledStep_ = 0;     // where they were taken; 0 at the start
+    unsigned loadsSinceSettled_ = 0;
     std::map<HWND, int> answered_;
     std::vector<std::wstring> answerLog_;
     static SoakRunner* answering_;
