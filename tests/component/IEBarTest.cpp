@@ -437,18 +437,21 @@ TEST_F(BandFormTest, SiteWithoutABrowserKeepsTheFormWorkingAndSaysWhyNothingRuns
 }
 
 const std::wstring kSiteLabel = test::kWindowEventsId + L"\\h.example.WSC";
-constexpr int kFolderClear = 1, kChecked = 4;
+constexpr int kFolderMarked = 2, kChecked = 4;
 
 // Browsing the trees only changes what the lower tree shows: the checked main script
 // keeps running, with its own URL scripts, whatever the user selects or clicks.
 TEST_F(BandFormTest, BrowsingTheTreesNeverChangesWhatRunsOrWithWhichUrlScripts) {
-    ASSERT_NO_FATAL_FAILURE(WriteSiteScript(L"\\a.WSC"));
+    // The running script sits in a folder, whose check box then shows it marked.
+    ASSERT_TRUE(::CreateDirectoryW((GetUrlScriptDirectory() + L"\\news").c_str(), nullptr));
+    ASSERT_NO_FATAL_FAILURE(WriteSiteScript(L"\\news\\c.WSC"));
     ASSERT_NO_FATAL_FAILURE(Show());
     const ui::TreeView mainTree(Control(kMainScriptTreeId));
-    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+    mainTree.Expand(MainItem(L"news"), TVE_EXPAND);
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"news\\c.WSC"));
     ASSERT_TRUE(UrlItem(L"h.example.WSC"));
     ClickCheckBox(kUrlScriptTreeId, UrlItem(L"h.example.WSC"));
-    const std::vector<std::wstring> running{kBrowserEventsId + L"\\a.WSC", kSiteLabel};
+    const std::vector<std::wstring> running{kBrowserEventsId + L"\\news\\c.WSC", kSiteLabel};
 
     struct Case {
         const char* name;
@@ -458,17 +461,17 @@ TEST_F(BandFormTest, BrowsingTheTreesNeverChangesWhatRunsOrWithWhichUrlScripts) 
     const Case cases[] = {
         {"the folder news selected", [&] { mainTree.SelectItem(MainItem(L"news")); }, false},
         {"another main script selected", [&] { mainTree.SelectItem(MainItem(L"b.WSC")); }, false},
-        {"a clear folder's check box clicked",
+        {"the running script's folder's check box clicked",
          [&] {
              ClickCheckBox(kMainScriptTreeId, MainItem(L"news"), false);
-             EXPECT_EQ(kFolderClear, MarkOf(kMainScriptTreeId, MainItem(L"news")));
+             EXPECT_EQ(kFolderMarked, MarkOf(kMainScriptTreeId, MainItem(L"news")));
              EXPECT_EQ(MainItem(L"b.WSC"), mainTree.GetSelectedItem()) << "the folder was selected";
          },
          false},
         {"the running script saved anew while another is selected",
          [&] {
              mainTree.SelectItem(MainItem(L"b.WSC"));
-             WriteMainScript(L"\\a.WSC");
+             WriteMainScript(L"\\news\\c.WSC");
          },
          true},
     };
@@ -484,7 +487,7 @@ TEST_F(BandFormTest, BrowsingTheTreesNeverChangesWhatRunsOrWithWhichUrlScripts) 
             test::PumpFor(1000);  // the watch has had its turns
             EXPECT_EQ(before.get(), Form()->RunningScriptlet());
         }
-        EXPECT_EQ(kChecked, MarkOf(kMainScriptTreeId, MainItem(L"a.WSC")));
+        EXPECT_EQ(kChecked, MarkOf(kMainScriptTreeId, MainItem(L"news\\c.WSC")));
         ASSERT_NO_FATAL_FAILURE(Navigate());
         EXPECT_EQ(running, AttachedEntries(Form()->Handle()));
     }
