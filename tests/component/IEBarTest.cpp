@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <functional>
@@ -299,8 +300,24 @@ TEST_F(BandFormTest, BrokenScriptsFoldersAndMarksLeaveARecordAndAWorkingForm) {
     EXPECT_EQ(2u, test::CountOf(thrown, "Script error: broken on purpose")) << thrown;
     EXPECT_EQ(L"DocumentComplete http://h.example/index.html", browser->GetTranscript().lines.back());
 
-    // The main-script folder removed while hidden: shown again, an empty tree, nothing runs.
+    // The product key refuses writes: the hide's save of the marks fails, one record.
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, test::kProductKeyForTests, 0,
+                                             READ_CONTROL | WRITE_DAC, &key));
+    const auto allow = [&](const wchar_t* dacl) {
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(dacl, SDDL_REVISION_1, &sd, nullptr));
+        EXPECT_EQ(ERROR_SUCCESS, ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd));
+        ::LocalFree(sd);
+    };
+    allow(L"D:(A;;KR;;;WD)");
     ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
+    allow(L"D:(A;;KA;;;WD)");
+    ::RegCloseKey(key);
+    EXPECT_EQ(1u, test::CountOf(log.NewText(), "Can not save the marks of " + test::ToAnsi(kMainTreeStateValueName) +
+                                                   ". in CFileBrowser::SaveState"));
+
+    // The main-script folder removed while hidden: shown again, an empty tree, nothing runs.
     test::RemoveTree(mainDirectory);
     ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
     EXPECT_EQ(0u, ui::TreeView(Control(kMainScriptTreeId)).GetCount());
