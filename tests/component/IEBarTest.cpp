@@ -171,6 +171,17 @@ TEST(IEBarTest, SiteWithoutAPieceTheBarNeedsIsRefusedWithItsRecord) {
         EXPECT_EQ(1u, test::CountOf(log.NewText(), c.record));
         EXPECT_EQ(S_OK, withSite->SetSite(nullptr));
     }
+
+    // Activated before any site: no form, and the bar is not left current to hold the DLL.
+    const LONG locksBefore = test::ModuleLockCount();
+    {
+        ComPtr<IInputObject> input;
+        ASSERT_EQ(S_OK, MakeBar().As(input));
+        EXPECT_EQ(E_FAIL, input->UIActivateIO(TRUE, nullptr));
+        EXPECT_EQ(1u, test::CountOf(log.NewText(), "Can't create a child window without a parent."));
+        EXPECT_FALSE(GetPelmoraApp().GetCurrentBar());
+    }
+    EXPECT_EQ(locksBefore, test::ModuleLockCount());
 }
 
 using test::BandFormTest;
@@ -910,6 +921,7 @@ TEST_F(BandFormTest, EveryCloseOrderLetsGoOfTheFormTheSiteAndOnlyItsOwnCurrentBa
         if (c.bandGoneBeforeSiting) {
             EXPECT_EQ(E_FAIL, withSite->SetSite(static_cast<IOleWindow*>(site.get())));
             EXPECT_EQ(nullptr, Form());
+            EXPECT_FALSE(GetPelmoraApp().GetCurrentBar()) << "the bar without a form was left current";
         } else {
             ASSERT_EQ(S_OK, withSite->SetSite(static_cast<IOleWindow*>(site.get())));
             ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
