@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -59,6 +60,55 @@ double ThreadCpuMs() {
     };
     return ms(kernel) + ms(user);
 }
+
+// Counts this program's calls of FindFirstFileW, with which every listing of a folder
+// begins, while it lives: its import is pointed at the counter meanwhile.
+class FolderListingCounter {
+public:
+    FolderListingCounter() : slot_(ImportSlot("FindFirstFileW")) {
+        if (slot_) original_ = Swap(reinterpret_cast<void*>(&Counted));
+    }
+    ~FolderListingCounter() {
+        if (slot_) Swap(original_);
+    }
+    FolderListingCounter(const FolderListingCounter&) = delete;
+    FolderListingCounter& operator=(const FolderListingCounter&) = delete;
+    [[nodiscard]] bool Counting() const { return slot_ != nullptr; }
+    [[nodiscard]] static LONG Calls() { return calls_; }
+
+private:
+    static HANDLE WINAPI Counted(LPCWSTR path, LPWIN32_FIND_DATAW found) {
+        ::InterlockedIncrement(&calls_);
+        return reinterpret_cast<decltype(&::FindFirstFileW)>(original_)(path, found);
+    }
+    static void** ImportSlot(const char* name) {
+        auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleW(nullptr));
+        const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        const DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+        for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); dll->Name; ++dll) {
+            auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+            auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+            for (; names->u1.AddressOfData; ++names, ++slots) {
+                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+                const auto* named = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+                if (std::strcmp(reinterpret_cast<const char*>(named->Name), name) == 0)
+                    return reinterpret_cast<void**>(&slots->u1.Function);
+            }
+        }
+        return nullptr;
+    }
+    void* Swap(void* function) {
+        DWORD protection = 0;
+        ::VirtualProtect(slot_, sizeof(void*), PAGE_READWRITE, &protection);
+        void* before = ::InterlockedExchangePointer(slot_, function);
+        ::VirtualProtect(slot_, sizeof(void*), protection, &protection);
+        return before;
+    }
+
+    void** slot_;
+    static inline void* original_ = nullptr;
+    static inline LONG calls_ = 0;
+};
 
 using HostileFoldersTest = test::BandFormTest;
 
@@ -140,7 +190,11 @@ TEST_F(HostileFoldersTest, TheBandShowsOverEveryLayoutWithoutHangingAndPrintsIts
         const auto idleStart = std::chrono::steady_clock::now();
         {
             const HangWatch watch(std::string("the idle band over ") + layout.name, 60000);
+            const FolderListingCounter listings;
+            ASSERT_TRUE(listings.Counting());
+            const LONG before = listings.Calls();
             test::PumpFor(4000);
+            EXPECT_EQ(before, listings.Calls()) << "the idle band listed folders";
         }
         const double idleMs =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - idleStart).count();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <functional>
@@ -170,6 +171,17 @@ TEST(IEBarTest, SiteWithoutAPieceTheBarNeedsIsRefusedWithItsRecord) {
         EXPECT_EQ(1u, test::CountOf(log.NewText(), c.record));
         EXPECT_EQ(S_OK, withSite->SetSite(nullptr));
     }
+
+    // Activated before any site: no form, and the bar is not left current to hold the DLL.
+    const LONG locksBefore = test::ModuleLockCount();
+    {
+        ComPtr<IInputObject> input;
+        ASSERT_EQ(S_OK, MakeBar().As(input));
+        EXPECT_EQ(E_FAIL, input->UIActivateIO(TRUE, nullptr));
+        EXPECT_EQ(1u, test::CountOf(log.NewText(), "Can't create a child window without a parent."));
+        EXPECT_FALSE(GetPelmoraApp().GetCurrentBar());
+    }
+    EXPECT_EQ(locksBefore, test::ModuleLockCount());
 }
 
 using test::BandFormTest;
@@ -299,8 +311,24 @@ TEST_F(BandFormTest, BrokenScriptsFoldersAndMarksLeaveARecordAndAWorkingForm) {
     EXPECT_EQ(2u, test::CountOf(thrown, "Script error: broken on purpose")) << thrown;
     EXPECT_EQ(L"DocumentComplete http://h.example/index.html", browser->GetTranscript().lines.back());
 
-    // The main-script folder removed while hidden: shown again, an empty tree, nothing runs.
+    // The product key refuses writes: the hide's save of the marks fails, one record.
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, test::kProductKeyForTests, 0,
+                                             READ_CONTROL | WRITE_DAC, &key));
+    const auto allow = [&](const wchar_t* dacl) {
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(dacl, SDDL_REVISION_1, &sd, nullptr));
+        EXPECT_EQ(ERROR_SUCCESS, ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd));
+        ::LocalFree(sd);
+    };
+    allow(L"D:(A;;KR;;;WD)");
     ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
+    allow(L"D:(A;;KA;;;WD)");
+    ::RegCloseKey(key);
+    EXPECT_EQ(1u, test::CountOf(log.NewText(), "Can not save the marks of " + test::ToAnsi(kMainTreeStateValueName) +
+                                                   ". in CFileBrowser::SaveState"));
+
+    // The main-script folder removed while hidden: shown again, an empty tree, nothing runs.
     test::RemoveTree(mainDirectory);
     ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
     EXPECT_EQ(0u, ui::TreeView(Control(kMainScriptTreeId)).GetCount());
@@ -437,18 +465,21 @@ TEST_F(BandFormTest, SiteWithoutABrowserKeepsTheFormWorkingAndSaysWhyNothingRuns
 }
 
 const std::wstring kSiteLabel = test::kWindowEventsId + L"\\h.example.WSC";
-constexpr int kFolderClear = 1, kChecked = 4;
+constexpr int kFolderMarked = 2, kChecked = 4;
 
 // Browsing the trees only changes what the lower tree shows: the checked main script
 // keeps running, with its own URL scripts, whatever the user selects or clicks.
 TEST_F(BandFormTest, BrowsingTheTreesNeverChangesWhatRunsOrWithWhichUrlScripts) {
-    ASSERT_NO_FATAL_FAILURE(WriteSiteScript(L"\\a.WSC"));
+    // The running script sits in a folder, whose check box then shows it marked.
+    ASSERT_TRUE(::CreateDirectoryW((GetUrlScriptDirectory() + L"\\news").c_str(), nullptr));
+    ASSERT_NO_FATAL_FAILURE(WriteSiteScript(L"\\news\\c.WSC"));
     ASSERT_NO_FATAL_FAILURE(Show());
     const ui::TreeView mainTree(Control(kMainScriptTreeId));
-    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+    mainTree.Expand(MainItem(L"news"), TVE_EXPAND);
+    ClickCheckBox(kMainScriptTreeId, MainItem(L"news\\c.WSC"));
     ASSERT_TRUE(UrlItem(L"h.example.WSC"));
     ClickCheckBox(kUrlScriptTreeId, UrlItem(L"h.example.WSC"));
-    const std::vector<std::wstring> running{kBrowserEventsId + L"\\a.WSC", kSiteLabel};
+    const std::vector<std::wstring> running{kBrowserEventsId + L"\\news\\c.WSC", kSiteLabel};
 
     struct Case {
         const char* name;
@@ -458,17 +489,17 @@ TEST_F(BandFormTest, BrowsingTheTreesNeverChangesWhatRunsOrWithWhichUrlScripts) 
     const Case cases[] = {
         {"the folder news selected", [&] { mainTree.SelectItem(MainItem(L"news")); }, false},
         {"another main script selected", [&] { mainTree.SelectItem(MainItem(L"b.WSC")); }, false},
-        {"a clear folder's check box clicked",
+        {"the running script's folder's check box clicked",
          [&] {
              ClickCheckBox(kMainScriptTreeId, MainItem(L"news"), false);
-             EXPECT_EQ(kFolderClear, MarkOf(kMainScriptTreeId, MainItem(L"news")));
+             EXPECT_EQ(kFolderMarked, MarkOf(kMainScriptTreeId, MainItem(L"news")));
              EXPECT_EQ(MainItem(L"b.WSC"), mainTree.GetSelectedItem()) << "the folder was selected";
          },
          false},
         {"the running script saved anew while another is selected",
          [&] {
              mainTree.SelectItem(MainItem(L"b.WSC"));
-             WriteMainScript(L"\\a.WSC");
+             WriteMainScript(L"\\news\\c.WSC");
          },
          true},
     };
@@ -484,7 +515,7 @@ TEST_F(BandFormTest, BrowsingTheTreesNeverChangesWhatRunsOrWithWhichUrlScripts) 
             test::PumpFor(1000);  // the watch has had its turns
             EXPECT_EQ(before.get(), Form()->RunningScriptlet());
         }
-        EXPECT_EQ(kChecked, MarkOf(kMainScriptTreeId, MainItem(L"a.WSC")));
+        EXPECT_EQ(kChecked, MarkOf(kMainScriptTreeId, MainItem(L"news\\c.WSC")));
         ASSERT_NO_FATAL_FAILURE(Navigate());
         EXPECT_EQ(running, AttachedEntries(Form()->Handle()));
     }
@@ -501,10 +532,22 @@ TEST_F(BandFormTest, ScriptsThatLeaveAndComeBackKeepTheirMarksAndTheWatchWritesN
     // Saved once by the user's own hide, so that the registry holds the marks.
     ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
     ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
-    const auto saved = [] {
-        return test::ReadProductValue(test::ToAnsi(kMainTreeStateValueName).c_str()).bytes + "|" +
-               test::ReadProductValue("\\a.WSC").bytes;
+    const std::string names[] = {test::ToAnsi(kMainTreeStateValueName), "\\a.WSC"};
+    const auto saved = [&] {
+        std::string both;
+        for (const std::string& name : names) {
+            const test::RegistryValue value = test::ReadProductValue(name.c_str());
+            both += std::to_string(value.type) + ":" + value.bytes + "|";
+        }
+        return both;
     };
+    // A save of the same marks writes the same bytes (which Wine does not even store):
+    // held under another type, the values show a save by getting their own type back.
+    for (const std::string& name : names) {
+        const std::string bytes = test::ReadProductValue(name.c_str()).bytes;
+        ASSERT_EQ(ERROR_SUCCESS, test::WriteProductValue(name.c_str(), REG_NONE, bytes.data(),
+                                                         static_cast<DWORD>(bytes.size())));
+    }
     const std::string savedBefore = saved();
     ASSERT_GT(savedBefore.size(), 20u);
 
@@ -878,6 +921,7 @@ TEST_F(BandFormTest, EveryCloseOrderLetsGoOfTheFormTheSiteAndOnlyItsOwnCurrentBa
         if (c.bandGoneBeforeSiting) {
             EXPECT_EQ(E_FAIL, withSite->SetSite(static_cast<IOleWindow*>(site.get())));
             EXPECT_EQ(nullptr, Form());
+            EXPECT_FALSE(GetPelmoraApp().GetCurrentBar()) << "the bar without a form was left current";
         } else {
             ASSERT_EQ(S_OK, withSite->SetSite(static_cast<IOleWindow*>(site.get())));
             ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
