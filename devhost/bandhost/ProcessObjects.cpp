@@ -64,16 +64,11 @@ std::optional<unsigned> CountHandles() {
 
 // ---- GDI objects: the process's shared handle table ----
 
-// The entries of the table, as the process environment block points at them: 64-bit
-// addresses on 64-bit systems, pointer-sized on 32-bit Windows. Wine fills in no owner
-// (its table is the process's own), and a 32-bit process there has no table.
-struct GdiTableLayout {
-    size_t stride;
-    size_t ownerOffset;
-    size_t typeOffset;
-    bool owned;  // entries name their process
-};
-constexpr GdiTableLayout kGdiLayouts[] = {{24, 8, 14, true}, {16, 4, 10, true}, {24, 8, 14, false}};
+// Only reached where the system gives no count (Wine): its table is the process's own,
+// of 24-byte entries whose byte 14 is the object's type (0 for a free entry), and a
+// 32-bit process there has none.
+constexpr size_t kGdiEntrySize = 24;
+constexpr size_t kGdiTypeOffset = 14;
 constexpr size_t kGdiTableEntries = 65536;
 
 const BYTE* GdiTable() {
@@ -93,37 +88,25 @@ const BYTE* GdiTable() {
     return table;
 }
 
-std::optional<unsigned> ScanGdiTable(const GdiTableLayout& layout) {
+std::optional<unsigned> ScanGdiTable() {
     const BYTE* table = GdiTable();
     if (!table) return std::nullopt;
-    const auto owner = static_cast<USHORT>(::GetCurrentProcessId());
     unsigned count = 0;
-    for (size_t i = 0; i < kGdiTableEntries; ++i) {
-        const BYTE* entry = table + i * layout.stride;
-        USHORT entryOwner = 0;
-        std::memcpy(&entryOwner, entry + layout.ownerOffset, sizeof entryOwner);
-        if ((!layout.owned || entryOwner == owner) && entry[layout.typeOffset] != 0) ++count;
-    }
+    for (size_t i = 0; i < kGdiTableEntries; ++i)
+        if (table[i * kGdiEntrySize + kGdiTypeOffset] != 0) ++count;
     return count;
 }
 
 std::optional<unsigned> CountGdi() {
     if (DWORD reported = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS)) return reported;
-    static const GdiTableLayout* const layout = []() -> const GdiTableLayout* {
-        if (!GdiTable()) return nullptr;
-        for (const GdiTableLayout& candidate : kGdiLayouts) {
-            const bool works = Calibrated(
-                [&candidate] { return ScanGdiTable(candidate); },
-                [](std::vector<void*>& made) {
-                    for (unsigned i = 0; i < kCalibrationObjects; ++i)
-                        if (HBRUSH brush = ::CreateSolidBrush(RGB(i, 0, 0))) made.push_back(brush);
-                },
-                [](void* brush) { ::DeleteObject(static_cast<HBRUSH>(brush)); });
-            if (works) return &candidate;
-        }
-        return nullptr;
-    }();
-    return layout ? ScanGdiTable(*layout) : std::nullopt;
+    static const bool scans = GdiTable() && Calibrated(
+        ScanGdiTable,
+        [](std::vector<void*>& made) {
+            for (unsigned i = 0; i < kCalibrationObjects; ++i)
+                if (HBRUSH brush = ::CreateSolidBrush(RGB(i, 0, 0))) made.push_back(brush);
+        },
+        [](void* brush) { ::DeleteObject(static_cast<HBRUSH>(brush)); });
+    return scans ? ScanGdiTable() : std::nullopt;
 }
 
 // ---- windows: enumerated, message-only ones included ----
