@@ -12,7 +12,8 @@ export WINEPREFIX=$prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINELOADER=/usr/lib/wine/wine64
-reg() { /usr/lib/wine/wine64 reg "$@" >/dev/null; }
+. "$(dirname "$0")/wine-step.sh"
+reg() { wine_step "associate-wsc: reg $*" /usr/lib/wine/wine64 reg "$@"; }
 reg add 'HKCR\.WSC' /ve /d Pelmora.ScriptFile /f
 reg add 'HKCR\Pelmora.ScriptFile' /ve /d 'Windows Script Component' /f
 reg add 'HKCR\Pelmora.ScriptFile\shell\open\command' /ve /d "\"$editor\" \"%1\"" /f

@@ -14,6 +14,7 @@ export WINEPREFIX=$prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINELOADER=/usr/lib/wine/wine64
+. "$(dirname "$0")/wine-step.sh"
 case $action in
   create)
     if [[ -d $prefix ]]; then
@@ -22,11 +23,11 @@ case $action in
       rm -rf "$prefix"
     fi
     mkdir -p "$prefix"
-    /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+    wine_step "wine-prefix: wineboot in $prefix" /usr/lib/wine/wine64 wineboot -i
     /usr/lib/wine/wineserver -w
     test -f "$prefix/system.reg" || { echo "wine-prefix: wineboot made no registry in $prefix" >&2; exit 1; }
     for dll in "$@"; do
-      if ! /usr/lib/wine/wine64 regsvr32 /s "$dll" >/dev/null 2>&1; then
+      if ! wine_step "wine-prefix: regsvr32 $dll" /usr/lib/wine/wine64 regsvr32 /s "$dll"; then
         echo "wine-prefix: regsvr32 failed to register $dll in $prefix" >&2
         exit 1
       fi
