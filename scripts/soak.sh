@@ -24,6 +24,8 @@ windows_path() { local path=${1//\//\\}; echo "Z:$path"; }
 main_id='{34A715A0-6587-11D0-924A-0020AFC7AC4D}'
 url_id='{96A0A4E0-D062-11CF-94B6-00AA0060275C}'
 samples=$root/tests/bandhost/soak
+. "$root/cmake/wine-step.sh"
+reg_add() { wine_step "soak: reg add $*" /usr/lib/wine/wine64 reg add "$@" /f; }
 
 soak_one() {  # soak_one ARCH BIN
   local arch=$1 bin=$2 out
@@ -55,12 +57,12 @@ soak_one() {  # soak_one ARCH BIN
   ln -s .. "$main/loops/up"
 
   local key='HKCU\SOFTWARE\Halvenne\Pelmora'
-  /usr/lib/wine/wine64 reg add "$key" /v ScriptLocation /t REG_SZ /d "$(windows_path "$location")" /f >/dev/null 2>&1
-  /usr/lib/wine/wine64 reg add "$key" /v LogErrors /t REG_DWORD /d 3 /f >/dev/null 2>&1
+  reg_add "$key" /v ScriptLocation /t REG_SZ /d "$(windows_path "$location")"
+  reg_add "$key" /v LogErrors /t REG_DWORD /d 3
   # No sound card here: each message box's sound would wait on a missing device.
-  /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d '' /f >/dev/null 2>&1
+  reg_add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d ''
   # No window manager under Xvfb: a managed window that closes waits 2 s for one.
-  /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  reg_add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N
   /usr/lib/wine/wineserver -w
 
   local host=(/usr/lib/wine/wine64 "$(windows_path "$bin/bandhost.exe")" --clsid '{EC3B8349-CAB2-4E10-AF31-69E1BA5031A0}'
