@@ -128,8 +128,8 @@ public:
             return;
         }
         // Every script listed, folders included, and the checked one running.
-        const HWND mainTree = ::GetDlgItem(form->Handle(), kMainScriptTreeId);
-        const HWND urlTree = ::GetDlgItem(form->Handle(), kUrlScriptTreeId);
+        const HWND mainTree = ::GetDlgItem(form->Handle(), IDC_TREE_IE_WSC);
+        const HWND urlTree = ::GetDlgItem(form->Handle(), IDC_TREE_URL_WSC);
         if (ui::TreeView(mainTree).GetCount() != data.mainScripts + FoldersFor(data.mainScripts) ||
             ui::TreeView(urlTree).GetCount() != data.urlScripts + FoldersFor(data.urlScripts) ||
             !form->RunningScriptlet() || !form->RunningScriptlet()->IsAttached()) {
@@ -165,8 +165,8 @@ double ShowBareForm(Browser& browser, const BandData& data, std::string& problem
         problem = "the baseline could not create the form's dialog";
         return 0;
     }
-    const HWND mainTree = ::GetDlgItem(form, kMainScriptTreeId);
-    const HWND urlTree = ::GetDlgItem(form, kUrlScriptTreeId);
+    const HWND mainTree = ::GetDlgItem(form, IDC_TREE_IE_WSC);
+    const HWND urlTree = ::GetDlgItem(form, IDC_TREE_URL_WSC);
     ListInto(mainTree, nullptr, data.mainDirectory);
     ListInto(urlTree, nullptr, data.urlDirectory);
     ::ShowWindow(form, SW_SHOW);

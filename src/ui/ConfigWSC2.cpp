@@ -85,9 +85,9 @@ void CConfigWSC2::EnableControl(int id, bool enable) const noexcept {
     if (const ui::Control control{Item(id)}) control.Enable(enable);
 }
 
-void CConfigWSC2::SetNewUrlScriptsText(const std::wstring& text) { popupText_.SetText(kNewUrlScriptsButton, text); }
+void CConfigWSC2::SetNewUrlScriptsText(const std::wstring& text) { popupText_.SetText(IDC_BUTTON_NEW_URL_WSC, text); }
 
-void CConfigWSC2::ResetNewUrlScriptsText() { SetNewUrlScriptsText(HoverText(kNewUrlScriptsButton)); }
+void CConfigWSC2::ResetNewUrlScriptsText() { SetNewUrlScriptsText(HoverText(IDC_BUTTON_NEW_URL_WSC)); }
 
 bool CConfigWSC2::IsSelectedUrlScriptMarked() const {
     const auto& urlTree = store_.GetCurrentUrlTree();
@@ -100,12 +100,12 @@ void CConfigWSC2::UpdateControls() {
     const CFileBrowser& mainTree = store_.GetMainTree();
     const HTREEITEM selected = MainTree().GetSelectedItem();
     if (!selected) {
-        EnableControl(kDeleteMainScriptButton, false);
-        EnableControl(kNewUrlScriptsButton, false);
+        EnableControl(IDC_BUTTON_DEL_IE_WSC, false);
+        EnableControl(IDC_BUTTON_NEW_URL_WSC, false);
         ResetNewUrlScriptsText();
     } else {
         const bool marked = mainTree.IsItemChecked(selected);
-        EnableControl(kDeleteMainScriptButton, !marked);
+        EnableControl(IDC_BUTTON_DEL_IE_WSC, !marked);
         const bool checkedScript = marked && mainTree.IsScriptItem(selected);
         if (checkedScript && runningScriptlet_ && runningScriptlet_->GetCollectedCount() != 0) {
             std::wstring text = L"Create URL script(s) for collected URL(s):\n\n";
@@ -113,25 +113,25 @@ void CConfigWSC2::UpdateControls() {
             for (const auto& location : *collected) {
                 text += location->GetProtocol() + L"//" + location->GetHostName() + location->GetPathName() + L"\n";
             }
-            EnableControl(kNewUrlScriptsButton, true);
+            EnableControl(IDC_BUTTON_NEW_URL_WSC, true);
             SetNewUrlScriptsText(text);
         } else {
-            EnableControl(kNewUrlScriptsButton, false);
+            EnableControl(IDC_BUTTON_NEW_URL_WSC, false);
             ResetNewUrlScriptsText();
         }
     }
     const HTREEITEM urlSelected = UrlTree().GetSelectedItem();
-    EnableControl(kDeleteUrlScriptButton, urlSelected && !IsSelectedUrlScriptMarked());
+    EnableControl(IDC_BUTTON_DEL_URL_WSC, urlSelected && !IsSelectedUrlScriptMarked());
 }
 
 void CConfigWSC2::AddAttachedScript(const std::wstring& text) {
     if (!Handle()) return;
-    (void)ui::ListBox(Item(kAttachedScriptsList)).AddString(text);
+    (void)ui::ListBox(Item(IDC_LIST_ATTACHED_WSC)).AddString(text);
 }
 
 void CConfigWSC2::RemoveAttachedScript(const std::wstring& text) {
     if (!Handle()) return;
-    const ui::ListBox list(Item(kAttachedScriptsList));
+    const ui::ListBox list(Item(IDC_LIST_ATTACHED_WSC));
     if (!list) return;
     // Matched case by case: the list's own search ignores case.
     const int count = list.GetCount();
@@ -146,7 +146,7 @@ bool CConfigWSC2::PreTranslateMessage(MSG& message) noexcept {
     if (!Handle()) return false;
     // Decided before the dialog navigation moves the focus on from the Help button.
     if (message.message == WM_KEYDOWN && message.wParam == VK_TAB &&
-        ui::Control(Item(kHelpButton)).HasFocus()) {
+        ui::Control(Item(IDC_BUTTON_HELP)).HasFocus()) {
         LeaveBand();
         return true;
     }
@@ -280,7 +280,7 @@ void CConfigWSC2::OnFinalMessage() noexcept {
 
 bool CConfigWSC2::OnNotify(const NMHDR& header, LPARAM lParam) {
     const int id = static_cast<int>(header.idFrom);
-    if (id != kMainScriptTreeId && id != kUrlScriptTreeId) return false;
+    if (id != IDC_TREE_IE_WSC && id != IDC_TREE_URL_WSC) return false;
     switch (header.code) {
     case NM_CLICK:
         OnTreeClick(header);
@@ -293,7 +293,7 @@ bool CConfigWSC2::OnNotify(const NMHDR& header, LPARAM lParam) {
         OnTreeDblClk(header);
         return true;
     case TVN_SELCHANGEDW:
-        if (id == kMainScriptTreeId) {
+        if (id == IDC_TREE_IE_WSC) {
             OnMainTreeSelChanged(*reinterpret_cast<const NMTREEVIEWW*>(lParam));
         } else {
             OnUrlTreeSelChanged(*reinterpret_cast<const NMTREEVIEWW*>(lParam));
@@ -307,22 +307,22 @@ bool CConfigWSC2::OnNotify(const NMHDR& header, LPARAM lParam) {
 void CConfigWSC2::OnCommand(int id, int) {
     const CommandInProgress command(*this);
     switch (id) {
-    case kAboutButton:
+    case IDC_BUTTON_ABOUT:
         OnBnClickedButtonAbout();
         break;
-    case kHelpButton:
+    case IDC_BUTTON_HELP:
         OnBnClickedButtonHelp();
         break;
-    case kNewMainScriptButton:
+    case IDC_BUTTON_NEW_IE_WSC:
         OnBnClickedButtonNewIeWsc();
         break;
-    case kDeleteMainScriptButton:
+    case IDC_BUTTON_DEL_IE_WSC:
         OnBnClickedButtonDelIeWsc();
         break;
-    case kDeleteUrlScriptButton:
+    case IDC_BUTTON_DEL_URL_WSC:
         OnBnClickedButtonDelUrlWsc();
         break;
-    case kNewUrlScriptsButton:
+    case IDC_BUTTON_NEW_URL_WSC:
         OnBnClickedButtonNewUrlWsc();
         break;
     default:
@@ -342,9 +342,9 @@ void CConfigWSC2::OnShowWindow(bool show) {
     hidden_ = false;
     (void)store_.Load(Handle(), GetMainScriptDirectory());
     if (MainTree().GetCount() == 0) {
-        EnableControl(kDeleteMainScriptButton, false);
-        EnableControl(kDeleteUrlScriptButton, false);
-        EnableControl(kNewUrlScriptsButton, false);
+        EnableControl(IDC_BUTTON_DEL_IE_WSC, false);
+        EnableControl(IDC_BUTTON_DEL_URL_WSC, false);
+        EnableControl(IDC_BUTTON_NEW_URL_WSC, false);
         ResetNewUrlScriptsText();
     }
     const bool checked = store_.HasCheckedMainScript();

@@ -34,14 +34,6 @@ inline constexpr UINT WM_OPEN_ITEM = WM_APP + 0x70;
 class CConfigWSC2 final : public ui::FormView {
 public:
     static constexpr UINT kTemplateId = IDD_CONFIGWSC2;
-    static constexpr int kNewMainScriptButton = IDC_BUTTON_NEW_IE_WSC;
-    static constexpr int kDeleteMainScriptButton = IDC_BUTTON_DEL_IE_WSC;
-    static constexpr int kDeleteUrlScriptButton = IDC_BUTTON_DEL_URL_WSC;
-    static constexpr int kNewUrlScriptsButton = IDC_BUTTON_NEW_URL_WSC;
-    static constexpr int kHelpButton = IDC_BUTTON_HELP;
-    static constexpr int kAboutButton = IDC_BUTTON_ABOUT;
-    static constexpr int kUrlTreeCaption = IDC_STATIC_URL_WSC_OWNER;
-    static constexpr int kAttachedScriptsList = IDC_LIST_ATTACHED_WSC;
 
     CConfigWSC2();
     ~CConfigWSC2() override;
@@ -127,8 +119,8 @@ private:
     // Detaches a scriptlet that is no longer the running one; a failure is a warning.
     static void DetachScriptlet(const com::ComPtr<CIEBrowserScriptlet>& scriptlet);
     void EnableControl(int id, bool enable) const noexcept;
-    [[nodiscard]] ui::TreeView MainTree() const noexcept { return ui::TreeView(Item(kMainScriptTreeId)); }
-    [[nodiscard]] ui::TreeView UrlTree() const noexcept { return ui::TreeView(Item(kUrlScriptTreeId)); }
+    [[nodiscard]] ui::TreeView MainTree() const noexcept { return ui::TreeView(Item(IDC_TREE_IE_WSC)); }
+    [[nodiscard]] ui::TreeView UrlTree() const noexcept { return ui::TreeView(Item(IDC_TREE_URL_WSC)); }
     void SetNewUrlScriptsText(const std::wstring& text);
     // Back to the button's own hover text: no collected pages to offer.
     void ResetNewUrlScriptsText();

@@ -127,7 +127,7 @@ void CConfigWSC2::OnMainTreeReloaded() {
     if (!ui::TreeView(store_.GetMainTree().GetTree()).GetSelectedItem()) {
         if (const std::shared_ptr<CFileBrowser> urlTree = store_.GetCurrentUrlTree()) urlTree->SaveState();
         store_.ForgetCurrentUrlTree();
-        ::SetDlgItemTextW(Handle(), kUrlTreeCaption, L"");
+        ::SetDlgItemTextW(Handle(), IDC_STATIC_URL_WSC_OWNER, L"");
     }
     UpdateControls();
 }

@@ -44,8 +44,8 @@ void CConfigWSC2::OnTreeDblClk(const NMHDR& header) {
 }
 
 CFileBrowser* CConfigWSC2::ModelOfTree(int treeId) {
-    if (treeId == kMainScriptTreeId) return &store_.GetMainTree();
-    if (treeId == kUrlScriptTreeId) return store_.GetCurrentUrlTree().get();
+    if (treeId == IDC_TREE_IE_WSC) return &store_.GetMainTree();
+    if (treeId == IDC_TREE_URL_WSC) return store_.GetCurrentUrlTree().get();
     return nullptr;
 }
 
@@ -67,25 +67,25 @@ void CConfigWSC2::OnCheckChanged(int treeId, WORD fillTag, HTREEITEM item) {
     // click of the user's.
     const CFileBrowser* clicked = ModelOfTree(treeId);
     if (!clicked || !clicked->ShowsItem(item, fillTag)) return;
-    if (treeId == kUrlScriptTreeId) {
+    if (treeId == IDC_TREE_URL_WSC) {
         const auto urlTree = store_.GetCurrentUrlTree();
         if (!urlTree) return;
         const int markIndex = urlTree->CompleteCheckAdvance(item);
-        (void)store_.SetCheck(kUrlScriptTreeId, item, markIndex, false);
-        EnableControl(kDeleteUrlScriptButton, !IsSelectedUrlScriptMarked());
+        (void)store_.SetCheck(IDC_TREE_URL_WSC, item, markIndex, false);
+        EnableControl(IDC_BUTTON_DEL_URL_WSC, !IsSelectedUrlScriptMarked());
         return;
     }
-    if (treeId != kMainScriptTreeId) return;
+    if (treeId != IDC_TREE_IE_WSC) return;
     CFileBrowser& model = store_.GetMainTree();
     const int markIndex = model.CompleteCheckAdvance(item);
     if (!model.IsScriptItem(item)) {
         // A folder's mark follows its scripts: the click is undone, and neither the
         // selection nor what runs changes.
-        (void)store_.SetCheck(kMainScriptTreeId, item, markIndex, true);
+        (void)store_.SetCheck(IDC_TREE_IE_WSC, item, markIndex, true);
         return;
     }
     const std::wstring before = store_.GetCheckedMainScriptKey();
-    const bool attach = store_.SetCheck(kMainScriptTreeId, item, markIndex, true);
+    const bool attach = store_.SetCheck(IDC_TREE_IE_WSC, item, markIndex, true);
     // The checked script is shown with its URL scripts, which are the ones it runs with.
     const ui::TreeView mainTree = MainTree();
     if (attach && mainTree.GetSelectedItem() != item) (void)mainTree.SelectItem(item);
@@ -114,18 +114,18 @@ void CConfigWSC2::OnMainTreeSelChanged(const NMTREEVIEWW& change) {
     if (mainTree.IsScriptItem(item)) {
         store_.SelectMainScript(key);
     } else {
-        EnableControl(kNewUrlScriptsButton, false);
+        EnableControl(IDC_BUTTON_NEW_URL_WSC, false);
         ResetNewUrlScriptsText();
         store_.ForgetCurrentUrlTree();
     }
-    EnableControl(kDeleteUrlScriptButton, false);
-    ::SetDlgItemTextW(Handle(), kUrlTreeCaption, UrlTreeCaption(key).c_str());
+    EnableControl(IDC_BUTTON_DEL_URL_WSC, false);
+    ::SetDlgItemTextW(Handle(), IDC_STATIC_URL_WSC_OWNER, UrlTreeCaption(key).c_str());
 }
 
 void CConfigWSC2::OnUrlTreeSelChanged(const NMTREEVIEWW& change) {
     const auto& urlTree = store_.GetCurrentUrlTree();
     const bool marked = urlTree && urlTree->IsStateChecked(change.itemNew.state);
-    EnableControl(kDeleteUrlScriptButton, !marked);
+    EnableControl(IDC_BUTTON_DEL_URL_WSC, !marked);
 }
 
 }  // namespace pelmora

@@ -38,7 +38,7 @@ bool CCreateWScriptDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         OnShowWindow(wParam != FALSE);
         return false;
     case WM_COMMAND:
-        if (LOWORD(wParam) == kKindList && HIWORD(wParam) == CBN_SELCHANGE) {
+        if (LOWORD(wParam) == IDC_COMBO_SCRIPT_KIND && HIWORD(wParam) == CBN_SELCHANGE) {
             OnSelchangeKind();
             result = 0;
             return true;
@@ -67,7 +67,7 @@ bool CCreateWScriptDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
 void CCreateWScriptDlg::OnShowWindow(bool show) {
     ::SetWindowTextW(Handle(), (L"Add scripts for \"" + mainScriptKey_ + L"\"").c_str());
     if (!show) return;
-    const ui::DropDownList kinds(Handle(), kKindList);
+    const ui::DropDownList kinds(Handle(), IDC_COMBO_SCRIPT_KIND);
     // Shown once per run; a second showing must not list the kinds twice.
     kinds.ResetContent();
     kinds.AddString(kUrlKind);
@@ -77,7 +77,7 @@ void CCreateWScriptDlg::OnShowWindow(bool show) {
 }
 
 void CCreateWScriptDlg::OnSelchangeKind() {
-    const ui::DropDownList kinds(Handle(), kKindList);
+    const ui::DropDownList kinds(Handle(), IDC_COMBO_SCRIPT_KIND);
     FillTree(kinds.GetEntryText(kinds.GetCurSel()) == kUrlKind ? Kind::kUrl : Kind::kHost);
 }
 
@@ -91,12 +91,12 @@ void CCreateWScriptDlg::FillTree(Kind kind) {
     }
     const bool any = !paths->empty();
     model_.Clear();
-    model_.LoadUrls(Item(kLocationTree), std::move(paths));
+    model_.LoadUrls(Item(IDC_TREE_ADD_URL), std::move(paths));
     ui::Button(Handle(), IDOK).Enable(any);
 }
 
 bool CCreateWScriptDlg::OnNotify(const NMHDR& header, LPARAM lParam) {
-    if (header.idFrom != static_cast<UINT_PTR>(kLocationTree)) return false;
+    if (header.idFrom != static_cast<UINT_PTR>(IDC_TREE_ADD_URL)) return false;
     const ui::TreeView tree(header.hwndFrom);
     if (header.code == NM_CLICK) {
         const DWORD position = ::GetMessagePos();
@@ -120,7 +120,7 @@ bool CCreateWScriptDlg::OnNotify(const NMHDR& header, LPARAM lParam) {
 }
 
 void CCreateWScriptDlg::OnCheckChanged(int treeId, HTREEITEM item) {
-    if (treeId != kLocationTree || !item) return;
+    if (treeId != IDC_TREE_ADD_URL || !item) return;
     const int markIndex = model_.CompleteCheckAdvance(item);
     (void)model_.ChangeCheck(item, markIndex, false);
     ui::Button(Handle(), IDOK).Enable(model_.HasCheckedItems());

@@ -19,8 +19,6 @@ namespace pelmora {
 class CCreateWScriptDlg final : public ui::Dialog {
 public:
     static constexpr UINT kTemplateId = IDD_CREATE_WSCRIPT;
-    static constexpr int kKindList = IDC_COMBO_SCRIPT_KIND;
-    static constexpr int kLocationTree = IDC_TREE_ADD_URL;
 
     enum class Kind { kUrl, kHost };
 

@@ -75,7 +75,7 @@ bool CSaveScriptAsDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam,
 }
 
 bool CSaveScriptAsDlg::OnNotify(const NMHDR& header, LPARAM lParam, LRESULT& result) {
-    if (header.idFrom != static_cast<UINT_PTR>(kEntryList)) return false;
+    if (header.idFrom != static_cast<UINT_PTR>(IDC_LIST_FOLDER_ENTRIES)) return false;
     switch (header.code) {
     case NM_DBLCLK:
         OnListDblClk(reinterpret_cast<const NMITEMACTIVATE*>(lParam)->iItem);
@@ -98,11 +98,11 @@ bool CSaveScriptAsDlg::OnNotify(const NMHDR& header, LPARAM lParam, LRESULT& res
 }
 
 bool CSaveScriptAsDlg::OnCommand(int id, int code) {
-    if (id == kSaveInBox && code == CBN_SELCHANGE) {
+    if (id == IDC_COMBO_SAVE_IN && code == CBN_SELCHANGE) {
         OnFolderSelChange();
-    } else if (id == kFileNameBox && code == CBN_EDITCHANGE) {
+    } else if (id == IDC_COMBO_FILE_NAME && code == CBN_EDITCHANGE) {
         OnFileNameChange();
-    } else if (id == kNewFolderButton && code == BN_CLICKED) {
+    } else if (id == IDC_BUTTON_NEW_FOLDER && code == BN_CLICKED) {
         OnNew();
     } else if (id == IDOK && code == BN_CLICKED) {
         OnOK();
@@ -113,9 +113,9 @@ bool CSaveScriptAsDlg::OnCommand(int id, int code) {
 }
 
 void CSaveScriptAsDlg::OnInitDialog() {
-    list_ = ui::ListView(Handle(), kEntryList);
-    saveInBox_ = ui::ComboBoxEx(Handle(), kSaveInBox);
-    fileNameBox_ = ui::ComboBoxEx(Handle(), kFileNameBox);
+    list_ = ui::ListView(Handle(), IDC_LIST_FOLDER_ENTRIES);
+    saveInBox_ = ui::ComboBoxEx(Handle(), IDC_COMBO_SAVE_IN);
+    fileNameBox_ = ui::ComboBoxEx(Handle(), IDC_COMBO_FILE_NAME);
     // The user came to type a name.
     if (const HWND edit = fileNameBox_.GetEditControl()) ::SetFocus(edit);
 }

@@ -30,10 +30,6 @@ inline constexpr UINT WM_EDIT_NEW_FOLDER = WM_APP + 0x71;
 class CSaveScriptAsDlg : public ui::Dialog {
 public:
     static constexpr UINT kTemplateId = IDD_SAVE_SCRIPT_AS;
-    static constexpr int kSaveInBox = IDC_COMBO_SAVE_IN;
-    static constexpr int kFileNameBox = IDC_COMBO_FILE_NAME;
-    static constexpr int kNewFolderButton = IDC_BUTTON_NEW_FOLDER;
-    static constexpr int kEntryList = IDC_LIST_FOLDER_ENTRIES;
     // Image indexes of the list's entries, which also tell their kind.
     static constexpr int kScriptImage = 0;
     static constexpr int kFolderImage = 1;

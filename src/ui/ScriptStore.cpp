@@ -17,7 +17,7 @@ CScriptStore::~CScriptStore() = default;
 
 HRESULT CScriptStore::Load(HWND form, const std::wstring& mainDirectory) {
     form_ = form;
-    const HRESULT result = mainTree_.Load(ui::Control(form, kMainScriptTreeId).Handle(), mainDirectory);
+    const HRESULT result = mainTree_.Load(ui::Control(form, IDC_TREE_IE_WSC).Handle(), mainDirectory);
     const CFileBrowser::ItemSet checked = mainTree_.GetCheckedFiles();
     if (checked.empty()) return result;
     const HTREEITEM first = *checked.begin();
@@ -39,7 +39,7 @@ HRESULT CScriptStore::Refill(HWND form, const std::wstring& mainDirectory) {
 bool CScriptStore::IsShowingUrlTreeOf(const std::wstring& key) const {
     const auto found = urlTrees_.find(key);
     return found != urlTrees_.end() && currentUrlTree_ == found->second && currentUrlTree_->IsFilled() &&
-           currentUrlTree_->GetTree() == ui::Control(form_, kUrlScriptTreeId).Handle();
+           currentUrlTree_->GetTree() == ui::Control(form_, IDC_TREE_URL_WSC).Handle();
 }
 
 std::shared_ptr<CFileBrowser> CScriptStore::ModelOf(const std::wstring& key) {
@@ -57,7 +57,7 @@ void CScriptStore::SelectMainScript(const std::wstring& key) {
     // The model shown until now keeps its marks: its main script may be running.
     if (currentUrlTree_ && currentUrlTree_ != model) currentUrlTree_->ClearTree();
     currentUrlTree_ = model;
-    const HWND tree = ui::Control(form_, kUrlScriptTreeId).Handle();
+    const HWND tree = ui::Control(form_, IDC_TREE_URL_WSC).Handle();
     // Bound before clearing, so that whatever else the shared tree holds leaves it too.
     currentUrlTree_->SetTree(tree);
     currentUrlTree_->ClearTree();
@@ -102,8 +102,8 @@ void CScriptStore::ForgetCurrentUrlTree() {
 }
 
 bool CScriptStore::SetCheck(int treeId, HTREEITEM item, int markIndex, bool exclusive) {
-    if (treeId == kMainScriptTreeId) return mainTree_.ChangeCheck(item, markIndex, exclusive);
-    if (treeId == kUrlScriptTreeId && currentUrlTree_) return currentUrlTree_->ChangeCheck(item, markIndex, exclusive);
+    if (treeId == IDC_TREE_IE_WSC) return mainTree_.ChangeCheck(item, markIndex, exclusive);
+    if (treeId == IDC_TREE_URL_WSC && currentUrlTree_) return currentUrlTree_->ChangeCheck(item, markIndex, exclusive);
     return false;
 }
 

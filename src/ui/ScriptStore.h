@@ -16,9 +16,6 @@
 
 namespace pelmora {
 
-// Control ids of the form's trees.
-inline constexpr int kUrlScriptTreeId = IDC_TREE_URL_WSC;
-inline constexpr int kMainScriptTreeId = IDC_TREE_IE_WSC;
 // The main-script tree saves its marks under the name of its folder.
 inline const wchar_t* const kMainTreeStateValueName = kMainScriptFolderName;
 

@@ -38,7 +38,7 @@ inline CIEBar* BarObject(const ComPtr<IDeskBand>& band) { return static_cast<CIE
 // The lines of the form's "Attached scripts:" list.
 inline std::vector<std::wstring> AttachedEntries(HWND form) {
     std::vector<std::wstring> entries;
-    const HWND list = ::GetDlgItem(form, CConfigWSC2::kAttachedScriptsList);
+    const HWND list = ::GetDlgItem(form, IDC_LIST_ATTACHED_WSC);
     const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
         std::wstring text(static_cast<size_t>(::SendMessageW(list, LB_GETTEXTLEN, i, 0)), L'\0');

@@ -179,7 +179,7 @@ TEST_F(HostileFoldersTest, TheBandShowsOverEveryLayoutWithoutHangingAndPrintsIts
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         longestShowMs = std::max(longestShowMs, shownMs);
         ++tried;
-        EXPECT_EQ(layout.items, ui::TreeView(Control(kMainScriptTreeId)).GetCount());
+        EXPECT_EQ(layout.items, ui::TreeView(Control(IDC_TREE_IE_WSC)).GetCount());
         if (layout.deepest) {
             EXPECT_TRUE(MainItem(layout.deepest));
         }
@@ -249,11 +249,11 @@ TEST_F(HostileFoldersTest, DeletingAFolderOfLinksOrLongPathsTouchesNothingElse) 
         test::WriteFileBytes(hostile + L"\\s.WSC", "");
         ASSERT_NO_FATAL_FAILURE(each.build());
         ASSERT_NO_FATAL_FAILURE(Show());
-        ASSERT_TRUE(ui::TreeView(Control(kMainScriptTreeId)).SelectItem(MainItem(L"hostile")));
+        ASSERT_TRUE(ui::TreeView(Control(IDC_TREE_IE_WSC)).SelectItem(MainItem(L"hostile")));
         test::MessageBoxRecorder boxes(each.answer);
         {
             const HangWatch watch(std::string("Delete on ") + each.name, 60000);
-            ::SendMessageW(Form()->Handle(), WM_COMMAND, MAKEWPARAM(CConfigWSC2::kDeleteMainScriptButton, BN_CLICKED), 0);
+            ::SendMessageW(Form()->Handle(), WM_COMMAND, MAKEWPARAM(IDC_BUTTON_DEL_IE_WSC, BN_CLICKED), 0);
         }
         ASSERT_EQ(1u, boxes.boxes().size());
         EXPECT_EQ(L"Delete folder", boxes.boxes()[0].caption);

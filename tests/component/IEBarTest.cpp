@@ -191,14 +191,14 @@ TEST_F(BandFormTest, CheckedMainScriptRunsWhileShownAndTheListFollowsEveryAttach
     ASSERT_NO_FATAL_FAILURE(Show());
     EXPECT_TRUE(AttachedEntries(Form()->Handle()).empty());
 
-    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+    ClickCheckBox(IDC_TREE_IE_WSC, MainItem(L"a.WSC"));
     EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\a.WSC"}, AttachedEntries(Form()->Handle()));
     ASSERT_TRUE(Form()->RunningScriptlet());
 
     // Space on another script moves the one check mark and the running script with it.
-    PressSpace(kMainScriptTreeId, MainItem(L"b.WSC"));
+    PressSpace(IDC_TREE_IE_WSC, MainItem(L"b.WSC"));
     EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\b.WSC"}, AttachedEntries(Form()->Handle()));
-    EXPECT_FALSE(Enabled(CConfigWSC2::kDeleteMainScriptButton));  // the selected script is checked
+    EXPECT_FALSE(Enabled(IDC_BUTTON_DEL_IE_WSC));  // the selected script is checked
 
     // A completed document reaches the script and lets New URL scripts be used.
     const size_t before = browser->GetTranscript().lines.size();
@@ -206,17 +206,17 @@ TEST_F(BandFormTest, CheckedMainScriptRunsWhileShownAndTheListFollowsEveryAttach
     const auto& lines = browser->GetTranscript().lines;
     EXPECT_NE(std::find(lines.begin() + static_cast<std::ptrdiff_t>(before), lines.end(), L"alert main complete"),
               lines.end());
-    EXPECT_TRUE(Enabled(CConfigWSC2::kNewUrlScriptsButton));
+    EXPECT_TRUE(Enabled(IDC_BUTTON_NEW_URL_WSC));
 
     // A folder shows no URL scripts; its key names it in the caption.
-    ui::TreeView(Control(kMainScriptTreeId)).SelectItem(MainItem(L"news"));
+    ui::TreeView(Control(IDC_TREE_IE_WSC)).SelectItem(MainItem(L"news"));
     test::PumpPending();
     wchar_t caption[80] = {};
-    ::GetDlgItemTextW(Form()->Handle(), CConfigWSC2::kUrlTreeCaption, caption, 80);
+    ::GetDlgItemTextW(Form()->Handle(), IDC_STATIC_URL_WSC_OWNER, caption, 80);
     EXPECT_STREQ(L"for \"\\news\\\"", caption);
-    EXPECT_EQ(0u, ui::TreeView(Control(kUrlScriptTreeId)).GetCount());
-    EXPECT_FALSE(Enabled(CConfigWSC2::kNewUrlScriptsButton));
-    EXPECT_FALSE(Enabled(CConfigWSC2::kDeleteUrlScriptButton));
+    EXPECT_EQ(0u, ui::TreeView(Control(IDC_TREE_URL_WSC)).GetCount());
+    EXPECT_FALSE(Enabled(IDC_BUTTON_NEW_URL_WSC));
+    EXPECT_FALSE(Enabled(IDC_BUTTON_DEL_URL_WSC));
 
     // Hiding stops the script and keeps the mark; showing again runs it again.
     ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
@@ -226,7 +226,7 @@ TEST_F(BandFormTest, CheckedMainScriptRunsWhileShownAndTheListFollowsEveryAttach
     EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\b.WSC"}, AttachedEntries(Form()->Handle()));
 
     // Unchecking leaves nothing running.
-    ClickCheckBox(kMainScriptTreeId, MainItem(L"b.WSC"));
+    ClickCheckBox(IDC_TREE_IE_WSC, MainItem(L"b.WSC"));
     EXPECT_TRUE(AttachedEntries(Form()->Handle()).empty());
     EXPECT_EQ(0u, test::CountOf(log.Added(), "<ERROR"));
 
@@ -243,11 +243,11 @@ TEST_F(BandFormTest, CheckingAMainScriptSelectsItSoItRunsWithItsOwnUrlScripts) {
     code.AddProperty(L"window");
     ASSERT_EQ(S_OK, code.Save(siteScript));
     ASSERT_NO_FATAL_FAILURE(Show());
-    ui::TreeView(Control(kMainScriptTreeId)).SelectItem(MainItem(L"a.WSC"));
+    ui::TreeView(Control(IDC_TREE_IE_WSC)).SelectItem(MainItem(L"a.WSC"));
     test::PumpPending();
     const HTREEITEM site = Form()->Store().GetCurrentUrlTree()->FindItemByPath(nullptr, L"h.example.WSC");
     ASSERT_TRUE(site);
-    ClickCheckBox(kUrlScriptTreeId, site);
+    ClickCheckBox(IDC_TREE_URL_WSC, site);
 
     const std::wstring siteLabel = kWindowEventsId + L"\\h.example.WSC";
     struct Case {
@@ -260,8 +260,8 @@ TEST_F(BandFormTest, CheckingAMainScriptSelectsItSoItRunsWithItsOwnUrlScripts) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.check);
-        ClickCheckBox(kMainScriptTreeId, MainItem(c.check));
-        EXPECT_EQ(MainItem(c.check), ui::TreeView(Control(kMainScriptTreeId)).GetSelectedItem());
+        ClickCheckBox(IDC_TREE_IE_WSC, MainItem(c.check));
+        EXPECT_EQ(MainItem(c.check), ui::TreeView(Control(IDC_TREE_IE_WSC)).GetSelectedItem());
         ASSERT_NO_FATAL_FAILURE(Navigate());
         EXPECT_EQ(c.listed, AttachedEntries(Form()->Handle()));
     }
@@ -274,7 +274,7 @@ TEST_F(BandFormTest, BrokenScriptsFoldersAndMarksLeaveARecordAndAWorkingForm) {
 
     // A corrupt state value: the trees load with default marks, nothing checked.
     ASSERT_NO_FATAL_FAILURE(Show());
-    ClickCheckBox(kMainScriptTreeId, MainItem(L"b.WSC"));
+    ClickCheckBox(IDC_TREE_IE_WSC, MainItem(L"b.WSC"));
     ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
     const BYTE garbage[] = {0xFF, 0x01, 0x7F, 0x00, 0x13};
     ASSERT_EQ(ERROR_SUCCESS, test::WriteProductValue(test::ToAnsi(kMainTreeStateValueName).c_str(), REG_BINARY,
@@ -288,7 +288,7 @@ TEST_F(BandFormTest, BrokenScriptsFoldersAndMarksLeaveARecordAndAWorkingForm) {
     // A main script that does not compile is checked but does not run.
     test::WriteFileBytes(mainDirectory + L"\\a.WSC", test::Replaced(test::ReadFileBytes(mainDirectory + L"\\a.WSC"),
                                                                     "<![CDATA[", "<![CDATA[ function ( {"));
-    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+    ClickCheckBox(IDC_TREE_IE_WSC, MainItem(L"a.WSC"));
     EXPECT_TRUE(AttachedEntries(Form()->Handle()).empty());
     EXPECT_EQ(1u, test::CountOf(log.NewText(), "Can not attach scriptlet"));
 
@@ -297,7 +297,7 @@ TEST_F(BandFormTest, BrokenScriptsFoldersAndMarksLeaveARecordAndAWorkingForm) {
                          test::Replaced(test::ReadFileBytes(mainDirectory + L"\\b.WSC"),
                                         "browser.Document.parentWindow.alert('main complete');",
                                         "throw new Error('broken on purpose');"));
-    ClickCheckBox(kMainScriptTreeId, MainItem(L"b.WSC"));
+    ClickCheckBox(IDC_TREE_IE_WSC, MainItem(L"b.WSC"));
     EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\b.WSC"}, AttachedEntries(Form()->Handle()));
     // The detach of a.WSC, whose attach failed, says that it had nothing to undo.
     const std::string detached = log.NewText();
@@ -331,11 +331,11 @@ TEST_F(BandFormTest, BrokenScriptsFoldersAndMarksLeaveARecordAndAWorkingForm) {
     // The main-script folder removed while hidden: shown again, an empty tree, nothing runs.
     test::RemoveTree(mainDirectory);
     ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
-    EXPECT_EQ(0u, ui::TreeView(Control(kMainScriptTreeId)).GetCount());
+    EXPECT_EQ(0u, ui::TreeView(Control(IDC_TREE_IE_WSC)).GetCount());
     EXPECT_TRUE(AttachedEntries(Form()->Handle()).empty());
-    EXPECT_TRUE(Enabled(CConfigWSC2::kNewMainScriptButton));
-    for (int id : {CConfigWSC2::kDeleteMainScriptButton, CConfigWSC2::kNewUrlScriptsButton,
-                   CConfigWSC2::kDeleteUrlScriptButton}) {
+    EXPECT_TRUE(Enabled(IDC_BUTTON_NEW_IE_WSC));
+    for (int id : {IDC_BUTTON_DEL_IE_WSC, IDC_BUTTON_NEW_URL_WSC,
+                   IDC_BUTTON_DEL_URL_WSC}) {
         EXPECT_FALSE(Enabled(id)) << id << " is of no use without scripts";
     }
     EXPECT_EQ(0u, test::CountOf(log.Added(), "Exception"));
@@ -361,9 +361,9 @@ TEST_F(BandFormTest, ScriptsSavedOrAddedByAnotherProgramAreFollowedWhileShown) {
     test::WriteFileBytes(urlFolder + L"\\g.example.WSC", "<?XML version=\"1.0\"?>");
     test::LogCapture log;
     ASSERT_NO_FATAL_FAILURE(Show());
-    const HWND mainTree = Control(kMainScriptTreeId);
+    const HWND mainTree = Control(IDC_TREE_IE_WSC);
     ui::TreeView(mainTree).Expand(MainItem(L"news"), TVE_EXPAND);
-    ClickCheckBox(kMainScriptTreeId, MainItem(L"news\\c.WSC"));
+    ClickCheckBox(IDC_TREE_IE_WSC, MainItem(L"news\\c.WSC"));
     ui::TreeView(mainTree).SelectItem(MainItem(L"a.WSC"));
     ASSERT_TRUE(Form()->RunningScriptlet());
 
@@ -398,7 +398,7 @@ TEST_F(BandFormTest, ScriptsSavedOrAddedByAnotherProgramAreFollowedWhileShown) {
         return Form()->Store().GetCurrentUrlTree()->FindItemByPath(nullptr, key);
     };
     ASSERT_TRUE(urlItem(L"g.example.WSC"));
-    ClickCheckBox(kUrlScriptTreeId, urlItem(L"g.example.WSC"));
+    ClickCheckBox(IDC_TREE_URL_WSC, urlItem(L"g.example.WSC"));
     ASSERT_TRUE(Form()->Store().GetCurrentUrlTree()->IsScriptChecked(L"\\g.example.WSC"));
     test::WriteFileBytes(urlFolder + L"\\h.example.WSC", "<?XML version=\"1.0\"?>");
     ASSERT_TRUE(test::PumpUntil([&] { return urlItem(L"h.example.WSC") != nullptr; }, 2000));
@@ -419,17 +419,17 @@ TEST_F(BandFormTest, FocusEntersTheRememberedControlAndTabOnHelpLeavesForTheBrow
     ::SetForegroundWindow(frame.frame);
     ASSERT_EQ(S_OK, input->UIActivateIO(TRUE, nullptr));
     test::PumpPending();
-    EXPECT_EQ(Control(kMainScriptTreeId), ::GetFocus());
+    EXPECT_EQ(Control(IDC_TREE_IE_WSC), ::GetFocus());
     EXPECT_EQ(S_OK, input->HasFocusIO());
     ASSERT_FALSE(site->focusChanges.empty());
     EXPECT_TRUE(site->focusChanges.back());
 
     // Tab inside the form moves within it; from Help it leaves the band.
-    ::SetFocus(Control(CConfigWSC2::kAboutButton));
-    MSG tab{Control(CConfigWSC2::kAboutButton), WM_KEYDOWN, VK_TAB, 0x000F0001, 0, {}};
+    ::SetFocus(Control(IDC_BUTTON_ABOUT));
+    MSG tab{Control(IDC_BUTTON_ABOUT), WM_KEYDOWN, VK_TAB, 0x000F0001, 0, {}};
     EXPECT_EQ(S_OK, input->TranslateAcceleratorIO(&tab));
-    EXPECT_EQ(Control(CConfigWSC2::kHelpButton), ::GetFocus());
-    tab.hwnd = Control(CConfigWSC2::kHelpButton);
+    EXPECT_EQ(Control(IDC_BUTTON_HELP), ::GetFocus());
+    tab.hwnd = Control(IDC_BUTTON_HELP);
     EXPECT_EQ(S_OK, input->TranslateAcceleratorIO(&tab));
     EXPECT_EQ(frame.frame, ::GetFocus());
     EXPECT_FALSE(site->focusChanges.back());
@@ -451,15 +451,15 @@ TEST_F(BandFormTest, SiteWithoutABrowserKeepsTheFormWorkingAndSaysWhyNothingRuns
         site->withServices = c.withServices;
         site->browser.reset();
         ASSERT_NO_FATAL_FAILURE(Show());
-        ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+        ClickCheckBox(IDC_TREE_IE_WSC, MainItem(L"a.WSC"));
         EXPECT_TRUE(AttachedEntries(Form()->Handle()).empty());
         const std::string added = log.Added();
         EXPECT_EQ(1u, test::CountOf(added, c.record));
         EXPECT_EQ(1u, test::CountOf(added, "Site or WebBrowser is not set. in CConfigWSC2::AttachScriptlet"));
         // Help without a browser does nothing, and nothing breaks.
-        ::SendMessageW(Control(CConfigWSC2::kHelpButton), BM_CLICK, 0, 0);
+        ::SendMessageW(Control(IDC_BUTTON_HELP), BM_CLICK, 0, 0);
         EXPECT_TRUE(::IsWindow(Form()->Handle()));
-        ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));  // unchecked for the next case
+        ClickCheckBox(IDC_TREE_IE_WSC, MainItem(L"a.WSC"));  // unchecked for the next case
         ASSERT_EQ(S_OK, bar->CloseDW(0));
     }
 }
@@ -474,11 +474,11 @@ TEST_F(BandFormTest, BrowsingTheTreesNeverChangesWhatRunsOrWithWhichUrlScripts) 
     ASSERT_TRUE(::CreateDirectoryW((GetUrlScriptDirectory() + L"\\news").c_str(), nullptr));
     ASSERT_NO_FATAL_FAILURE(WriteSiteScript(L"\\news\\c.WSC"));
     ASSERT_NO_FATAL_FAILURE(Show());
-    const ui::TreeView mainTree(Control(kMainScriptTreeId));
+    const ui::TreeView mainTree(Control(IDC_TREE_IE_WSC));
     mainTree.Expand(MainItem(L"news"), TVE_EXPAND);
-    ClickCheckBox(kMainScriptTreeId, MainItem(L"news\\c.WSC"));
+    ClickCheckBox(IDC_TREE_IE_WSC, MainItem(L"news\\c.WSC"));
     ASSERT_TRUE(UrlItem(L"h.example.WSC"));
-    ClickCheckBox(kUrlScriptTreeId, UrlItem(L"h.example.WSC"));
+    ClickCheckBox(IDC_TREE_URL_WSC, UrlItem(L"h.example.WSC"));
     const std::vector<std::wstring> running{kBrowserEventsId + L"\\news\\c.WSC", kSiteLabel};
 
     struct Case {
@@ -491,8 +491,8 @@ TEST_F(BandFormTest, BrowsingTheTreesNeverChangesWhatRunsOrWithWhichUrlScripts) 
         {"another main script selected", [&] { mainTree.SelectItem(MainItem(L"b.WSC")); }, false},
         {"the running script's folder's check box clicked",
          [&] {
-             ClickCheckBox(kMainScriptTreeId, MainItem(L"news"), false);
-             EXPECT_EQ(kFolderMarked, MarkOf(kMainScriptTreeId, MainItem(L"news")));
+             ClickCheckBox(IDC_TREE_IE_WSC, MainItem(L"news"), false);
+             EXPECT_EQ(kFolderMarked, MarkOf(IDC_TREE_IE_WSC, MainItem(L"news")));
              EXPECT_EQ(MainItem(L"b.WSC"), mainTree.GetSelectedItem()) << "the folder was selected";
          },
          false},
@@ -515,7 +515,7 @@ TEST_F(BandFormTest, BrowsingTheTreesNeverChangesWhatRunsOrWithWhichUrlScripts) 
             test::PumpFor(1000);  // the watch has had its turns
             EXPECT_EQ(before.get(), Form()->RunningScriptlet());
         }
-        EXPECT_EQ(kChecked, MarkOf(kMainScriptTreeId, MainItem(L"news\\c.WSC")));
+        EXPECT_EQ(kChecked, MarkOf(IDC_TREE_IE_WSC, MainItem(L"news\\c.WSC")));
         ASSERT_NO_FATAL_FAILURE(Navigate());
         EXPECT_EQ(running, AttachedEntries(Form()->Handle()));
     }
@@ -527,8 +527,8 @@ TEST_F(BandFormTest, BrowsingTheTreesNeverChangesWhatRunsOrWithWhichUrlScripts) 
 TEST_F(BandFormTest, ScriptsThatLeaveAndComeBackKeepTheirMarksAndTheWatchWritesNone) {
     ASSERT_NO_FATAL_FAILURE(WriteSiteScript(L"\\a.WSC"));
     ASSERT_NO_FATAL_FAILURE(Show());
-    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
-    ClickCheckBox(kUrlScriptTreeId, UrlItem(L"h.example.WSC"));
+    ClickCheckBox(IDC_TREE_IE_WSC, MainItem(L"a.WSC"));
+    ClickCheckBox(IDC_TREE_URL_WSC, UrlItem(L"h.example.WSC"));
     // Saved once by the user's own hide, so that the registry holds the marks.
     ASSERT_EQ(S_OK, bar->ShowDW(FALSE));
     ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
@@ -561,11 +561,11 @@ TEST_F(BandFormTest, ScriptsThatLeaveAndComeBackKeepTheirMarksAndTheWatchWritesN
         {"the running main script", mainDirectory + L"\\a.WSC",
          [&] { return !MainItem(L"a.WSC") && AttachedEntries(Form()->Handle()).empty(); },
          [&] {
-             return MainItem(L"a.WSC") && MarkOf(kMainScriptTreeId, MainItem(L"a.WSC")) == kChecked &&
+             return MainItem(L"a.WSC") && MarkOf(IDC_TREE_IE_WSC, MainItem(L"a.WSC")) == kChecked &&
                     AttachedEntries(Form()->Handle()).size() == 1;
          }},
         {"a checked URL script", GetUrlScriptDirectory() + L"\\a.WSC\\h.example.WSC", [&] { return !UrlItem(L"h.example.WSC"); },
-         [&] { return UrlItem(L"h.example.WSC") && MarkOf(kUrlScriptTreeId, UrlItem(L"h.example.WSC")) == kChecked; }},
+         [&] { return UrlItem(L"h.example.WSC") && MarkOf(IDC_TREE_URL_WSC, UrlItem(L"h.example.WSC")) == kChecked; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -584,7 +584,7 @@ TEST_F(BandFormTest, ScriptsThatLeaveAndComeBackKeepTheirMarksAndTheWatchWritesN
     ASSERT_TRUE(::MoveFileW((mainDirectory + L"\\a.WSC").c_str(), (location.path() + L"\\aside.WSC").c_str()));
     ASSERT_TRUE(test::PumpUntil(cases[0].away, 3000));
     ASSERT_TRUE(::MoveFileW((location.path() + L"\\aside.WSC").c_str(), (mainDirectory + L"\\a.WSC").c_str()));
-    ::SendMessageW(Form()->Handle(), WM_COMMAND, MAKEWPARAM(CConfigWSC2::kDeleteUrlScriptButton, BN_CLICKED), 0);
+    ::SendMessageW(Form()->Handle(), WM_COMMAND, MAKEWPARAM(IDC_BUTTON_DEL_URL_WSC, BN_CLICKED), 0);
     EXPECT_TRUE(test::PumpUntil(cases[0].back, 3000));
 
     // Away while the band is hidden and shown again: the marks are still saved.
@@ -602,10 +602,10 @@ TEST_F(BandFormTest, ScriptsThatLeaveAndComeBackKeepTheirMarksAndTheWatchWritesN
     // Checking another script while the checked one is away leaves one checked script.
     ASSERT_TRUE(::MoveFileW((mainDirectory + L"\\a.WSC").c_str(), (location.path() + L"\\aside.WSC").c_str()));
     ASSERT_TRUE(test::PumpUntil([&] { return !MainItem(L"a.WSC"); }, 3000));
-    ClickCheckBox(kMainScriptTreeId, MainItem(L"b.WSC"));
+    ClickCheckBox(IDC_TREE_IE_WSC, MainItem(L"b.WSC"));
     ASSERT_TRUE(::MoveFileW((location.path() + L"\\aside.WSC").c_str(), (mainDirectory + L"\\a.WSC").c_str()));
     ASSERT_TRUE(test::PumpUntil([&] { return MainItem(L"a.WSC") != nullptr; }, 3000));
-    EXPECT_EQ(kChecked - 1, MarkOf(kMainScriptTreeId, MainItem(L"a.WSC")));
+    EXPECT_EQ(kChecked - 1, MarkOf(IDC_TREE_IE_WSC, MainItem(L"a.WSC")));
     EXPECT_EQ(L"\\b.WSC", Form()->Store().GetCheckedMainScriptKey());
 }
 
@@ -614,9 +614,9 @@ TEST_F(BandFormTest, ScriptsThatLeaveAndComeBackKeepTheirMarksAndTheWatchWritesN
 // the handle may by then be another item's.
 TEST_F(BandFormTest, ACheckChangePostedForAnItemDeletedMeanwhileIsIgnored) {
     ASSERT_NO_FATAL_FAILURE(Show());
-    const ui::TreeView mainTree(Control(kMainScriptTreeId));
-    ui::TreeView(Control(kMainScriptTreeId)).Expand(MainItem(L"news"), TVE_EXPAND);
-    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+    const ui::TreeView mainTree(Control(IDC_TREE_IE_WSC));
+    ui::TreeView(Control(IDC_TREE_IE_WSC)).Expand(MainItem(L"news"), TVE_EXPAND);
+    ClickCheckBox(IDC_TREE_IE_WSC, MainItem(L"a.WSC"));
     struct Case {
         const char* name;
         const wchar_t* pressed;
@@ -636,7 +636,7 @@ TEST_F(BandFormTest, ACheckChangePostedForAnItemDeletedMeanwhileIsIgnored) {
         ASSERT_TRUE(running);
         // Space on the script: the tree tells the form, which posts itself the change.
         mainTree.SelectItem(MainItem(c.pressed));
-        ::SendMessageW(Control(kMainScriptTreeId), WM_KEYDOWN, VK_SPACE, 0x00390001);
+        ::SendMessageW(Control(IDC_TREE_IE_WSC), WM_KEYDOWN, VK_SPACE, 0x00390001);
         c.meanwhile();
         test::PumpFor(300);
         EXPECT_EQ(L"\\a.WSC", Form()->Store().GetCheckedMainScriptKey());
@@ -672,12 +672,12 @@ TEST_F(BandFormTest, ABandHiddenOrClosedWhileItsScriptAttachesLeavesNothingRunni
     ASSERT_NO_FATAL_FAILURE(Navigate());
 
     meanwhile = [&] { EXPECT_EQ(S_OK, bar->ShowDW(FALSE)); };
-    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"), false);
+    ClickCheckBox(IDC_TREE_IE_WSC, MainItem(L"a.WSC"), false);
     EXPECT_FALSE(meanwhile) << "the script did not attach";
     nothingRuns();
     ASSERT_EQ(S_OK, bar->ShowDW(TRUE));  // the mark was kept: it runs again
     test::PumpPending();
-    EXPECT_EQ(kChecked, MarkOf(kMainScriptTreeId, MainItem(L"a.WSC")));
+    EXPECT_EQ(kChecked, MarkOf(IDC_TREE_IE_WSC, MainItem(L"a.WSC")));
     EXPECT_EQ(std::vector<std::wstring>{kBrowserEventsId + L"\\a.WSC"}, AttachedEntries(Form()->Handle()));
 
     // Closed by the browser while the checked script attaches as the band is shown.
@@ -711,7 +711,7 @@ HINSTANCE WINAPI RecordOpen(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT) {
 // after the tree's double-click notification, not inside it.
 TEST_F(BandFormTest, TheWatchAndTheShellWaitUntilTheScriptAndTheTreeAreDone) {
     ASSERT_NO_FATAL_FAILURE(Show());
-    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+    ClickCheckBox(IDC_TREE_IE_WSC, MainItem(L"a.WSC"));
     const ComPtr<CIEBrowserScriptlet> before(Form()->RunningScriptlet());
     ASSERT_TRUE(before);
     bool saved = false, restartedInside = false;
@@ -728,7 +728,7 @@ TEST_F(BandFormTest, TheWatchAndTheShellWaitUntilTheScriptAndTheTreeAreDone) {
     EXPECT_TRUE(test::PumpUntil([&] { return Form()->RunningScriptlet() != before.get(); }, 3000))
         << "the saved script runs again once its event is over";
 
-    const HWND tree = Control(kMainScriptTreeId);
+    const HWND tree = Control(IDC_TREE_IE_WSC);
     ASSERT_TRUE(::SetWindowSubclass(tree, CountDoubleClicks, 1, reinterpret_cast<DWORD_PTR>(&doubleClicksInTree)));
     Form()->Store().GetMainTree().SetShellExecute(RecordOpen);
     RECT label{};
@@ -760,7 +760,7 @@ TEST_F(BandFormTest, TheAttachedListLosesExactlyTheEntryDetached) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ::SendMessageW(Control(CConfigWSC2::kAttachedScriptsList), LB_RESETCONTENT, 0, 0);
+        ::SendMessageW(Control(IDC_LIST_ATTACHED_WSC), LB_RESETCONTENT, 0, 0);
         for (const std::wstring& entry : c.listed) Form()->AddAttachedScript(entry);
         Form()->RemoveAttachedScript(c.removed);
         EXPECT_EQ(c.left, AttachedEntries(Form()->Handle()));
@@ -794,40 +794,40 @@ std::wstring HoverTextOf(HWND control) {
 // the pages it would make scripts for once the checked, selected script has seen some.
 TEST_F(BandFormTest, HoverTextsNameEachControlAndNewUrlScriptsTheCollectedPagesALongKeyShowsItsEnd) {
     const std::wstring defaultNewUrl =
-        ui::LoadResourceString(ui::CurrentModuleInstance(), CConfigWSC2::kNewUrlScriptsButton);
+        ui::LoadResourceString(ui::CurrentModuleInstance(), IDC_BUTTON_NEW_URL_WSC);
     const std::wstring longKey = L"\\news\\a-script-whose-name-is-rather-long.WSC";  // 44 characters
     WriteMainScript(longKey);
     ASSERT_NO_FATAL_FAILURE(Show());
-    ui::TreeView(Control(kMainScriptTreeId)).SelectItem(MainItem(longKey.substr(1)));
+    ui::TreeView(Control(IDC_TREE_IE_WSC)).SelectItem(MainItem(longKey.substr(1)));
     test::PumpPending();
     wchar_t caption[80] = {};
-    ::GetDlgItemTextW(Form()->Handle(), CConfigWSC2::kUrlTreeCaption, caption, 80);
+    ::GetDlgItemTextW(Form()->Handle(), IDC_STATIC_URL_WSC_OWNER, caption, 80);
     EXPECT_EQ(L"for \"..." + longKey.substr(longKey.size() - 40) + L"\"", caption);  // the key's end names it
     // Each control's text is the string table's entry of its id (checked against its
     // golden dump in ScriptResourcesTest).
-    for (int id : {kMainScriptTreeId, kUrlScriptTreeId, CConfigWSC2::kNewMainScriptButton,
-                   CConfigWSC2::kDeleteMainScriptButton, CConfigWSC2::kNewUrlScriptsButton,
-                   CConfigWSC2::kDeleteUrlScriptButton, CConfigWSC2::kAboutButton, CConfigWSC2::kHelpButton}) {
+    for (int id : {IDC_TREE_IE_WSC, IDC_TREE_URL_WSC, IDC_BUTTON_NEW_IE_WSC,
+                   IDC_BUTTON_DEL_IE_WSC, IDC_BUTTON_NEW_URL_WSC,
+                   IDC_BUTTON_DEL_URL_WSC, IDC_BUTTON_ABOUT, IDC_BUTTON_HELP}) {
         const std::wstring text = ui::LoadResourceString(ui::CurrentModuleInstance(), id);
         ASSERT_FALSE(text.empty()) << id;
         EXPECT_EQ(text, HoverTextOf(Control(id))) << id;
     }
 
-    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
-    EXPECT_FALSE(Enabled(CConfigWSC2::kNewUrlScriptsButton));  // no page completed yet
+    ClickCheckBox(IDC_TREE_IE_WSC, MainItem(L"a.WSC"));
+    EXPECT_FALSE(Enabled(IDC_BUTTON_NEW_URL_WSC));  // no page completed yet
     for (const wchar_t* page : {L"http://h.example/index.html", L"https://g.example/a/b.html"}) {
         browser->DescribePage({page, L"Page", {}, true});
         ASSERT_NO_FATAL_FAILURE(Navigate(page));
     }
-    EXPECT_TRUE(Enabled(CConfigWSC2::kNewUrlScriptsButton));
+    EXPECT_TRUE(Enabled(IDC_BUTTON_NEW_URL_WSC));
     EXPECT_EQ(L"Create URL script(s) for collected URL(s):\n\nhttp://h.example/index.html\n"
               L"https://g.example/a/b.html\n",
-              HoverTextOf(Control(CConfigWSC2::kNewUrlScriptsButton)));
+              HoverTextOf(Control(IDC_BUTTON_NEW_URL_WSC)));
 
     // Unchecked, the script no longer runs: the default text is back.
-    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
-    EXPECT_FALSE(Enabled(CConfigWSC2::kNewUrlScriptsButton));
-    EXPECT_EQ(defaultNewUrl, HoverTextOf(Control(CConfigWSC2::kNewUrlScriptsButton)));
+    ClickCheckBox(IDC_TREE_IE_WSC, MainItem(L"a.WSC"));
+    EXPECT_FALSE(Enabled(IDC_BUTTON_NEW_URL_WSC));
+    EXPECT_EQ(defaultNewUrl, HoverTextOf(Control(IDC_BUTTON_NEW_URL_WSC)));
 }
 
 // Two browser frame windows of one process, each on its own thread with its own bar:
@@ -835,7 +835,7 @@ TEST_F(BandFormTest, HoverTextsNameEachControlAndNewUrlScriptsTheCollectedPagesA
 TEST_F(BandFormTest, EachFrameThreadsBarListsOnlyItsOwnScripts) {
     ASSERT_EQ(S_OK, test::WriteProductDword("LogErrors", 0));
     ASSERT_NO_FATAL_FAILURE(Show());
-    ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+    ClickCheckBox(IDC_TREE_IE_WSC, MainItem(L"a.WSC"));
     ASSERT_EQ(1u, AttachedEntries(Form()->Handle()).size());
     Form()->Store().SaveState();
 
@@ -926,7 +926,7 @@ TEST_F(BandFormTest, EveryCloseOrderLetsGoOfTheFormTheSiteAndOnlyItsOwnCurrentBa
             ASSERT_EQ(S_OK, withSite->SetSite(static_cast<IOleWindow*>(site.get())));
             ASSERT_EQ(S_OK, bar->ShowDW(TRUE));
             test::PumpPending();
-            if (!Form()->RunningScriptlet()) ClickCheckBox(kMainScriptTreeId, MainItem(L"a.WSC"));
+            if (!Form()->RunningScriptlet()) ClickCheckBox(IDC_TREE_IE_WSC, MainItem(L"a.WSC"));
             ASSERT_TRUE(Form()->RunningScriptlet());
         }
         test::FakeBar later;

@@ -92,8 +92,8 @@ protected:
     }
     CConfigWSC2* Form() const { return static_cast<CIEBar*>(bar.get())->Form(); }
     HWND Control(int id) const { return ::GetDlgItem(Form()->Handle(), id); }
-    HWND MainTree() const { return Control(kMainScriptTreeId); }
-    HWND UrlTree() const { return Control(kUrlScriptTreeId); }
+    HWND MainTree() const { return Control(IDC_TREE_IE_WSC); }
+    HWND UrlTree() const { return Control(IDC_TREE_URL_WSC); }
     std::wstring Outline(HWND tree) const { return test::TreeOutline(tree); }
 
     void Select(HWND tree, const std::wstring& path) {
@@ -176,7 +176,7 @@ TEST_F(ScriptCommandsTest, DeletingAMainScriptTakesItsUrlScriptsOnlyOnceTheScrip
 
         // The shell's captions tell the script's file from the URL-script folder: the
         // file is asked about first, the folder only once the file is gone.
-        EXPECT_EQ(ClickAnswering(CConfigWSC2::kDeleteMainScriptButton, c.answers), c.captions);
+        EXPECT_EQ(ClickAnswering(IDC_BUTTON_DEL_IE_WSC, c.answers), c.captions);
         if (!seen.empty()) {
             EXPECT_EQ(seen[0].texts,
                       L"All subscripts associated with the browser main script also will be deleted.\n"
@@ -192,8 +192,8 @@ TEST_F(ScriptCommandsTest, DeletingAMainScriptTakesItsUrlScriptsOnlyOnceTheScrip
         if (asked) {
             // Reloaded from disk: nothing selected, so no URL scripts are shown.
             EXPECT_EQ(Outline(UrlTree()), L"");
-            EXPECT_FALSE(::IsWindowEnabled(Control(CConfigWSC2::kDeleteMainScriptButton)));
-            EXPECT_FALSE(::IsWindowEnabled(Control(CConfigWSC2::kDeleteUrlScriptButton)));
+            EXPECT_FALSE(::IsWindowEnabled(Control(IDC_BUTTON_DEL_IE_WSC)));
+            EXPECT_FALSE(::IsWindowEnabled(Control(IDC_BUTTON_DEL_URL_WSC)));
         }
         if (!c.urlScriptsGone) {
             // What was kept keeps its marks.
@@ -219,7 +219,7 @@ TEST_F(ScriptCommandsTest, AMainScriptWithoutUrlScriptsIsAskedAboutOnlyByTheShel
     ASSERT_NO_FATAL_FAILURE(Show());
     Select(MainTree(), L"b.WSC");  // the store makes its empty URL-script folder
     ASSERT_TRUE(Exists(urlDirectory + L"\\b.WSC"));
-    EXPECT_EQ(ClickAnswering(CConfigWSC2::kDeleteMainScriptButton,
+    EXPECT_EQ(ClickAnswering(IDC_BUTTON_DEL_IE_WSC,
                              {{L"Confirm file deletion", test::PressButton(IDYES)}}),
               std::vector<std::wstring>{L"Confirm file deletion"});
     EXPECT_FALSE(Exists(mainDirectory + L"\\b.WSC"));
@@ -229,10 +229,10 @@ TEST_F(ScriptCommandsTest, AMainScriptWithoutUrlScriptsIsAskedAboutOnlyByTheShel
     // A checked script is not deleted and nobody is asked, even when the command runs.
     ClickCheckBox(MainTree(), L"a.WSC");
     Select(MainTree(), L"a.WSC");
-    EXPECT_FALSE(::IsWindowEnabled(Control(CConfigWSC2::kDeleteMainScriptButton)));
+    EXPECT_FALSE(::IsWindowEnabled(Control(IDC_BUTTON_DEL_IE_WSC)));
     test::DialogSequence none({}, 1000);
-    ::SendMessageW(Form()->Handle(), WM_COMMAND, MAKEWPARAM(CConfigWSC2::kDeleteMainScriptButton, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(Control(CConfigWSC2::kDeleteMainScriptButton)));
+    ::SendMessageW(Form()->Handle(), WM_COMMAND, MAKEWPARAM(IDC_BUTTON_DEL_IE_WSC, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(Control(IDC_BUTTON_DEL_IE_WSC)));
     test::PumpFor(300);
     none.Finish();
     EXPECT_TRUE(none.Seen().empty());
@@ -269,7 +269,7 @@ TEST_F(ScriptCommandsTest, DeletingAUrlScriptOrFolderGoesThroughTheShellAndLeave
         ClickCheckBox(UrlTree(), L"g.example.WSC");
         ASSERT_EQ(Outline(UrlTree()), before);
         Select(UrlTree(), c.selected);
-        const std::vector<std::wstring> captions = ClickAnswering(CConfigWSC2::kDeleteUrlScriptButton, c.answers);
+        const std::vector<std::wstring> captions = ClickAnswering(IDC_BUTTON_DEL_URL_WSC, c.answers);
         EXPECT_EQ(captions.size(), c.dialogs);
         for (const std::wstring& caption : captions) EXPECT_EQ(caption.find(L"cancelled"), std::wstring::npos);
         EXPECT_EQ(Outline(UrlTree()), c.outline);
@@ -288,20 +288,20 @@ TEST_F(ScriptCommandsTest, NewUrlScriptsAppearUncheckedAndTheUsersMarksStay) {
     Select(MainTree(), L"a.WSC");
     ASSERT_TRUE(Form()->RunningScriptlet());
     ClickCheckBox(UrlTree(), L"old.example.WSC");
-    EXPECT_FALSE(::IsWindowEnabled(Control(CConfigWSC2::kNewUrlScriptsButton))) << "nothing collected yet";
+    EXPECT_FALSE(::IsWindowEnabled(Control(IDC_BUTTON_NEW_URL_WSC))) << "nothing collected yet";
     for (const wchar_t* url : {L"http://h.example/news/index.html", L"http://h.example/"}) {
         browser->DescribePage({url, L"Page", {}, true});
         com::Bstr target(url);
         ASSERT_EQ(S_OK, browser->Navigate(target.get(), nullptr, nullptr, nullptr, nullptr));
         test::PumpPending();
     }
-    ASSERT_TRUE(::IsWindowEnabled(Control(CConfigWSC2::kNewUrlScriptsButton)));
+    ASSERT_TRUE(::IsWindowEnabled(Control(IDC_BUTTON_NEW_URL_WSC)));
 
     std::wstring offered;
     const auto captions = ClickAnswering(
-        CConfigWSC2::kNewUrlScriptsButton,
+        IDC_BUTTON_NEW_URL_WSC,
         {{L"Add scripts for \"\\a.WSC\"", [&](HWND dialog) {
-              const HWND tree = ::GetDlgItem(dialog, CCreateWScriptDlg::kLocationTree);
+              const HWND tree = ::GetDlgItem(dialog, IDC_TREE_ADD_URL);
               test::WaitUntil([&] { return !test::TreeOutline(tree).empty(); });
               offered = test::TreeOutline(tree);
               ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
@@ -312,7 +312,7 @@ TEST_F(ScriptCommandsTest, NewUrlScriptsAppearUncheckedAndTheUsersMarksStay) {
     EXPECT_EQ(Outline(UrlTree()), L"h.example:1[news:1[index.html.WSC:3]] old.example.WSC:4");
 
     // Cancel creates nothing and leaves the tree as it is.
-    ClickAnswering(CConfigWSC2::kNewUrlScriptsButton,
+    ClickAnswering(IDC_BUTTON_NEW_URL_WSC,
                    {{L"Add scripts for \"\\a.WSC\"", test::PressButton(IDCANCEL)}});
     EXPECT_EQ(Outline(UrlTree()), L"h.example:1[news:1[index.html.WSC:3]] old.example.WSC:4");
 }

@@ -33,7 +33,7 @@ std::shared_ptr<CollectedLocations> Locations(std::initializer_list<const wchar_
     return locations;
 }
 
-HWND Tree(HWND dialog) { return ::GetDlgItem(dialog, CCreateWScriptDlg::kLocationTree); }
+HWND Tree(HWND dialog) { return ::GetDlgItem(dialog, IDC_TREE_ADD_URL); }
 bool CreateEnabled(HWND dialog) { return ::IsWindowEnabled(::GetDlgItem(dialog, IDOK)) != FALSE; }
 
 // Moves the kind list's selection with the arrow keys, as a user does; the sorted list
@@ -41,7 +41,7 @@ bool CreateEnabled(HWND dialog) { return ::IsWindowEnabled(::GetDlgItem(dialog, 
 bool ChooseKindWithKey(HWND dialog, WPARAM key) {
     const HWND tree = Tree(dialog);
     const std::wstring before = test::TreeOutline(tree);
-    ::PostMessageW(::GetDlgItem(dialog, CCreateWScriptDlg::kKindList), WM_KEYDOWN, key, 1);
+    ::PostMessageW(::GetDlgItem(dialog, IDC_COMBO_SCRIPT_KIND), WM_KEYDOWN, key, 1);
     return test::WaitUntil([&] { return test::TreeOutline(tree) != before; });
 }
 
@@ -237,9 +237,9 @@ TEST_F(AddUrlDialogTest, CaptionNamesTheMainScriptAndNothingWithoutOne) {
     const auto locations = Locations({L"http://h.example/a.html"});
     wchar_t kinds[2][16] = {};
     EXPECT_EQ(IDCANCEL, Run(locations, [&](HWND dialog) {
-                  ::SendDlgItemMessageW(dialog, CCreateWScriptDlg::kKindList, CB_GETLBTEXT, 0,
+                  ::SendDlgItemMessageW(dialog, IDC_COMBO_SCRIPT_KIND, CB_GETLBTEXT, 0,
                                         reinterpret_cast<LPARAM>(kinds[0]));
-                  ::SendDlgItemMessageW(dialog, CCreateWScriptDlg::kKindList, CB_GETLBTEXT, 1,
+                  ::SendDlgItemMessageW(dialog, IDC_COMBO_SCRIPT_KIND, CB_GETLBTEXT, 1,
                                         reinterpret_cast<LPARAM>(kinds[1]));
                   ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
               }));

@@ -47,7 +47,7 @@ protected:
             test::Press(dialog, name.empty() ? IDCANCEL : IDOK);
             if (more) more(dialog);
         });
-        ::SendMessageW(::GetDlgItem(form_->Handle(), CConfigWSC2::kNewMainScriptButton), BM_CLICK, 0, 0);
+        ::SendMessageW(::GetDlgItem(form_->Handle(), IDC_BUTTON_NEW_IE_WSC), BM_CLICK, 0, 0);
         test::PumpPending();
         return shownFolder;
     }
@@ -69,7 +69,7 @@ TEST_F(NewMainScriptTest, NewScriptIsWrittenWhereTheSelectionIsAndSelectedInTheR
         {L"news\\c.WSC", L"later.wsc", L"news", L"news\\later.wsc"},
     };
     test::LogCapture log;
-    const ui::TreeView tree(::GetDlgItem(form_->Handle(), kMainScriptTreeId));
+    const ui::TreeView tree(::GetDlgItem(form_->Handle(), IDC_TREE_IE_WSC));
     for (const Case& c : cases) {
         SCOPED_TRACE(test::ToAnsi(c.created));
         tree.SelectItem(*c.selected ? MainItem(c.selected) : nullptr);
@@ -83,10 +83,10 @@ TEST_F(NewMainScriptTest, NewScriptIsWrittenWhereTheSelectionIsAndSelectedInTheR
         // Selecting it showed its URL scripts: none yet, in the folder made for them.
         const std::wstring key = L"\\" + std::wstring(c.created);
         wchar_t caption[128] = {};
-        ::GetDlgItemTextW(form_->Handle(), CConfigWSC2::kUrlTreeCaption, caption, 128);
+        ::GetDlgItemTextW(form_->Handle(), IDC_STATIC_URL_WSC_OWNER, caption, 128);
         EXPECT_EQ(caption, L"for \"" + key + L"\"");
         EXPECT_TRUE(test::DirectoryExists(GetUrlScriptDirectory() + key));
-        EXPECT_EQ(ui::TreeView(::GetDlgItem(form_->Handle(), kUrlScriptTreeId)).GetCount(), 0u);
+        EXPECT_EQ(ui::TreeView(::GetDlgItem(form_->Handle(), IDC_TREE_URL_WSC)).GetCount(), 0u);
     }
     EXPECT_EQ(test::CountOf(log.Added(), "<ERROR"), 0u) << log.Added();
 }
@@ -94,7 +94,7 @@ TEST_F(NewMainScriptTest, NewScriptIsWrittenWhereTheSelectionIsAndSelectedInTheR
 TEST_F(NewMainScriptTest, CancelOrAFileTheGeneratorCannotWriteLeavesTheTreeAsItWas) {
     // A folder with the new script's name: replacing it is agreed to but cannot be done.
     ASSERT_TRUE(::CreateDirectoryW((main_ + L"\\blocked.WSC").c_str(), nullptr));
-    const ui::TreeView tree(::GetDlgItem(form_->Handle(), kMainScriptTreeId));
+    const ui::TreeView tree(::GetDlgItem(form_->Handle(), IDC_TREE_IE_WSC));
     const HTREEITEM selected = MainItem(L"a.WSC");
     ASSERT_TRUE(tree.SelectItem(selected));
     PressNew(L"");

@@ -42,9 +42,9 @@ size_t TimesShared(const std::wstring& name) {
     return times;
 }
 
-HWND List(HWND dialog) { return ::GetDlgItem(dialog, CSaveScriptAsDlg::kEntryList); }
-HWND Chain(HWND dialog) { return ::GetDlgItem(dialog, CSaveScriptAsDlg::kSaveInBox); }
-HWND NameEdit(HWND dialog) { return ui::ComboBoxEx(::GetDlgItem(dialog, CSaveScriptAsDlg::kFileNameBox)).GetEditControl(); }
+HWND List(HWND dialog) { return ::GetDlgItem(dialog, IDC_LIST_FOLDER_ENTRIES); }
+HWND Chain(HWND dialog) { return ::GetDlgItem(dialog, IDC_COMBO_SAVE_IN); }
+HWND NameEdit(HWND dialog) { return ui::ComboBoxEx(::GetDlgItem(dialog, IDC_COMBO_FILE_NAME)).GetEditControl(); }
 bool SaveEnabled(HWND dialog) { return ::IsWindowEnabled(::GetDlgItem(dialog, IDOK)) != FALSE; }
 bool Holds(const Entries& entries, const std::wstring& text, int image) {
     return std::find(entries.begin(), entries.end(), std::pair{text, image}) != entries.end();
@@ -253,7 +253,7 @@ TEST_F(SaveScriptAsDlgTest, NewFolderTakesTheFirstFreeNumberAndRenamesStayAfterC
     test::LogCapture log;
     const INT_PTR result = Run(top_, [&](HWND dialog) {
         ListWith(dialog, L"a.WSC", kScript);
-        test::Press(dialog, CSaveScriptAsDlg::kNewFolderButton);
+        test::Press(dialog, IDC_BUTTON_NEW_FOLDER);
         // The new folder's label is edited without another click; a folder keeps the
         // text as typed, a script gets the extension.
         test::WaitUntil([&] { return ui::ListView(List(dialog)).GetEditControl() != nullptr; });
@@ -290,7 +290,7 @@ TEST_F(SaveScriptAsDlgTest, AFolderGoneFromDiskListsNothingUnderItsChainAndNewTh
     const INT_PTR result = Run(sub, [&](HWND dialog) {
         ListWith(dialog, L"keep.WSC", kScript);
         test::RemoveTree(sub);
-        test::Press(dialog, CSaveScriptAsDlg::kNewFolderButton);
+        test::Press(dialog, IDC_BUTTON_NEW_FOLDER);
         test::WaitUntil([&] { return !(record = log.Added()).empty(); });
         ::Sleep(100);  // an edit of the new folder's label would have begun
         editing = ui::ListView(List(dialog)).GetEditControl();

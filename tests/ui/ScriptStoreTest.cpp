@@ -66,8 +66,8 @@ protected:
         test::WriteFileBytes(urlDirectory + L"\\news\\daily.WSC\\news.example.WSC", "x");
 
         ASSERT_TRUE(form.Open(600, 300));
-        mainTree = ui::TreeView(form.AddTree(kMainScriptTreeId, {5, 5, 290, 290}));
-        urlTree = ui::TreeView(form.AddTree(kUrlScriptTreeId, {300, 5, 590, 290}));
+        mainTree = ui::TreeView(form.AddTree(IDC_TREE_IE_WSC, {5, 5, 290, 290}));
+        urlTree = ui::TreeView(form.AddTree(IDC_TREE_URL_WSC, {300, 5, 590, 290}));
     }
 
     std::set<std::wstring> UrlTreeNames() const {
@@ -96,7 +96,7 @@ TEST_F(ScriptStoreTest, SelectingMainScriptsSwitchesTheUrlTreeAndKeepsEachOnesMa
     store.SelectMainScript(L"\\top.wsc");
     EXPECT_EQ(UrlTreeNames(), std::set<std::wstring>{L"top.example.WSC"});
     const auto topModel = store.GetCurrentUrlTree();
-    EXPECT_TRUE(store.SetCheck(kUrlScriptTreeId, urlTree.GetRootItem(), kChecked, false));
+    EXPECT_TRUE(store.SetCheck(IDC_TREE_URL_WSC, urlTree.GetRootItem(), kChecked, false));
     EXPECT_FALSE(store.SetCheck(210, urlTree.GetRootItem(), kChecked, false));
     store.GetCurrentUrlTree()->SaveState();
 
@@ -122,11 +122,11 @@ TEST_F(ScriptStoreTest, CheckedMainScriptIsSelectedWithItsUrlScriptsWhenLoadedAg
         CScriptStore store;
         ASSERT_EQ(store.Load(form.Handle(), mainDirectory), S_OK);
         const HTREEITEM daily = store.GetMainTree().FindItemByPath(nullptr, L"news\\daily.WSC");
-        EXPECT_TRUE(store.SetCheck(kMainScriptTreeId, daily, kChecked, true));
+        EXPECT_TRUE(store.SetCheck(IDC_TREE_IE_WSC, daily, kChecked, true));
         EXPECT_TRUE(store.HasCheckedMainScript());
         EXPECT_EQ(store.GetCheckedMainScriptKey(), L"\\news\\daily.WSC");
         store.SelectMainScript(store.GetCheckedMainScriptKey());
-        store.SetCheck(kUrlScriptTreeId, urlTree.GetRootItem(), kChecked, false);
+        store.SetCheck(IDC_TREE_URL_WSC, urlTree.GetRootItem(), kChecked, false);
         store.SaveState();
         store.Clear();
         EXPECT_EQ(mainTree.GetCount(), 0u);
